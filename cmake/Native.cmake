@@ -1,0 +1,20 @@
+# Native (Linux) tree: the portable core and its GoogleTest suites.
+if(DEXTREL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+dextrel_core_library(dextrel_core)
+
+add_executable(dextrel_tests ${DEXTREL_NATIVE_TEST_SOURCES})
+target_include_directories(dextrel_tests PRIVATE "${CMAKE_SOURCE_DIR}")
+target_link_libraries(dextrel_tests PRIVATE dextrel_core GTest::gmock GTest::gtest_main)
+if(TARGET dextrel_core_upgrade)
+  target_link_libraries(dextrel_tests PRIVATE dextrel_core_upgrade)
+endif()
+target_compile_definitions(dextrel_tests PRIVATE DEXTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+dextrel_warnings(dextrel_tests)
+gtest_discover_tests(dextrel_tests DISCOVERY_TIMEOUT 60)

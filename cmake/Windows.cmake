@@ -1,0 +1,95 @@
+# Windows tree (mingw-w64): the program, the upgrade helper, the Win32 layer, the test
+# tools and the Windows-side suites, which CTest runs under wine.
+enable_language(RC)
+
+add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+dextrel_core_library(dextrel_core)
+
+# Everything in a win32/ folder except the two program entry points.
+set(DEXTREL_WIN32_SOURCES)
+foreach(dir IN ITEMS platform ${DEXTREL_CORE_DIRS})
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/win32/*.cpp")
+  list(APPEND DEXTREL_WIN32_SOURCES ${found})
+endforeach()
+list(FILTER DEXTREL_WIN32_SOURCES EXCLUDE REGEX "/app/win32/main\\.cpp$")
+
+set(DEXTREL_WIN32_LIBS comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 gdiplus user32 advapi32
+    version dbghelp psapi wininet comdlg32 urlmon)
+
+add_library(dextrel_win32 STATIC ${DEXTREL_WIN32_SOURCES})
+target_include_directories(dextrel_win32 PUBLIC "${CMAKE_SOURCE_DIR}")
+target_link_libraries(dextrel_win32 PUBLIC dextrel_core ${DEXTREL_WIN32_LIBS})
+dextrel_warnings(dextrel_win32)
+
+# The upgrade helper.
+file(GLOB DEXTREL_UPGRADE_WIN32_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/*.cpp")
+add_executable(DextrelUpgrade WIN32 ${DEXTREL_UPGRADE_WIN32_SOURCES} "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/upgrade.rc")
+target_include_directories(DextrelUpgrade PRIVATE "${CMAKE_SOURCE_DIR}")
+if(TARGET dextrel_core_upgrade)
+  target_link_libraries(DextrelUpgrade PRIVATE dextrel_core_upgrade)
+endif()
+target_link_libraries(DextrelUpgrade PRIVATE user32 kernel32 shell32)
+dextrel_warnings(DextrelUpgrade)
+
+# The program. Its resource script pulls in the pictures and the built helper.
+add_executable(Dextrel WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc")
+target_link_libraries(Dextrel PRIVATE dextrel_win32)
+target_include_directories(Dextrel PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
+add_dependencies(Dextrel DextrelUpgrade)
+set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES
+  OBJECT_DEPENDS "$<TARGET_FILE:DextrelUpgrade>")
+target_compile_definitions(Dextrel PRIVATE DEXTREL_UPGRADE_EXE="$<TARGET_FILE:DextrelUpgrade>")
+dextrel_warnings(Dextrel)
+
+# Test tools: each folder under tools/ holding C++ sources is one Windows program.
+file(GLOB tool_dirs LIST_DIRECTORIES true "${CMAKE_SOURCE_DIR}/tools/*")
+foreach(tool_dir IN LISTS tool_dirs)
+  file(GLOB tool_sources CONFIGURE_DEPENDS "${tool_dir}/*.cpp")
+  if(IS_DIRECTORY "${tool_dir}" AND tool_sources)
+    get_filename_component(tool_name "${tool_dir}" NAME)
+    add_executable(${tool_name} ${tool_sources})
+    target_include_directories(${tool_name} PRIVATE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${tool_name} PRIVATE dextrel_win32)
+    dextrel_warnings(${tool_name})
+  endif()
+endforeach()
+
+# Windows-side suites under wine. Each test run has its own prefix in the build tree.
+set(DEXTREL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+function(dextrel_wine_test name)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEPREFIX=${DEXTREL_WINEPREFIX}" TIMEOUT 300)
+endfunction()
+
+file(GLOB DEXTREL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win32/*.cpp")
+add_executable(dextrel_win32_tests ${DEXTREL_WIN32_TEST_SOURCES})
+target_include_directories(dextrel_win32_tests PRIVATE "${CMAKE_SOURCE_DIR}")
+target_link_libraries(dextrel_win32_tests PRIVATE dextrel_win32 GTest::gmock GTest::gtest_main)
+if(TARGET dextrel_core_upgrade)
+  target_link_libraries(dextrel_win32_tests PRIVATE dextrel_core_upgrade)
+endif()
+dextrel_warnings(dextrel_win32_tests)
+dextrel_wine_test(win32_suite dextrel_win32_tests --gtest_color=no)
+
+# Small programs the Windows-side suites start (a fault on purpose, a child with an exit code...).
+file(GLOB helper_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win32/programs/*.cpp")
+foreach(src IN LISTS helper_sources)
+  get_filename_component(prog "${src}" NAME_WE)
+  add_executable(${prog} ${src})
+  target_include_directories(${prog} PRIVATE "${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${prog} PRIVATE dextrel_win32)
+  add_dependencies(dextrel_win32_tests ${prog})
+endforeach()
+target_compile_definitions(dextrel_win32_tests PRIVATE DEXTREL_BIN_DIR="${CMAKE_BINARY_DIR}")
+
+# End-to-end scenarios: Python scripts that drive the real program under wine and Xvfb.
+file(GLOB e2e_scripts CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py")
+foreach(script IN LISTS e2e_scripts)
+  get_filename_component(name "${script}" NAME_WE)
+  add_test(NAME e2e_${name} COMMAND python3 "${script}" --bin "${CMAKE_BINARY_DIR}" --source "${CMAKE_SOURCE_DIR}")
+  set_tests_properties(e2e_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
+    ENVIRONMENT "WINEPREFIX_ROOT=${CMAKE_BINARY_DIR}/e2e-prefixes;SCRIPTS_DIR=${CMAKE_SOURCE_DIR}/scripts")
+endforeach()

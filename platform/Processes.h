@@ -1,0 +1,55 @@
+#pragma once
+// Child programs: started with a command line and a startup record, watched on a thread
+// of their own, their end reported on the user-interface thread.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dx::platform {
+
+// The fields of the system's startup record that the runner fills.
+struct StartupRecord {
+  std::uint32_t flags = 0;  // STARTF_* bits
+  std::string desktop;      // empty: none
+  std::string title;        // empty: none
+  std::uint32_t x = 0, y = 0, width = 0, height = 0;
+  std::uint16_t showWindow = 0;
+};
+
+struct ProcessStartRequest {
+  std::optional<std::string> applicationName;   // absent: taken from the command line
+  std::string commandLine;                       // passed unchanged
+  std::optional<std::string> currentDirectory;   // absent: this program's current folder
+  std::uint32_t creationFlags = 0;
+  std::vector<std::string> environment;          // empty: inherited
+  StartupRecord startup;
+};
+
+// A started child being watched. Destroying it stops the watch: nothing more is
+// reported, the child keeps running.
+class IChildWatch {
+ public:
+  virtual ~IChildWatch() = default;
+};
+
+struct ProcessStartResult {
+  bool ok = false;
+  std::uint32_t errorCode = 0;   // the system's code when !ok (0: none given)
+  std::string errorText;         // the system's text for errorCode
+  std::unique_ptr<IChildWatch> watch;
+};
+
+class IProcesses {
+ public:
+  virtual ~IProcesses() = default;
+  // On success onExit runs once on the user-interface thread with the child's exit code
+  // (0xFFFFFFFF when the watch was cancelled, which reports nothing), and the watching
+  // thread waits until it has returned.
+  virtual ProcessStartResult Start(const ProcessStartRequest& request,
+                                   std::function<void(std::uint32_t exitCode)> onExit) = 0;
+};
+
+}  // namespace dx::platform

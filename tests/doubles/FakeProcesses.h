@@ -1,0 +1,60 @@
+#pragma once
+// Child programs of a test: every start is recorded; the test ends a child when it
+// wants with Exit(), which reports on the calling (user-interface) thread.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Processes.h"
+
+namespace dx::test {
+
+class FakeProcesses : public platform::IProcesses {
+ public:
+  struct Child {
+    platform::ProcessStartRequest request;
+    std::function<void(std::uint32_t)> onExit;
+    bool watched = true;
+    bool exited = false;
+  };
+
+  // Start fails with this code (and text) while set.
+  std::uint32_t failWithCode = 0;
+  std::string failText = "The system cannot find the file specified.";
+  // Runs inside Start, after the child is recorded: a test may end it at once.
+  std::function<void(std::size_t childIndex)> onStart;
+
+  std::vector<std::shared_ptr<Child>> children;
+
+  platform::ProcessStartResult Start(const platform::ProcessStartRequest& request,
+                                     std::function<void(std::uint32_t)> onExit) override {
+    if (failWithCode != 0) return {false, failWithCode, failText, nullptr};
+    auto child = std::make_shared<Child>(Child{request, std::move(onExit)});
+    children.push_back(child);
+    platform::ProcessStartResult result{true, 0, {}, std::make_unique<Watch>(child)};
+    if (onStart) onStart(children.size() - 1);
+    return result;
+  }
+
+  // Ends child index with the exit code; reports it when it is still watched.
+  void Exit(std::size_t index, std::uint32_t exitCode) {
+    auto child = children.at(index);
+    if (child->exited) return;
+    child->exited = true;
+    if (child->watched && child->onExit) child->onExit(exitCode);
+  }
+  // Ends the most recent child.
+  void ExitLast(std::uint32_t exitCode = 0) { Exit(children.size() - 1, exitCode); }
+  std::string LastCommandLine() const { return children.empty() ? "" : children.back()->request.commandLine; }
+
+ private:
+  struct Watch : platform::IChildWatch {
+    explicit Watch(std::shared_ptr<Child> c) : child(std::move(c)) {}
+    ~Watch() override { child->watched = false; }
+    std::shared_ptr<Child> child;
+  };
+};
+
+}  // namespace dx::test
