@@ -39,9 +39,10 @@ add_executable(Dextrel WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_S
 target_link_libraries(Dextrel PRIVATE dextrel_win32)
 target_include_directories(Dextrel PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
 add_dependencies(Dextrel DextrelUpgrade)
-set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES
-  OBJECT_DEPENDS "$<TARGET_FILE:DextrelUpgrade>")
-target_compile_definitions(Dextrel PRIVATE DEXTREL_UPGRADE_EXE="$<TARGET_FILE:DextrelUpgrade>")
+set(DEXTREL_UPGRADE_EXE_PATH "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")
+set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES OBJECT_DEPENDS "${DEXTREL_UPGRADE_EXE_PATH}")
+file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/generated/upgrade_helper.rc.inc"
+  CONTENT "IDR_UPGRADE_HELPER RCDATA \"${DEXTREL_UPGRADE_EXE_PATH}\"\n")
 dextrel_warnings(Dextrel)
 
 # Test tools: each folder under tools/ holding C++ sources is one Windows program.

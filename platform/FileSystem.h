@@ -32,7 +32,7 @@ class IFileSystem {
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   // Plain deletion; false when it fails or the file is absent.
-  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
   // Creates the last level only; false when it fails.
   virtual bool CreateFolder(const std::string& path) = 0;
   virtual FileReadResult ReadFile(const std::string& path) = 0;

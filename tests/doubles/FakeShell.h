@@ -28,8 +28,11 @@ class FakeShell : public platform::IShell {
   std::deque<std::optional<std::string>> choices;     // default: cancelled
   bool openSucceeds = true;
 
-  bool Open(const std::string& target) override {
+  std::vector<platform::ShowMode> openModes;
+
+  bool Open(const std::string& target, platform::ShowMode mode = platform::ShowMode::Normal) override {
     opened.push_back(target);
+    openModes.push_back(mode);
     return openSucceeds;
   }
   platform::MessageResult ShowMessage(const std::string& text, const std::string& caption,

@@ -95,7 +95,7 @@ bool MemoryFileSystem::FileExists(const std::string& path) { return files_.count
 
 bool MemoryFileSystem::FolderExists(const std::string& path) { return folders_.count(Normal(path)) > 0; }
 
-bool MemoryFileSystem::DeleteFile(const std::string& raw) {
+bool MemoryFileSystem::RemoveFile(const std::string& raw) {
   const std::string path = Normal(raw);
   auto it = files_.find(path);
   if (it == files_.end() || (it->second.attributes & kReadOnly) || readOnlyFolders_.count(Parent(path))) {

@@ -33,7 +33,7 @@ class MemoryFileSystem : public platform::IFileSystem {
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
-  bool DeleteFile(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
   platform::FileReadResult ReadFile(const std::string& path) override;
   platform::FileWriteResult WriteFile(const std::string& path, const std::string& data) override;

@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers of the program.
+#define IDR_UPGRADE_HELPER 200

@@ -1,0 +1,45 @@
+#pragma once
+// The one window-class pattern of the program: the object pointer travels in the
+// creation parameters, is kept in GWLP_USERDATA from WM_NCCREATE on, and every message
+// goes to the object's HandleMessage, guarded by the handler for unexpected errors.
+#include <windows.h>
+
+#include <string>
+
+namespace dx::win32 {
+
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+
+ protected:
+  struct ClassOptions {
+    const char* name;
+    UINT style = CS_HREDRAW | CS_VREDRAW;
+    HBRUSH background = nullptr;
+    HCURSOR cursor = nullptr;  // null: the arrow
+    HICON icon = nullptr;
+  };
+
+  // Registers the class on first use and creates the window for this object.
+  HWND CreateWindowFor(const ClassOptions& cls, DWORD exStyle, const char* title, DWORD style, int x, int y,
+                       int width, int height, HWND parent, HMENU menu = nullptr);
+
+  // Default: the system's handling.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Called after WM_NCDESTROY; the handle is gone.
+  virtual void OnDestroyed() {}
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+HINSTANCE ModuleInstance();
+
+}  // namespace dx::win32
