@@ -94,3 +94,7 @@ foreach(script IN LISTS e2e_scripts)
   set_tests_properties(e2e_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
     ENVIRONMENT "WINEPREFIX_ROOT=${CMAKE_BINARY_DIR}/e2e-prefixes;SCRIPTS_DIR=${CMAKE_SOURCE_DIR}/scripts")
 endforeach()
+
+# Nothing to ship beside the programs: they may import only the system's own DLLs.
+add_test(NAME programs_import_only_system_dlls
+  COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/check-imports.sh" "${CMAKE_BINARY_DIR}/Dextrel.exe" "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")

@@ -22,13 +22,21 @@ wine_env_prepare() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# A persistent wineserver saves ~1 s per started program. It must not inherit the
-# caller's descriptors, or CTest waits on its pipe for ever.
+# A persistent wineserver saves ~1 s per started program. Neither it nor wine's own
+# background programs (services, the virtual desktop's explorer) may inherit the
+# caller's descriptors, or CTest waits on its pipe for ever: start them all here,
+# detached, before any test runs.
 wine_server_start() {
   python3 - <<'PY'
-import os, subprocess
-subprocess.Popen(["wineserver", "-p"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                 stderr=subprocess.DEVNULL, close_fds=True, start_new_session=True, env=os.environ)
+import os, subprocess, time
+quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+             close_fds=True, start_new_session=True, env=os.environ)
+subprocess.Popen(["wineserver", "-p"], **quiet)
+time.sleep(0.5)
+if os.environ.get("DISPLAY"):
+    subprocess.Popen(["wine", "explorer.exe", "/desktop=Default,1024x768"], **quiet)
+subprocess.run(["wine", "cmd.exe", "/c", "exit"], **{k: v for k, v in quiet.items() if k != "start_new_session"}, timeout=120)
+time.sleep(1.0)
 PY
 }
 

@@ -62,6 +62,12 @@ platform::FileReadResult Win32FileSystem::ReadFile(const std::string& path) {
 }
 
 platform::FileWriteResult Win32FileSystem::WriteFile(const std::string& path, const std::string& data) {
+  // A rename may replace a read-only file (wine lets it); writing into one must fail as a
+  // direct write would.
+  const DWORD existing = ::GetFileAttributesA(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return {false, SystemErrorText(ERROR_ACCESS_DENIED)};
+  }
   const std::string temp = path + ".dextrel-new";
   {
     ScopedFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Errors.h"
+#include "common/Text.h"
 #include "platform/win32/CrashHandler.h"
 #include "platform/win32/Window.h"
 #include "tests/win32/TestSupport.h"
@@ -56,7 +57,9 @@ TEST(UnexpectedError, TextsOfTheKindsOfError) {
 
 TEST(CrashHandler, AFaultWritesADumpAndAReportAndEndsTheProcess) {
   test::TempFolder dir;
-  const auto run = test::RunProgram("\"" + test::BuiltProgram("fault_on_purpose.exe") + "\" \"" + dir.path() + "\"");
+  // Without the trailing backslash, which would escape the closing quote.
+  const std::string folder = dir.path().substr(0, dir.path().size() - 1);
+  const auto run = test::RunProgram("\"" + test::BuiltProgram("fault_on_purpose.exe") + "\" \"" + folder + "\"");
   ASSERT_TRUE(run.started);
   EXPECT_EQ(run.exitCode, 0xC0000005u);  // the access violation ends the process
   // The program tells the user where the files are (here through its notifier on stdout).
@@ -64,8 +67,8 @@ TEST(CrashHandler, AFaultWritesADumpAndAReportAndEndsTheProcess) {
   const auto dumpAt = run.output.find("dump: ");
   ASSERT_NE(reportAt, std::string::npos) << run.output;
   ASSERT_NE(dumpAt, std::string::npos) << run.output;
-  const std::string reportPath = run.output.substr(reportAt + 8, run.output.find('\n', reportAt) - reportAt - 8);
-  const std::string dumpPath = run.output.substr(dumpAt + 6, run.output.find('\n', dumpAt) - dumpAt - 6);
+  const std::string reportPath = Trim(run.output.substr(reportAt + 8, run.output.find('\n', reportAt) - reportAt - 8));
+  const std::string dumpPath = Trim(run.output.substr(dumpAt + 6, run.output.find('\n', dumpAt) - dumpAt - 6));
   EXPECT_EQ(reportPath.rfind(dir.path(), 0), 0u) << reportPath;
   const std::string report = test::ReadWholeFile(reportPath);
   EXPECT_NE(report.find("Exception code: 0xC0000005"), std::string::npos) << report;

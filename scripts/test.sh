@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds everything and runs every suite: the native core tests, then the Windows-side
+# suites and end-to-end scenarios under wine and Xvfb. Ends with CTest's summary.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+jobs="${JOBS:-$(nproc)}"
+started=$(date +%s)
+
+bash scripts/setup.sh
+
+echo "== native build"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+ninja -C build/native -j "$jobs"
+
+echo "== Windows build"
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+ninja -C build/win -j "$jobs"
+
+echo "== native tests"
+native_status=0
+(cd build/native && ctest --output-on-failure -j "$jobs") || native_status=$?
+
+echo "== Windows tests (wine)"
+. scripts/wine-env.sh
+. scripts/xvfb.sh
+export WINEPREFIX="$root/build/win/wineprefix"
+cleanup() { wine_server_stop; xvfb_stop; }
+trap cleanup EXIT
+xvfb_start
+wine_env_prepare
+wine_server_start
+win_status=0
+(cd build/win && ctest --output-on-failure) || win_status=$?
+
+echo "== done in $(( $(date +%s) - started )) s (native: $native_status, wine: $win_status)"
+if [ "$native_status" -ne 0 ]; then
+  echo "native suite failed; its summary:"
+  (cd build/native && ctest --rerun-failed 2>&1 | tail -n 4) || true
+fi
+[ "$native_status" -eq 0 ] && [ "$win_status" -eq 0 ]
