@@ -26,6 +26,8 @@ struct ProcessStartRequest {
   std::uint32_t creationFlags = 0;
   std::vector<std::string> environment;          // empty: inherited
   StartupRecord startup;
+  // False: wait only until the child is idle, let it go and report nothing.
+  bool watch = true;
 };
 
 // A started child being watched. Destroying it stops the watch: nothing more is
@@ -39,7 +41,7 @@ struct ProcessStartResult {
   bool ok = false;
   std::uint32_t errorCode = 0;   // the system's code when !ok (0: none given)
   std::string errorText;         // the system's text for errorCode
-  std::unique_ptr<IChildWatch> watch;
+  std::unique_ptr<IChildWatch> watch;  // null when the request asked for no watch
 };
 
 class IProcesses {
@@ -50,6 +52,8 @@ class IProcesses {
   // thread waits until it has returned.
   virtual ProcessStartResult Start(const ProcessStartRequest& request,
                                    std::function<void(std::uint32_t exitCode)> onExit) = 0;
+  // The folder of the system's own programs, without a trailing backslash.
+  virtual std::string SystemFolder() = 0;
 };
 
 }  // namespace dx::platform

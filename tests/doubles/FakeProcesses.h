@@ -23,17 +23,24 @@ class FakeProcesses : public platform::IProcesses {
   // Start fails with this code (and text) while set.
   std::uint32_t failWithCode = 0;
   std::string failText = "The system cannot find the file specified.";
+  // Start fails with no code at all while set.
+  bool failWithoutCode = false;
   // Runs inside Start, after the child is recorded: a test may end it at once.
   std::function<void(std::size_t childIndex)> onStart;
 
   std::vector<std::shared_ptr<Child>> children;
+  std::string systemFolder = "C:\\WINDOWS\\system32";
+
+  std::string SystemFolder() override { return systemFolder; }
 
   platform::ProcessStartResult Start(const platform::ProcessStartRequest& request,
                                      std::function<void(std::uint32_t)> onExit) override {
     if (failWithCode != 0) return {false, failWithCode, failText, nullptr};
-    auto child = std::make_shared<Child>(Child{request, std::move(onExit)});
+    if (failWithoutCode) return {false, 0, {}, nullptr};
+    auto child = std::make_shared<Child>(Child{request, std::move(onExit), request.watch});
     children.push_back(child);
-    platform::ProcessStartResult result{true, 0, {}, std::make_unique<Watch>(child)};
+    platform::ProcessStartResult result{true, 0, {}, nullptr};
+    if (request.watch) result.watch = std::make_unique<Watch>(child);
     if (onStart) onStart(children.size() - 1);
     return result;
   }
