@@ -1,6 +1,7 @@
 #pragma once
 // The processor, the counters and the memory status.
 #include <cstdint>
+#include <optional>
 
 namespace dx::platform {
 
@@ -8,7 +9,9 @@ struct CpuidRegisters {
   std::uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
 
-enum class ThreadPriority { Normal, TimeCritical };
+// A thread priority level as the platform counts it. The two the system sets by name:
+inline constexpr int kThreadPriorityNormal = 0;
+inline constexpr int kThreadPriorityTimeCritical = 15;
 
 class IProcessor {
  public:
@@ -16,10 +19,12 @@ class IProcessor {
   virtual bool HasCpuid() = 0;
   virtual CpuidRegisters Cpuid(std::uint32_t leaf) = 0;
   virtual std::uint64_t ReadTimeStampCounter() = 0;
+  // Counts per second of the performance counter; 0 or less when it has none.
   virtual std::int64_t PerformanceFrequency() = 0;
   virtual std::int64_t PerformanceCounter() = 0;
-  virtual ThreadPriority GetThreadPriority() = 0;
-  virtual void SetThreadPriority(ThreadPriority priority) = 0;
+  // The calling thread's priority level; nothing when it cannot be read.
+  virtual std::optional<int> GetThreadPriority() = 0;
+  virtual bool SetThreadPriority(int level) = 0;
   // Total physical memory in bytes.
   virtual std::uint64_t TotalPhysicalMemory() = 0;
 };
