@@ -1,0 +1,208 @@
+#include "platform/win32/Win32Processes.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <utility>
+
+#include "platform/win32/Scoped.h"
+
+namespace dx::win32 {
+
+// The way from the wait threads to the user-interface thread. Closed when the owner
+// goes, so a thread whose child ends later reports nothing.
+struct Win32Processes::Gate {
+  explicit Gate(platform::IUiThread& u) : ui(&u), handed(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+  std::mutex mutex;
+  platform::IUiThread* ui;  // null once closed
+  int handing = 0;          // reports being handed over right now
+  ScopedHandle handed;      // set whenever one has been
+};
+
+namespace {
+
+constexpr std::uint32_t kCancelledExitCode = 0xFFFFFFFF;
+
+// What a watch and its wait thread share. The runner side (the watch) and the callback
+// are touched on the user-interface thread only; the thread touches the cancel event.
+struct WaitShared {
+  ScopedHandle cancel;  // manual reset, created unsignalled
+  bool detached = false;
+  std::function<void(std::uint32_t)> onExit;
+};
+
+// TJvWaitForProcessThread: frees itself when it ends.
+struct TJvWaitForProcessThread {
+  std::shared_ptr<WaitShared> shared;
+  std::shared_ptr<Win32Processes::Gate> gate;
+  ScopedHandle process;  // the thread's own duplicate of the child's process handle
+
+  static DWORD WINAPI Main(void* parameter) {
+    std::unique_ptr<TJvWaitForProcessThread> self(static_cast<TJvWaitForProcessThread*>(parameter));
+    self->Run();
+    return 0;
+  }
+
+  void Run() {
+    // A console child has no message loop: wine answers WAIT_FAILED at once, which
+    // means nothing here.
+    ::WaitForInputIdle(process.get(), INFINITE);
+
+    const HANDLE handles[2] = {shared->cancel.get(), process.get()};
+    const DWORD woke = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    std::uint32_t exitCode = 0;  // stays 0 when the wait itself fails
+    if (woke == WAIT_OBJECT_0) return;  // cancelled: 0xFFFFFFFF, nothing reported
+    if (woke == WAIT_OBJECT_0 + 1) {
+      DWORD code = 0;
+      if (::GetExitCodeProcess(process.get(), &code)) exitCode = code;
+    }
+    process.reset();
+    HandOver(exitCode);
+  }
+
+  void HandOver(std::uint32_t exitCode) {
+    platform::IUiThread* ui = nullptr;
+    {
+      std::lock_guard lock(gate->mutex);
+      if (!gate->ui) return;
+      ui = gate->ui;
+      ++gate->handing;
+    }
+    auto state = shared;
+    ui->Invoke([state, exitCode] {
+      if (state->detached || !state->onExit) return;
+      state->detached = true;
+      // The handler destroys the watch, which clears onExit: call a copy.
+      auto onExit = state->onExit;
+      onExit(exitCode);
+    });
+    std::lock_guard lock(gate->mutex);
+    --gate->handing;
+    ::SetEvent(gate->handed.get());
+  }
+};
+
+class Win32ChildWatch : public platform::IChildWatch {
+ public:
+  Win32ChildWatch(ScopedHandle process, ScopedHandle thread, std::shared_ptr<WaitShared> shared)
+      : process_(std::move(process)), thread_(std::move(thread)), shared_(std::move(shared)) {}
+  ~Win32ChildWatch() override {
+    shared_->detached = true;
+    shared_->onExit = nullptr;
+    ::SetEvent(shared_->cancel.get());
+    // The child's handles close with the members; the child itself runs on.
+  }
+
+ private:
+  ScopedHandle process_;
+  ScopedHandle thread_;
+  std::shared_ptr<WaitShared> shared_;
+};
+
+std::string EnvironmentBlock(const std::vector<std::string>& lines) {
+  std::string block;
+  for (const auto& line : lines) {
+    block += line;
+    block.push_back('\0');
+  }
+  block.push_back('\0');
+  return block;
+}
+
+platform::ProcessStartResult Failure(DWORD code) { return {false, code, SystemErrorText(code), nullptr}; }
+
+}  // namespace
+
+Win32Processes::Win32Processes(platform::IUiThread& ui) : gate_(std::make_shared<Gate>(ui)) {}
+
+Win32Processes::~Win32Processes() {
+  {
+    std::lock_guard lock(gate_->mutex);
+    gate_->ui = nullptr;
+  }
+  // A report already on its way waits for the user-interface thread, which may be this
+  // one: take the sent messages while waiting for it.
+  for (;;) {
+    {
+      std::lock_guard lock(gate_->mutex);
+      if (gate_->handing == 0) break;
+    }
+    const HANDLE handed = gate_->handed.get();
+    if (::MsgWaitForMultipleObjects(1, &handed, FALSE, 100, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+}
+
+std::string Win32Processes::SystemFolder() {
+  char buffer[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+  std::string folder = (length > 0 && length < sizeof buffer) ? std::string(buffer, length) : std::string();
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartRequest& request,
+                                                   std::function<void(std::uint32_t)> onExit) {
+  // The record is 68 bytes in the 32-bit layout the flags were made for; a 64-bit build
+  // passes its own, larger STARTUPINFOA (104 bytes) with the same field values.
+#ifndef _WIN64
+  static_assert(sizeof(STARTUPINFOA) == 68);
+#endif
+  const auto& record = request.startup;
+  std::string desktop = record.desktop;
+  std::string title = record.title;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
+  startup.lpTitle = title.empty() ? nullptr : title.data();
+  startup.dwX = record.x;
+  startup.dwY = record.y;
+  startup.dwXSize = record.width;
+  startup.dwYSize = record.height;
+  startup.dwFlags = record.flags;
+  startup.wShowWindow = record.showWindow;
+
+  std::string commandLine = request.commandLine;  // CreateProcessA may write into it
+  const std::string environment = request.environment.empty() ? std::string() : EnvironmentBlock(request.environment);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessA(request.applicationName ? request.applicationName->c_str() : nullptr, commandLine.data(),
+                        nullptr, nullptr, FALSE, request.creationFlags,
+                        environment.empty() ? nullptr : const_cast<char*>(environment.data()),
+                        request.currentDirectory ? request.currentDirectory->c_str() : nullptr, &startup, &info)) {
+    return Failure(::GetLastError());
+  }
+  ScopedHandle process(info.hProcess);
+  ScopedHandle thread(info.hThread);
+
+  if (!request.watch) {
+    ::WaitForInputIdle(process.get(), INFINITE);
+    return {true, 0, {}, nullptr};
+  }
+
+  auto shared = std::make_shared<WaitShared>();
+  shared->cancel.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  shared->onExit = std::move(onExit);
+  auto waiter = std::make_unique<TJvWaitForProcessThread>();
+  waiter->shared = shared;
+  waiter->gate = gate_;
+  HANDLE duplicate = nullptr;
+  if (!shared->cancel ||
+      !::DuplicateHandle(::GetCurrentProcess(), process.get(), ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    return Failure(::GetLastError());
+  }
+  waiter->process.reset(duplicate);
+
+  ScopedHandle waitThread(
+      ::CreateThread(nullptr, 0, &TJvWaitForProcessThread::Main, waiter.get(), CREATE_SUSPENDED, nullptr));
+  if (!waitThread) return Failure(::GetLastError());
+  waiter.release();  // the thread owns it now
+  ::SetThreadPriority(waitThread.get(), THREAD_PRIORITY_BELOW_NORMAL);
+  ::ResumeThread(waitThread.get());
+
+  return {true, 0, {}, std::make_unique<Win32ChildWatch>(std::move(process), std::move(thread), shared)};
+}
+
+}  // namespace dx::win32
