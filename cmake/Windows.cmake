@@ -34,13 +34,29 @@ endif()
 target_link_libraries(DextrelUpgrade PRIVATE user32 kernel32 shell32)
 dextrel_warnings(DextrelUpgrade)
 
+# The pictures, rendered from their SVG sources.
+file(GLOB DEXTREL_ART_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/assets/art/*.svg")
+set(DEXTREL_ART_DIR "${CMAKE_BINARY_DIR}/generated/art")
+set(DEXTREL_ART_OUTPUTS)
+foreach(name window logo run-up run-down exit minimize icon-browse icon-open icon-update icon-close)
+  list(APPEND DEXTREL_ART_OUTPUTS "${DEXTREL_ART_DIR}/${name}.bmp")
+endforeach()
+list(APPEND DEXTREL_ART_OUTPUTS "${DEXTREL_ART_DIR}/splash.jpg" "${DEXTREL_ART_DIR}/dialog.jpg" "${DEXTREL_ART_DIR}/app.ico")
+add_custom_command(OUTPUT ${DEXTREL_ART_OUTPUTS}
+  COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/render-art.sh" "${CMAKE_SOURCE_DIR}/assets/art" "${DEXTREL_ART_DIR}"
+  DEPENDS ${DEXTREL_ART_SOURCES} "${CMAKE_SOURCE_DIR}/scripts/render-art.sh"
+  COMMENT "Rendering the pictures")
+add_custom_target(dextrel_art DEPENDS ${DEXTREL_ART_OUTPUTS})
+
 # The program. Its resource script pulls in the pictures and the built helper.
 add_executable(Dextrel WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc")
 target_link_libraries(Dextrel PRIVATE dextrel_win32)
 target_include_directories(Dextrel PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
 add_dependencies(Dextrel DextrelUpgrade)
 set(DEXTREL_UPGRADE_EXE_PATH "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")
-set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES OBJECT_DEPENDS "${DEXTREL_UPGRADE_EXE_PATH}")
+add_dependencies(Dextrel dextrel_art)
+set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES
+  OBJECT_DEPENDS "${DEXTREL_UPGRADE_EXE_PATH};${DEXTREL_ART_OUTPUTS}")
 file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/generated/upgrade_helper.rc.inc"
   CONTENT "IDR_UPGRADE_HELPER RCDATA \"${DEXTREL_UPGRADE_EXE_PATH}\"\n")
 dextrel_warnings(Dextrel)

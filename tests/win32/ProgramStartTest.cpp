@@ -1,5 +1,5 @@
-// The two programs as a user first meets them: the window of Dextrel.exe and the
-// information box of the upgrade helper started by hand.
+// The two programs as a user first meets them: the splash and window of Dextrel.exe,
+// one copy per executable path, and the upgrade helper started by hand.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,73 +12,22 @@
 namespace dx {
 namespace {
 
-struct Started {
-  win32::ScopedHandle process;
-  win32::ScopedHandle thread;
-  DWORD id = 0;
-};
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-Started Start(const std::string& program) {
-  Started started;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::string line = "\"" + program + "\"";
-  if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    started.process.reset(pi.hProcess);
-    started.thread.reset(pi.hThread);
-    started.id = pi.dwProcessId;
-  }
-  return started;
-}
+TEST(ProgramStart, TheSplashComesFirstThenABorderlessBlack508By323WindowCentredOnTheDesktop) {
+  auto program = test::StartProgram(Quoted(test::BuiltProgram("Dextrel.exe")));
+  ASSERT_TRUE(program);
+  HWND splash = test::WaitForTopWindow(program.id, "TAboutBox", nullptr, 20000);
+  ASSERT_NE(splash, nullptr);
+  RECT splashClient{};
+  ::GetClientRect(splash, &splashClient);
+  EXPECT_EQ(splashClient.right, 785);
+  EXPECT_EQ(splashClient.bottom, 547);
+  EXPECT_TRUE(::GetWindowLongA(splash, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-// The first visible top-level window of the process with the class (and title, when given).
-HWND WaitForWindow(DWORD processId, const char* cls, const char* title, DWORD timeoutMs = 20000) {
-  struct Search {
-    DWORD pid;
-    const char* cls;
-    const char* title;
-    HWND found;
-  } search{processId, cls, title, nullptr};
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(hwnd, &pid);
-          char name[256] = {};
-          ::GetClassNameA(hwnd, name, sizeof name);
-          char text[256] = {};
-          ::GetWindowTextA(hwnd, text, sizeof text);
-          if (pid == s->pid && std::string(name) == s->cls && (!s->title || std::string(text) == s->title) &&
-              ::IsWindowVisible(hwnd)) {
-            s->found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    ::Sleep(50);
-  }
-  return nullptr;
-}
-
-DWORD WaitForExit(const Started& started, DWORD timeoutMs = 20000) {
-  if (::WaitForSingleObject(started.process.get(), timeoutMs) != WAIT_OBJECT_0) {
-    ::TerminateProcess(started.process.get(), 0xDEAD);
-    return 0xDEAD;
-  }
-  DWORD code = 0;
-  ::GetExitCodeProcess(started.process.get(), &code);
-  return code;
-}
-
-TEST(ProgramStart, TheMainWindowIsABorderlessBlack508By323WindowCentredOnTheDesktop) {
-  Started program = Start(test::BuiltProgram("Dextrel.exe"));
-  ASSERT_TRUE(program.process);
-  HWND window = WaitForWindow(program.id, "TForm1", nullptr);
+  HWND window = test::WaitForTopWindow(program.id, "TForm1", nullptr, 20000);
   ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(::IsWindow(splash) && ::IsWindowVisible(splash));  // gone once the window shows
 
   RECT client{};
   ::GetClientRect(window, &client);
@@ -95,20 +44,65 @@ TEST(ProgramStart, TheMainWindowIsABorderlessBlack508By323WindowCentredOnTheDesk
   EXPECT_NEAR((outer.left + outer.right) / 2, (work.left + work.right) / 2, 1);
   EXPECT_NEAR((outer.top + outer.bottom) / 2, (work.top + work.bottom) / 2, 1);
 
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-  {
-    win32::ScopedWindowDc dc(window);
-    EXPECT_EQ(::GetPixel(dc.get(), 254, 161), RGB(0, 0, 0));
-  }
-
   ::PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForExit(program), 0u);
+  EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST(ProgramStart, ASecondCopyOfTheSamePathBringsTheFirstForwardAndEndsWithCode0) {
+  auto first = test::StartProgram(Quoted(test::BuiltProgram("Dextrel.exe")));
+  ASSERT_TRUE(first);
+  HWND window = test::WaitForTopWindow(first.id, "TForm1", nullptr);
+  ASSERT_NE(window, nullptr);
+  ::ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(::IsIconic(window));
+  // Another program's window is in front meanwhile.
+  HWND other = ::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  for (int i = 0; i < 40 && ::GetForegroundWindow() != other; ++i) ::Sleep(50);
+  ASSERT_EQ(::GetForegroundWindow(), other);
+
+  auto second = test::StartProgram(Quoted(test::BuiltProgram("Dextrel.exe")));
+  ASSERT_TRUE(second);
+  // It shows nothing on its way out: no splash of its own.
+  bool sawSplash = false;
+  for (int i = 0; i < 100 && second.Running(); ++i) {
+    sawSplash = sawSplash || test::WaitForTopWindow(second.id, "TAboutBox", nullptr, 0) != nullptr;
+    ::Sleep(30);
+  }
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  EXPECT_FALSE(sawSplash);
+  EXPECT_FALSE(::IsIconic(window));
+  // Activation travels through the window system asynchronously.
+  for (int i = 0; i < 40 && ::GetForegroundWindow() != window; ++i) ::Sleep(50);
+  EXPECT_EQ(::GetForegroundWindow(), window);
+
+  ::DestroyWindow(other);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(), 0u);
+}
+
+TEST(ProgramStart, ACopyFromAnotherFolderRunsBesideTheFirst) {
+  test::TempFolder dir;
+  const std::string other = dir.path() + "Dextrel.exe";
+  ASSERT_TRUE(::CopyFileA(test::BuiltProgram("Dextrel.exe").c_str(), other.c_str(), FALSE));
+  auto first = test::StartProgram(Quoted(test::BuiltProgram("Dextrel.exe")));
+  auto second = test::StartProgram(Quoted(other));
+  HWND firstWindow = test::WaitForTopWindow(first.id, "TForm1", nullptr);
+  HWND secondWindow = test::WaitForTopWindow(second.id, "TForm1", nullptr);
+  ASSERT_NE(firstWindow, nullptr);
+  ASSERT_NE(secondWindow, nullptr);
+  EXPECT_NE(firstWindow, secondWindow);
+  ::PostMessageA(firstWindow, WM_CLOSE, 0, 0);
+  ::PostMessageA(secondWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(), 0u);
+  EXPECT_EQ(second.WaitForExit(), 0u);
 }
 
 TEST(ProgramStart, TheUpgradeHelperStartedByHandExplainsItselfAndEnds) {
-  Started helper = Start(test::BuiltProgram("DextrelUpgrade.exe"));
-  ASSERT_TRUE(helper.process);
-  HWND box = WaitForWindow(helper.id, "#32770", "Dextrel upgrade helper");
+  auto helper = test::StartProgram(Quoted(test::BuiltProgram("DextrelUpgrade.exe")));
+  ASSERT_TRUE(helper);
+  HWND box = test::WaitForTopWindow(helper.id, "#32770", "Dextrel upgrade helper");
   ASSERT_NE(box, nullptr);
   std::string text;
   ::EnumChildWindows(
@@ -124,7 +118,7 @@ TEST(ProgramStart, TheUpgradeHelperStartedByHandExplainsItselfAndEnds) {
       reinterpret_cast<LPARAM>(&text));
   EXPECT_NE(text.find("upgrade helper"), std::string::npos) << text;
   ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(WaitForExit(helper), 0u);
+  EXPECT_EQ(helper.WaitForExit(), 0u);
 }
 
 }  // namespace

@@ -65,6 +65,78 @@ ProgramRun RunProgram(const std::string& commandLine, const std::string& folder,
   return run;
 }
 
+StartedProgram::StartedProgram(StartedProgram&& other) noexcept
+    : process(other.process), thread(other.thread), id(other.id) {
+  other.process = other.thread = nullptr;
+}
+
+StartedProgram::~StartedProgram() {
+  if (process) {
+    // A test that failed half-way must not leave its program running into the next test.
+    if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) ::TerminateProcess(process, 0xDEAD);
+    ::CloseHandle(process);
+  }
+  if (thread) ::CloseHandle(thread);
+}
+
+DWORD StartedProgram::WaitForExit(DWORD timeoutMs) {
+  if (::WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process, 0xDEAD);
+    ::WaitForSingleObject(process, 5000);
+    return 0xDEAD;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process, &code);
+  return code;
+}
+
+bool StartedProgram::Running() const { return process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+StartedProgram StartProgram(const std::string& commandLine, const std::string& folder) {
+  StartedProgram started;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = commandLine;
+  if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    started.process = pi.hProcess;
+    started.thread = pi.hThread;
+    started.id = pi.dwProcessId;
+  }
+  return started;
+}
+
+HWND WaitForTopWindow(DWORD processId, const char* windowClass, const char* title, DWORD timeoutMs) {
+  struct Search {
+    DWORD pid;
+    const char* cls;
+    const char* title;
+    HWND found;
+  } search{processId, windowClass, title, nullptr};
+  for (DWORD waited = 0;; waited += 50) {
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(param);
+          DWORD pid = 0;
+          ::GetWindowThreadProcessId(hwnd, &pid);
+          char name[256] = {};
+          ::GetClassNameA(hwnd, name, sizeof name);
+          char text[256] = {};
+          ::GetWindowTextA(hwnd, text, sizeof text);
+          if ((s->pid == 0 || pid == s->pid) && std::string(name) == s->cls &&
+              (!s->title || std::string(text) == s->title) && ::IsWindowVisible(hwnd)) {
+            s->found = hwnd;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found || waited >= timeoutMs) return search.found;
+    ::Sleep(50);
+  }
+}
+
 std::string BuiltProgram(const std::string& name) {
   std::string dir = DEXTREL_BIN_DIR;
   // The build folder is a Linux path; wine maps the Linux root to drive Z:.

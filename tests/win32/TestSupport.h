@@ -30,6 +30,27 @@ struct ProgramRun {
 // Runs commandLine in folder (empty: the current one) and waits up to timeoutMs.
 ProgramRun RunProgram(const std::string& commandLine, const std::string& folder = {}, DWORD timeoutMs = 60000);
 
+// A program started without waiting for it.
+struct StartedProgram {
+  HANDLE process = nullptr;
+  HANDLE thread = nullptr;
+  DWORD id = 0;
+  StartedProgram() = default;
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+  StartedProgram(StartedProgram&& other) noexcept;
+  ~StartedProgram();
+  explicit operator bool() const { return process != nullptr; }
+  // Waits for the end and gives the exit code; ends the program with 0xDEAD after timeoutMs.
+  DWORD WaitForExit(DWORD timeoutMs = 30000);
+  bool Running() const;
+};
+StartedProgram StartProgram(const std::string& commandLine, const std::string& folder = {});
+
+// The first visible top-level window of the process with the class (and title when
+// not null), waiting up to timeoutMs. processId 0 matches any process.
+HWND WaitForTopWindow(DWORD processId, const char* windowClass, const char* title, DWORD timeoutMs = 30000);
+
 // Full path of a program built beside the tests.
 std::string BuiltProgram(const std::string& name);
 
