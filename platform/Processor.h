@@ -18,7 +18,7 @@ class IProcessor {
   virtual ~IProcessor() = default;
   virtual bool HasCpuid() = 0;
   virtual CpuidRegisters Cpuid(std::uint32_t leaf) = 0;
-  virtual std::uint64_t ReadTimeStampCounter() = 0;
+  virtual std::uint64_t ReadTimeStamp() = 0;
   // Counts per second of the performance counter; 0 or less when it has none.
   virtual std::int64_t PerformanceFrequency() = 0;
   virtual std::int64_t PerformanceCounter() = 0;

@@ -212,13 +212,13 @@ ClockMeasurement MeasureClock(platform::IProcessor& processor) {
       long reads = 0;
       while (t1 - t0 < windows.leadIn && !(stalled = ++reads > kMaxReadsPerWindow)) {
         t1 = processor.PerformanceCounter();
-        a = processor.ReadTimeStampCounter();
+        a = processor.ReadTimeStamp();
       }
       t0 = t1;
       reads = 0;
       while (!stalled && t1 - t0 < windows.window && !(stalled = ++reads > kMaxReadsPerWindow)) {
         t1 = processor.PerformanceCounter();
-        b = processor.ReadTimeStampCounter();
+        b = processor.ReadTimeStamp();
       }
     }
     if (stalled) return {};
@@ -233,6 +233,7 @@ ClockMeasurement MeasureClock(platform::IProcessor& processor) {
   if (totalMicroseconds <= 0 || totalCycles <= 0) return result;
 
   const double cycles = static_cast<double>(totalCycles);
+  result.ExactMhz = cycles / totalMicroseconds;
   const std::int64_t raw = RoundHalfEven(cycles / totalMicroseconds);
   std::int64_t tenths = RoundHalfEven(cycles * 10 / totalMicroseconds);
   const std::int64_t hundredths = RoundHalfEven(cycles * 100 / totalMicroseconds);

@@ -28,6 +28,7 @@ struct CpuIdentification {
 struct ClockMeasurement {
   std::uint32_t RawFreq = 0;
   std::uint32_t NormFreq = 0;
+  double ExactMhz = 0;  // the totals' quotient before any rounding
   int Tries = 0;
 };
 

@@ -45,7 +45,7 @@ class FakeProcessor : public platform::IProcessor {
     auto it = leaves.find(leaf);
     return it == leaves.end() ? platform::CpuidRegisters{} : it->second;
   }
-  std::uint64_t ReadTimeStampCounter() override {
+  std::uint64_t ReadTimeStamp() override {
     if (timeStampOf) return timeStampOf(counter);
     return timeStamp += timeStampStep;
   }

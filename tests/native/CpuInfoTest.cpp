@@ -114,6 +114,7 @@ TEST(ClockTest, RoundingOfTheMeasuredClock) {
   {
     ClockedProcessor cpu({2394.6, 2394.6, 2394.6});
     const auto clock = MeasureClock(cpu);
+    EXPECT_NEAR(clock.ExactMhz, 2394.6, 0.01);
     EXPECT_EQ(clock.RawFreq, 2395u);
     EXPECT_EQ(clock.NormFreq, 2400u);  // a tie between 2390 and 2400 goes up
   }
