@@ -266,6 +266,7 @@ TEST_F(IdentifyTest, IntelWithoutBrandStringByFamilyModelBrandAndCache) {
   EXPECT_EQ(IdentifyProcessor(cpu, false).L2Cache, 0u);
 }
 
+// The rows whose choice depends on more than vendor and family, and the numbered names.
 TEST(CpuNamesTest, TableForProcessorsWithoutBrandString) {
   using V = CpuVendor;
   struct Row {
@@ -274,16 +275,8 @@ TEST(CpuNamesTest, TableForProcessorsWithoutBrandString) {
     const char* name;
   };
   const Row rows[] = {
-      {V::Intel, 4, 1, 0, 0, "Intel 486DX Processor"},
-      {V::Intel, 4, 2, 0, 0, "Intel 486SX Processor"},
-      {V::Intel, 4, 3, 0, 0, "Intel DX2 Processor"},
-      {V::Intel, 4, 5, 0, 0, "Intel SX2 Processor"},
       {V::Intel, 4, 7, 0, 0, "Write-Back Enhanced Intel DX2 Processor"},
-      {V::Intel, 4, 8, 0, 0, "Intel DX4 Processor"},
       {V::Intel, 4, 4, 0, 0, "Intel 486 Processor"},
-      {V::Intel, 5, 2, 0, 0, "Pentium"},
-      {V::Intel, 6, 1, 0, 0, "Pentium Pro"},
-      {V::Intel, 6, 3, 0, 0, "Pentium II"},
       {V::Intel, 6, 5, 0, 0, "Celeron"},
       {V::Intel, 6, 5, 0, 2048, "Pentium II Xeon"},
       {V::Intel, 6, 5, 0, 512, "Pentium II"},
@@ -293,36 +286,26 @@ TEST(CpuNamesTest, TableForProcessorsWithoutBrandString) {
       {V::Intel, 6, 7, 0, 256, "Pentium III"},
       {V::Intel, 6, 8, 2, 256, "Pentium III"},
       {V::Intel, 6, 10, 0, 0, "Pentium III Xeon"},
-      {V::Intel, 6, 11, 0, 0, "Pentium III"},
       {V::Intel, 6, 13, 0, 0, "P6 (Model 13)"},
       {V::Intel, 15, 2, 1, 0, "Celeron"},
       {V::Intel, 15, 2, 14, 0, "Xeon"},
       {V::Intel, 15, 2, 9, 0, "Pentium 4"},
       {V::Intel, 7, 0, 0, 0, "P7"},
       {V::AMD, 4, 3, 0, 0, "Am486(R) or Am5x86"},
-      {V::AMD, 5, 0, 0, 0, "AMD-K5 (Model 0)"},
       {V::AMD, 5, 3, 0, 0, "AMD-K5 (Model 3)"},
-      {V::AMD, 5, 6, 0, 0, "AMD-K6\xAE (Model 6)"},
       {V::AMD, 5, 7, 0, 0, "AMD-K6\xAE (Model 7)"},
       {V::AMD, 5, 8, 0, 0, "AMD-K6\xAE-2 (Model 8)"},
       {V::AMD, 5, 9, 0, 0, "AMD-K6\xAE-III (Model 9)"},
       {V::AMD, 5, 13, 0, 0, "Unknown AMD (Model 13)"},
-      {V::AMD, 6, 1, 0, 0, "AMD Athlon\x99 (Model 1)"},
-      {V::AMD, 6, 2, 0, 0, "AMD Athlon\x99 (Model 2)"},
       {V::AMD, 6, 4, 0, 0, "AMD Athlon\x99 (Model 4)"},
-      {V::AMD, 6, 3, 0, 0, "AMD Duron\x99 (Model 3)"},
       {V::AMD, 6, 7, 0, 0, "AMD Duron\x99 (Model 7)"},
-      {V::AMD, 6, 6, 0, 0, "AMD Athlon\x99 XP (Model 6)"},
-      {V::AMD, 6, 8, 0, 0, "AMD Athlon\x99 XP (Model 8)"},
       {V::AMD, 6, 10, 0, 0, "AMD Athlon\x99 XP (Model 10)"},
       {V::AMD, 6, 5, 0, 0, "Unknown AMD (Model 5)"},
       {V::AMD, 8, 0, 0, 0, ""},
       {V::AMD, 15, 0, 0, 0, "Unknown AMD Chip"},
       {V::Cyrix, 4, 0, 0, 0, "Cyrix MediaGX"},
-      {V::Cyrix, 5, 2, 0, 0, "Cyrix 6x86"},
       {V::Cyrix, 5, 4, 0, 0, "Cyrix GXm"},
       {V::Cyrix, 5, 3, 0, 0, ""},
-      {V::Cyrix, 6, 0, 0, 0, "6x86MX"},
       {V::Cyrix, 7, 0, 0, 0, "7x86"},
       {V::Transmeta, 5, 4, 0, 0, "Crusoe"},
       {V::Via, 6, 9, 0, 0, "C3"},
