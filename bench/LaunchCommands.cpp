@@ -1,0 +1,112 @@
+#include "bench/LaunchCommands.h"
+
+#include "common/Errors.h"
+#include "common/Text.h"
+#include "gameprep/ProcessRunner.h"
+#include "platform/FileSystem.h"
+
+namespace dx {
+
+namespace {
+
+std::string CommandHead(const std::string& gamePath, const std::string& aspectArgument,
+                        const std::string& width, const std::string& height) {
+  return gamePath + "quake4.exe +set logFile 1 +set com_showFPS 1 +set timescale 7 +set r_mode -1 " +
+         aspectArgument + " +set r_customWidth " + width + " +set r_customHeight " + height;
+}
+
+}  // namespace
+
+bool ResolutionSelection::IsSelected(std::string_view tag) const {
+  const auto index = TagIndex(tag);
+  if (!index) return false;
+  if (*index < kPresetCount) return presets[static_cast<std::size_t>(*index)];
+  return CustomSelected();
+}
+
+int ResolutionSelection::Count() const {
+  int count = CustomSelected() ? 1 : 0;
+  for (bool checked : presets) count += checked ? 1 : 0;
+  return count;
+}
+
+std::optional<std::string> FirstSelectedFrom(const ResolutionSelection& selection, std::string_view tag) {
+  const auto start = TagIndex(tag);
+  if (!start) return std::nullopt;
+  const auto& tags = ResolutionTags();
+  for (std::size_t i = static_cast<std::size_t>(*start); i < tags.size(); ++i) {
+    if (selection.IsSelected(tags[i])) return std::string(tags[i]);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::pair<std::string, std::string>> LaunchSize(const ResolutionSelection& selection,
+                                                              std::string_view tag) {
+  const auto index = TagIndex(tag);
+  if (!index) return std::nullopt;
+  if (*index == kPresetCount) return std::make_pair(selection.customWidth, selection.customHeight);
+  const auto& preset = ResolutionPresets()[static_cast<std::size_t>(*index)];
+  return std::make_pair(IntToStr(preset.width), IntToStr(preset.height));
+}
+
+std::string TimedDemoCommandLine(const std::string& gamePath, const std::string& aspectArgument,
+                                 const std::string& width, const std::string& height,
+                                 const std::string& demoArgument) {
+  return CommandHead(gamePath, aspectArgument, width, height) + " +timedemoquit " + demoArgument;
+}
+
+std::string NetDemoCommandLine(const std::string& gamePath, const std::string& aspectArgument,
+                               const std::string& width, const std::string& height) {
+  return CommandHead(gamePath, aspectArgument, width, height) + " +exec " + kNetDemoScriptName;
+}
+
+void FillNetDemoScript(LineList& script, const std::string& demoArgument) {
+  script.Clear();
+  script.Add("playnettimedemo " + demoArgument);
+  script.Add("Wait 3000");
+  script.Add(std::string("ConDump ") + kNetDemoDumpName);
+  script.Add("exit");
+}
+
+LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
+                           TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
+                           const LaunchWindow& window) {
+  const auto chosen = FirstSelectedFrom(inputs.selection, tag);
+  if (!chosen) return LaunchOutcome::NothingSelected;
+  const auto size = LaunchSize(inputs.selection, *chosen);
+
+  if (window.setProgressText) {
+    window.setProgressText(ProgressText(*chosen, inputs.selection.customWidth, inputs.selection.customHeight));
+  }
+  state.CurrentTag = *chosen;
+
+  if (inputs.netDemoMode) {
+    FillNetDemoScript(scriptList, inputs.demoArgument);
+    try {
+      scriptList.SaveToFile(files, inputs.gamePath + "q4base\\" + kNetDemoScriptName);
+    } catch (const Error& e) {
+      // Without its script the game would sit in its console and never quit, so it is
+      // not started; the user learns why and may press the run button again.
+      if (window.showMessage) window.showMessage(e.what());
+      if (window.enableBenchButton) window.enableBenchButton();
+      return LaunchOutcome::ScriptFailed;
+    }
+    state.CommandLine = NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second);
+  } else {
+    state.CommandLine = TimedDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second,
+                                             inputs.demoArgument);
+  }
+
+  cp.CurrentDirectory = inputs.gamePath;
+  cp.CommandLine = state.CommandLine;
+  try {
+    cp.Run();
+  } catch (const Error&) {
+    // Stalled: the progress panel stays as it is, the state keeps its values.
+    if (window.enableBenchButton) window.enableBenchButton();
+    return LaunchOutcome::StartFailed;
+  }
+  return LaunchOutcome::Started;
+}
+
+}  // namespace dx

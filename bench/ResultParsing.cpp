@@ -1,0 +1,205 @@
+#include "bench/ResultParsing.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+
+#include "bench/LaunchCommands.h"
+#include "common/Errors.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
+#include "platform/FileSystem.h"
+#include "platform/LocaleClock.h"
+#include "platform/UiThread.h"
+
+namespace dx {
+
+namespace {
+
+constexpr std::uint32_t kSettleMilliseconds = 1000;
+constexpr std::string_view kSecondsMarker = "seconds =";
+constexpr std::size_t kTimedDemoCut = 7;
+constexpr std::size_t kNetDemoCut = 6;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::size_t FindNoCase(std::string_view text, std::string_view part) {
+  if (part.empty()) return 0;
+  // Skipping ahead by the pattern length keeps a console log of a hundred megabytes quick.
+  const auto searcher = std::boyer_moore_horspool_searcher(
+      part.begin(), part.end(), [](char c) { return std::hash<char>()(Lower(c)); },
+      [](char a, char b) { return Lower(a) == Lower(b); });
+  const auto found = std::search(text.begin(), text.end(), searcher);
+  return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+}
+
+// Up to count characters from start; a line end ends the number, it is never part of it.
+std::string CutAt(std::string_view text, std::size_t start, std::size_t count) {
+  std::string cut;
+  for (std::size_t i = start; i < text.size() && cut.size() < count; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') break;
+    cut += text[i];
+  }
+  return cut;
+}
+
+std::optional<std::string> ReadText(platform::IFileSystem& files, const std::string& path) {
+  auto read = files.ReadFile(path);
+  if (!read.ok) return std::nullopt;
+  return std::move(read.data);
+}
+
+}  // namespace
+
+std::string CleanScoreText(std::string_view text, std::string_view noise) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const bool isNoise = std::any_of(noise.begin(), noise.end(), [c](char n) { return Lower(n) == Lower(c); });
+    if (!isNoise) out += c;
+  }
+  return out;
+}
+
+std::optional<std::string> CutTimedDemoScore(std::string_view logText) {
+  // The marker holds no line end, so the log's own line ends need no rewriting first.
+  const auto at = FindNoCase(logText, kSecondsMarker);
+  if (at == std::string_view::npos) return std::nullopt;
+  return CleanScoreText(CutAt(logText, at + kSecondsMarker.size(), kTimedDemoCut), kTimedDemoNoise);
+}
+
+std::optional<std::string> CutNetDemoScore(const LineList& dump, const std::string& demoArgument) {
+  const std::string stopLine = "stopped demo playback of 'demos/" + demoArgument + "'";
+  for (std::size_t i = 0; i < dump.Count(); ++i) {
+    if (!EqualsNoCase(dump[i], stopLine)) continue;
+    if (i == 0) return std::nullopt;
+    const std::string& rateLine = dump[i - 1];
+    const auto at = FindNoCase(rateLine, "ms: ");
+    if (at == std::string_view::npos) return std::nullopt;
+    return CleanScoreText(CutAt(rateLine, at + 3, kNetDemoCut), kNetDemoNoise);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> ConvertScore(std::string_view text, char separator) {
+  const auto value = TryReadDecimal(text, separator);
+  if (!value) return std::nullopt;
+  const std::int64_t rounded = RoundHalfEven(*value);
+  if (rounded < INT32_MIN || rounded > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(rounded);
+}
+
+std::string SwapFirstSeparator(std::string text) {
+  if (auto comma = text.find(','); comma != std::string::npos) {
+    text[comma] = '.';
+  } else if (auto point = text.find('.'); point != std::string::npos) {
+    text[point] = ',';
+  }
+  return text;
+}
+
+bool ConvertWithSwappedSeparator(BenchmarkRunState& state, char separator) {
+  const auto score = ConvertScore(SwapFirstSeparator(state.ScoreText), separator);
+  if (!score) return false;
+  state.LastScore = *score;
+  return true;
+}
+
+std::int32_t AverageScore(std::int32_t scoreSum, int runCount) {
+  return runCount < 1 ? scoreSum : static_cast<std::int32_t>(scoreSum / runCount);
+}
+
+RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
+                          platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
+                          const RecordCallbacks& callbacks) {
+  const auto call = [](const std::function<void()>& f) {
+    if (f) f();
+  };
+  ui.Sleep(kSettleMilliseconds);
+
+  const int runCount = EffectiveRunCount(inputs.runCount);
+  const bool lastRepetition = state.RepetitionsDone >= runCount;
+  // Only this run's outcome decides the putting back; the flag may still hold the
+  // outcome of a run of an earlier benchmark.
+  bool runWithoutScore = false;
+
+  if (files.FileExists(inputs.gameBasePath + kConsoleLogName)) {
+    call(callbacks.repaint);
+    if (!state.HeaderWritten) {
+      state.HeaderWritten = true;
+      AppendResolutionHeader(report, state.CurrentTag, inputs.block);
+    }
+
+    std::optional<std::string> cut;
+    if (!inputs.netDemoMode) {
+      if (auto log = ReadText(files, inputs.gameBasePath + kConsoleLogName)) cut = CutTimedDemoScore(*log);
+    } else if (auto dump = ReadText(files, inputs.gameBasePath + kNetDemoDumpName)) {
+      // A missing dump is a run without result, as a dump without the stop line: the
+      // user hears of it, and an earlier run's score is not reported for this one.
+      LineList lines;
+      lines.SetText(*dump);
+      cut = CutNetDemoScore(lines, inputs.block.demoArgument);
+    }
+
+    std::optional<std::int32_t> score;
+    if (cut) {
+      // A text that is no number even with the other separator counts as no score, and
+      // the score text of the last good run stays, so it never shows in a score line.
+      const std::string previous = state.ScoreText;
+      state.ScoreText = *cut;
+      score = ConvertScore(state.ScoreText, locale.DecimalSeparator());
+      if (!score && ConvertWithSwappedSeparator(state, locale.DecimalSeparator())) score = state.LastScore;
+      if (!score) state.ScoreText = previous;
+    }
+
+    if (score) {
+      state.NoScore = false;
+      state.LastScore = *score;
+      state.ScoreText = IntToStr(state.LastScore);
+      if (runCount == 1) {
+        AppendSingleRunScore(report, state.ScoreText);
+        AppendBlockSeparator(report);
+      } else {
+        AppendRepetitionScore(report, state.ScoreText);
+        state.ScoreSum += state.LastScore;
+        if (lastRepetition) {
+          AppendAverageScore(report, AverageScore(state.ScoreSum, runCount));
+          AppendBlockSeparator(report);
+        }
+      }
+    } else {
+      state.NoScore = true;
+      runWithoutScore = true;
+      AppendNoScore(report);
+      if (callbacks.showMessage) callbacks.showMessage(kNoScoreMessage);
+      // The benchmark ends here, so the block is closed even with repetitions left.
+      AppendBlockSeparator(report);
+    }
+  }
+
+  if (lastRepetition) state.ScoreSum = 0;
+
+  RunRecord outcome = RunRecord::Continue;
+  if (state.FinishedResolutions == state.SelectedResolutions) {
+    call(callbacks.finishBenchmark);
+    outcome = RunRecord::Finished;
+  } else if (runWithoutScore) {
+    // The configuration is put back below, so the runs left would measure the user's own
+    // settings: the benchmark ends, and the report keeps what was measured until now.
+    call(callbacks.finishBenchmark);
+    outcome = RunRecord::Ended;
+  }
+
+  if (runWithoutScore) {
+    call(callbacks.restoreAutoexec);
+    call(callbacks.restoreGameConfig);
+    call(callbacks.showIdle);
+  }
+
+  call(callbacks.removeConsoleLog);
+  call(callbacks.removeNetDemoFiles);
+  ui.Sleep(kSettleMilliseconds);
+  return outcome;
+}
+
+}  // namespace dx

@@ -1,0 +1,83 @@
+#pragma once
+// Reading the frame rate of a finished run and recording it in the report.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "bench/Report.h"
+#include "bench/RunState.h"
+#include "common/LineList.h"
+
+namespace dx {
+
+namespace platform {
+class IFileSystem;
+class IUiThread;
+class ILocaleClock;
+}  // namespace platform
+
+inline constexpr const char* kConsoleLogName = "qconsole.log";
+inline constexpr const char* kNoScoreMessage =
+    "Error occured. Maybe the demo isn't compatible your Quake 4 version! The built-in demo compatible with the "
+    "original v1.4.1 patch.";
+
+// The characters a cut score text loses, compared without regard to case.
+inline constexpr std::string_view kTimedDemoNoise = " =FPS:";
+inline constexpr std::string_view kNetDemoNoise = " =MFPS:";
+
+// Removes every character of noise (any case) from text; the rest keeps its order.
+std::string CleanScoreText(std::string_view text, std::string_view noise);
+
+// The score text after the first "seconds =" (any case) of a console log, cleaned;
+// nothing when the marker is absent.
+std::optional<std::string> CutTimedDemoScore(std::string_view logText);
+
+// The score text of a net-demo console dump: the line before the first stop line of the
+// demo, from the blank of its "ms: ", cleaned; nothing when a piece is missing.
+std::optional<std::string> CutNetDemoScore(const LineList& dump, const std::string& demoArgument);
+
+// The cleaned text read with the user's separator, rounded half to even. Nothing when it
+// is not a number or the score does not fit.
+std::optional<std::int32_t> ConvertScore(std::string_view text, char separator);
+// The first "," becomes "." or else the first "." becomes ",".
+std::string SwapFirstSeparator(std::string text);
+// Converts state.ScoreText once more with its separator exchanged into state.LastScore.
+bool ConvertWithSwappedSeparator(BenchmarkRunState& state, char separator);
+
+// ScoreSum over the repetition count, the remainder dropped.
+std::int32_t AverageScore(std::int32_t scoreSum, int runCount);
+
+struct RecordInputs {
+  std::string gameBasePath;  // ends in a backslash
+  int runCount = 0;          // as the settings hold it
+  bool netDemoMode = false;
+  ResolutionBlockInputs block;
+};
+
+// The controller's side of recording a run.
+struct RecordCallbacks {
+  std::function<void()> repaint;                    // the progress panel and the main window
+  std::function<void(const std::string&)> showMessage;  // modal, OK button
+  std::function<void()> finishBenchmark;
+  std::function<void()> restoreAutoexec;            // the written autoexec.cfg removed when no back-up
+  std::function<void()> restoreGameConfig;
+  std::function<void()> showIdle;                   // progress panel hidden, run button enabled
+  std::function<void()> removeConsoleLog;
+  std::function<void()> removeNetDemoFiles;
+};
+
+enum class RunRecord {
+  Continue,  // launch the next run
+  Finished,  // the last run has been recorded and the benchmark finished
+  Ended,     // a run without score ended the benchmark
+};
+
+// Records the run that has just ended. RepetitionsDone and FinishedResolutions have
+// been advanced for it already.
+RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
+                          platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
+                          const RecordCallbacks& callbacks);
+
+}  // namespace dx
