@@ -1,0 +1,96 @@
+#pragma once
+// TSelfUpdater: asks the maker's server for a newer version, downloads the files it lists
+// into the program's folder as ".uTMP" files and hands over to the upgrade helper, which
+// installs them once the program has ended.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extras/HttpTransfer.h"
+#include "extras/UpdateInfo.h"
+#include "extras/UpdaterUi.h"
+#include "platform/Platform.h"
+
+namespace dx {
+
+enum TUpdaterMessage : unsigned {
+  mAskUpgrade = 1u << 0,
+  mConnLost = 1u << 1,
+  mHostUnreachable = 1u << 2,
+  mLostFile = 1u << 3,
+  mNoUpdateAvailable = 1u << 4,
+};
+
+inline constexpr const char* kUpgradeHelperName = "DextrelUpgrade.exe";
+inline constexpr const char* kUpdateCaption = "Application update wizard";
+
+class TSelfUpdater : public THttpTransfer {
+ public:
+  // programPath: the program's own executable; tempFolder: the user's temporary folder.
+  // A helper left by an earlier upgrade is deleted here.
+  TSelfUpdater(platform::Platform& platform, IProgramStarter& starter, IUpdaterUi& ui, std::string programPath,
+               const std::string& tempFolder);
+
+  std::string InfoFileURL;
+  std::string VersionNumber;
+  unsigned ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
+  std::string RestartParams = "/afterupgrade";
+  // The upgrade helper's executable bytes, asked for at the hand-over.
+  std::function<std::string()> HelperBytes;
+
+  std::function<void()> OnLaterUpgrade;
+  std::function<void()> OnAborted;
+  std::function<void(const std::string& url, const std::string& host)> OnHostUnreachable;
+  // Closes the main window through its normal exit path after the helper was started.
+  std::function<void()> CloseMainWindow;
+
+  // Ignored while a transfer runs or the download window is open.
+  void CheckUpdate();
+  // The download window's buttons: OK in the completion state, and cancel or the close
+  // box (asks first; true when the window is to close).
+  void FinishClicked();
+  bool CancelRequested();
+  void Abort();
+
+  const std::vector<UpdateFileEntry>& UpdateFileList() const { return files_; }
+  bool Checking() const { return checking_; }
+  bool Aborted() const { return aborted_; }
+  TUpgradeMethod Method() const { return method_; }
+  const std::string& HelperPath() const { return helperPath_; }
+  const std::string& ProgramDir() const { return programDir_; }
+  // The program's file name without its extension.
+  const std::string& ApplicationTitle() const { return title_; }
+  // The helper's command line for the current method.
+  std::string HelperCommandLine() const;
+
+ private:
+  void InfoReceived(const std::string& text);
+  void StartDownloads();
+  void DownloadCurrent();
+  void FileDone();
+  // Message 28; false when the user chose to abort (the abort has then happened).
+  bool SkipLostFile(const std::string& name, const std::string& caption);
+  void EndAfterFailure();
+  void HandOver();
+  std::string CurrentUrl() const;
+
+  platform::IFileSystem& fileSystem_;
+  platform::IShell& shell_;
+  IProgramStarter& starter_;
+  IUpdaterUi& ui_window_;
+  std::string programPath_, programDir_, title_, helperPath_;
+
+  std::vector<UpdateFileEntry> files_;
+  std::size_t index_ = 0;
+  bool checking_ = false;
+  bool aborted_ = false;
+  bool windowOpen_ = false;
+  bool completed_ = false;
+  TUpgradeMethod method_ = umSelfUpgrade;
+  std::string releaseNotes_;
+  unsigned plainCacheOptions_ = 0;
+  std::optional<platform::DateTime> lastModified_;
+};
+
+}  // namespace dx

@@ -1,0 +1,124 @@
+#include "extras/UpdateInfo.h"
+
+#include <cstring>
+
+#include "common/Text.h"
+
+namespace dx {
+namespace {
+
+// Position just after "#key=", or npos.
+std::size_t FindKey(std::string_view text, std::string_view key) {
+  const std::string lowered = ToLowerAscii(text);
+  const std::string wanted = "#" + ToLowerAscii(key) + "=";
+  const std::size_t at = lowered.find(wanted);
+  return at == std::string::npos ? at : at + wanted.size();
+}
+
+std::optional<std::string> OptionalValue(std::string_view text, std::string_view key) {
+  if (FindKey(text, key) == std::string::npos) return std::nullopt;
+  return InfoValue(text, key);
+}
+
+}  // namespace
+
+std::string InfoValue(std::string_view text, std::string_view key) {
+  const std::size_t start = FindKey(text, key);
+  if (start == std::string::npos) return {};
+  std::size_t end = start;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) >= 32) ++end;
+  return std::string(text.substr(start, end - start));
+}
+
+UpdateInfo ReadUpdateInfo(std::string_view text) {
+  UpdateInfo info;
+  info.version = InfoValue(text, "version");
+
+  const auto add = [&](const std::string& suffix) {
+    std::string url = InfoValue(text, "url" + suffix);
+    if (url.empty()) return false;
+    info.files.push_back({std::move(url), OptionalValue(text, "sha256" + suffix)});
+    return true;
+  };
+  add("");
+  add("0");
+  for (std::size_t n = info.files.size() + 1; add(std::to_string(n)); ++n) {
+  }
+
+  const std::size_t message = FindKey(text, "message");
+  if (message != std::string::npos && message < text.size() && text[message] == '{') {
+    const std::size_t close = text.find('}', message + 1);
+    info.releaseNotes = std::string(text.substr(message + 1, close == std::string_view::npos
+                                                                   ? std::string_view::npos
+                                                                   : close - message - 1));
+  }
+
+  const std::string method = InfoValue(text, "method");
+  if (!method.empty() && method[0] == '1') info.method = umUseExternalSetup;
+  if (!method.empty() && method[0] == '2') info.method = umRedirectToURL;
+  return info;
+}
+
+bool IsNewerVersion(std::string_view version, std::string_view own) {
+  const auto parts = [](std::string_view text) {
+    std::vector<std::string> result;
+    const std::string dotted = std::string(text) + ".";
+    std::size_t pos = 0;
+    for (int i = 0; i < 4; ++i) {
+      const std::size_t dot = dotted.find('.', pos);
+      if (dot == std::string::npos) {
+        result.emplace_back("0");
+      } else {
+        result.push_back(dotted.substr(pos, dot - pos));
+        pos = dot + 1;
+      }
+    }
+    return result;
+  };
+  const auto mine = parts(version), theirs = parts(own);
+  for (int i = 0; i < 4; ++i) {
+    int a = 0, b = 0;
+    if (!TryStrToInt(mine[i], a) || !TryStrToInt(theirs[i], b)) {
+      return std::strcmp(std::string(version).c_str(), std::string(own).c_str()) > 0;
+    }
+    if (a != b) return a > b;
+  }
+  return false;
+}
+
+std::optional<std::string> DownloadFileName(std::string_view url) {
+  std::string_view rest = url.substr(0, url.find_first_of("?#"));
+  const std::size_t scheme = rest.find("://");
+  if (scheme != std::string_view::npos) rest = rest.substr(scheme + 3);
+  // The host is no file name: only a path after it counts.
+  const std::size_t path = rest.find_first_of("/\\");
+  if (path == std::string_view::npos) return std::nullopt;
+  rest = rest.substr(path);
+  std::string name(rest.substr(rest.find_last_of("/\\") + 1));
+
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  for (char ch : name) {
+    if (static_cast<unsigned char>(ch) < 32 || std::strchr(":<>\"|?*", ch)) return std::nullopt;
+  }
+  // Device names stay devices whatever extension follows them.
+  std::string base = ToLowerAscii(Trim(name.substr(0, name.find('.'))));
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"};
+  for (const char* device : kDevices) {
+    if (base == device) return std::nullopt;
+  }
+  if (base.size() == 4 && (StartsWith(base, "com") || StartsWith(base, "lpt")) && base[3] >= '0' && base[3] <= '9') {
+    return std::nullopt;
+  }
+  return name;
+}
+
+bool DigestMatches(std::string_view digestText, std::string_view hexDigest) {
+  const std::string given = ToLowerAscii(Trim(digestText));
+  if (given.size() != 64) return false;
+  for (char ch : given) {
+    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return false;
+  }
+  return given == ToLowerAscii(hexDigest);
+}
+
+}  // namespace dx
