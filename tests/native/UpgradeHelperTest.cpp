@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "tests/doubles/MemoryFileSystem.h"
+#include "upgrade_helper/UpgradeHelper.h"
+
+namespace dx::upgrade {
+namespace {
+
+// Files by path (no case distinction), listed in the order they were added; a clock
+// that moves one millisecond per wait turn.
+class FakeHelperSystem : public IHelperSystem {
+ public:
+  struct Entry {
+    std::string path, data;
+    std::uint32_t attributes = 0x80;
+  };
+  std::vector<Entry> entries;
+  std::vector<std::string> started;  // "program|arguments"
+  std::vector<std::string> errors;
+  std::vector<std::string> lockedPaths;
+  std::map<std::string, int> freeAfterTurns;  // path -> turns until it opens
+  int turns = 0;
+  std::uint32_t ticks = 0;
+  std::vector<bool> priorities;
+
+  void Add(const std::string& path, const std::string& data) { entries.push_back({path, data}); }
+  Entry* Find(const std::string& path) {
+    for (auto& e : entries) {
+      if (test::WildcardMatch(e.path, path) && e.path.size() == path.size()) return &e;
+    }
+    return nullptr;
+  }
+  std::string Contents(const std::string& path) {
+    Entry* e = Find(path);
+    return e ? e->data : "<missing>";
+  }
+
+  bool FileExists(const std::string& path) override { return Find(path) != nullptr; }
+  std::string FoundName(const std::string& path) override {
+    Entry* e = Find(path);
+    return e ? e->path.substr(e->path.find_last_of('\\') + 1) : std::string();
+  }
+  std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
+    std::vector<std::string> names;
+    for (auto& e : entries) {
+      const std::size_t slash = e.path.find_last_of('\\');
+      const std::string name = e.path.substr(slash + 1);
+      if (test::WildcardMatch(e.path.substr(0, slash + 1), folder) && e.path.substr(0, slash + 1).size() == folder.size() &&
+          test::WildcardMatch(name, pattern)) {
+        names.push_back(name);
+      }
+    }
+    return names;
+  }
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    Entry* e = Find(path);
+    if (e) e->attributes = attributes;
+    return e != nullptr;
+  }
+  bool RemoveFile(const std::string& path) override {
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+      if (Find(path) == &*it) {
+        entries.erase(it);
+        return true;
+      }
+    }
+    return false;
+  }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    if (Find(to)) return false;
+    Entry* e = Find(from);
+    if (!e) return false;
+    e->path = to;
+    return true;
+  }
+  bool CanOpenExclusively(const std::string& path) override {
+    for (const auto& locked : lockedPaths) {
+      if (locked == path) return false;
+    }
+    auto it = freeAfterTurns.find(path);
+    return it == freeAfterTurns.end() || turns >= it->second;
+  }
+  void WaitTurn() override {
+    ++turns;
+    ++ticks;
+  }
+  void SetLowPriority(bool low) override { priorities.push_back(low); }
+  std::uint32_t TickCount() override { return ticks; }
+  bool StartProgram(const std::string& program, const std::string& arguments) override {
+    started.push_back(program + "|" + arguments);
+    return true;
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+};
+
+TEST(UpgradeHelperArgumentsTest, JoiningRestoresAPathWithBlanksAndSplitsTheRest) {
+  HelperArguments a = ParseArguments({"C:\\Program", "Files\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(a.joined, "C:\\Program Files\\Bench\\prog.exe +/afterupgrade0 ");
+  EXPECT_EQ(a.programPath, "C:\\Program Files\\Bench\\prog.exe");
+  EXPECT_EQ(a.folder, "C:\\Program Files\\Bench\\");
+  EXPECT_EQ(a.restartArguments, "/afterupgrade");
+  EXPECT_FALSE(a.externalSetup);
+
+  a = ParseArguments({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
+  EXPECT_TRUE(a.externalSetup);
+  EXPECT_EQ(a.restartArguments, "/afterupgrade");
+  // The first "+" splits; later ones belong to the restart arguments.
+  a = ParseArguments({"C:\\B\\p.exe", "+/a", "+b0"});
+  EXPECT_EQ(a.restartArguments, "/a +b");
+  // Without a "+" everything is the program path.
+  a = ParseArguments({"C:\\B\\p.exe"});
+  EXPECT_EQ(a.programPath, "C:\\B\\p.exe");
+  EXPECT_EQ(a.restartArguments, "");
+  a = ParseArguments({"p.exe", "+0"});
+  EXPECT_EQ(a.folder, "");
+  EXPECT_EQ(a.restartArguments, "");
+}
+
+class UpgradeHelperTest : public ::testing::Test {
+ protected:
+  void Run(const std::vector<std::string>& args) { RunUpgrade(ParseArguments(args), system, {50, 80}); }
+  FakeHelperSystem system;
+};
+
+TEST_F(UpgradeHelperTest, DownloadedFilesReplaceTheirTargetsAndTheProgramStartsAgain) {
+  system.Add("C:\\Bench\\Prog.exe", "old program");
+  system.Add("C:\\Bench\\data.pak", "old data");
+  system.Add("C:\\Bench\\prog.exe.uTMP", "new program");
+  system.Add("C:\\Bench\\data.pak.uTMP", "new data");
+  system.Add("C:\\Bench\\notes.txt", "kept");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new program");
+  EXPECT_EQ(system.FoundName("C:\\Bench\\prog.exe"), "prog.exe");
+  EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "new data");
+  EXPECT_EQ(system.Contents("C:\\Bench\\notes.txt"), "kept");
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\prog.exe.uTMP"));
+  EXPECT_EQ(system.Find("C:\\Bench\\data.pak")->attributes, 0x20u);
+  EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Bench\\prog.exe|/afterupgrade"});
+  EXPECT_EQ(system.priorities, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(system.errors.empty());
+}
+
+TEST_F(UpgradeHelperTest, TheFirstDownloadedExeReplacesTheProgramAndLaterOnesKeepTheirNames) {
+  system.Add("C:\\Program Files\\Bench\\prog.exe", "old");
+  system.Add("C:\\Program Files\\Bench\\newprog.exe.uTMP", "new program");
+  system.Add("C:\\Program Files\\Bench\\tool.exe.uTMP", "tool");
+  system.Add("C:\\Program Files\\Bench\\SETUP.EXE.uTMP", "capitals");
+  Run({"C:\\Program", "Files\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\prog.exe"), "new program");
+  EXPECT_FALSE(system.FileExists("C:\\Program Files\\Bench\\newprog.exe"));
+  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\tool.exe"), "tool");
+  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\SETUP.EXE"), "capitals");
+  EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Program Files\\Bench\\prog.exe|/afterupgrade"});
+}
+
+TEST_F(UpgradeHelperTest, AnExeInCapitalsIsNeverTakenAsTheProgram) {
+  system.Add("C:\\Bench\\prog.exe", "old");
+  system.Add("C:\\Bench\\NEW.EXE.uTMP", "capitals");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
+  EXPECT_EQ(system.Contents("C:\\Bench\\NEW.EXE"), "capitals");
+}
+
+TEST_F(UpgradeHelperTest, AnExternalSetupRunsAndIsDeletedBeforeTheProgramRestarts) {
+  system.Add("C:\\Bench\\prog.exe", "old");
+  system.Add("C:\\Bench\\setup.exe.uTMP", "setup");
+  system.Add("C:\\Bench\\readme.txt.uTMP", "readme");
+  system.freeAfterTurns["C:\\Bench\\setup.exe"] = 5;
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
+  EXPECT_EQ(system.started, (std::vector<std::string>{"C:\\Bench\\setup.exe|/afterupgrade",
+                                                      "C:\\Bench\\prog.exe|/afterupgrade"}));
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\setup.exe"));
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
+  EXPECT_EQ(system.Contents("C:\\Bench\\readme.txt"), "readme");
+  EXPECT_GE(system.turns, 5);
+}
+
+TEST_F(UpgradeHelperTest, AnExternalSetupWithoutASetupFileLeavesTheProgramAlone) {
+  system.Add("C:\\Bench\\prog.exe", "old");
+  system.Add("C:\\Bench\\data.pak.uTMP", "data");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
+  EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
+  EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Bench\\prog.exe|/afterupgrade"});
+}
+
+TEST_F(UpgradeHelperTest, AProgramThatStaysInUseEndsTheWaitWithAMessageAndNothingReplaced) {
+  system.Add("C:\\Bench\\prog.exe", "old");
+  system.Add("C:\\Bench\\prog.exe.uTMP", "new");
+  system.lockedPaths.push_back("C:\\Bench\\prog.exe");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  ASSERT_EQ(system.errors.size(), 1u);
+  EXPECT_NE(system.errors[0].find("C:\\Bench\\prog.exe"), std::string::npos);
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe.uTMP"), "new");
+  EXPECT_TRUE(system.started.empty());
+  EXPECT_GE(system.ticks, 50u);
+  EXPECT_EQ(system.priorities, (std::vector<bool>{true, false}));
+}
+
+TEST_F(UpgradeHelperTest, AMissingProgramIsNotWaitedForAndGetsTheDownloadedExe) {
+  system.Add("C:\\Bench\\other.exe.uTMP", "new");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(system.turns, 0);
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new");
+}
+
+}  // namespace
+}  // namespace dx::upgrade
