@@ -91,8 +91,10 @@ std::vector<std::string> LinesOf(const std::string& text) {
 }
 
 [[noreturn]] void Crash() {
-  // No crash dialog: the tests wait for the process, not for a person.
+  // No crash dialog nor debugger: the tests wait for the process, not for a person. The
+  // process then ends with the fault's code, as after the system's own crash report.
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
   static volatile std::uintptr_t nowhere = 0;
   *reinterpret_cast<volatile int*>(nowhere) = 1;
   ::ExitProcess(0xC0000005);
@@ -185,7 +187,10 @@ void Game::CreateGameWindow() {
                               240, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (!window_) return;
   if (sim::SameText(mode, "startup")) {
-    ::ShowWindow(window_, SW_SHOWDEFAULT);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    ::GetStartupInfoA(&startup);
+    ::ShowWindow(window_, (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL);
   } else {
     // The game's window shows itself; the first ShowWindow may be bent by the start-up record.
     ::ShowWindow(window_, SW_SHOWNORMAL);
