@@ -1,0 +1,42 @@
+#pragma once
+// What the main window's logic asks of the window system. The Win32 front end
+// implements it; the tests have a recording double.
+#include <optional>
+#include <string>
+
+namespace dx {
+
+class TForm3;
+namespace controls {
+class TControl;
+}
+
+class IMainFormHost {
+ public:
+  virtual ~IMainFormHost() = default;
+
+  // Full path of the program's executable.
+  virtual std::string ExecutablePath() = 0;
+  // The "FileVersion" of the executable's version resource; nothing when it has none.
+  // Without a front end that reads the resource, the version the program is built as.
+  virtual std::optional<std::string> FileVersion() { return std::string(DEXTREL_VERSION); }
+
+  // Start-up: the custom-resolution window (for its model) and the news window, hidden.
+  virtual void CreateCustomResolutionWindow(TForm3& model) = 0;
+  virtual void CreateNewsWindow() = 0;
+  // The news window, without waiting for it to close.
+  virtual void ShowNewsWindow() = 0;
+  // The custom-resolution window, returning when it has closed.
+  virtual void ShowCustomResolutionModal() = 0;
+
+  // Ends the event loop and the process without the close request's sequence.
+  virtual void EndProgram() = 0;
+  virtual void MinimiseProgram() = 0;
+  // Hands the window to the window system's move loop.
+  virtual void StartWindowMove() = 0;
+  // Paints the control now, not at the next idle moment (the benchmark blocks the
+  // event loop while it runs).
+  virtual void RepaintNow(const controls::TControl& control) = 0;
+};
+
+}  // namespace dx

@@ -1,0 +1,103 @@
+#include "gameprep/DemoHousekeeping.h"
+
+#include "common/Text.h"
+#include "gameprep/ConfigWriter.h"
+#include "gameprep/GameInterface.h"
+#include "platform/FileSystem.h"
+
+namespace dx {
+
+std::string ExtractFileName(const std::string& path) {
+  const auto pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+void DemoHousekeeping::RemoveIfExists(const std::string& path) {
+  if (files_.FileExists(path)) files_.RemoveFile(path);
+}
+
+void DemoHousekeeping::PrepareDemo(const DemoChoice& choice, const GameFolders& folders) {
+  if (choice.builtinChecked) {
+    DemoArgument = game::kBuiltinDemo;
+    NetDemoMode = false;
+    if (!files_.FileExists(folders.gameDemoPath + game::kBuiltinDemo)) {
+      files_.ShellCopy(folders.programDir + game::kProgramDemoFolder + game::kBuiltinDemo, folders.gameDemoPath,
+                       kFileOpTitle);
+    }
+    CustomDemoError = false;
+  }
+  if (choice.userChecked) {
+    if (choice.userDemoPath.empty()) {
+      CustomDemoError = true;
+      return;
+    }
+    // A demo deleted after it was chosen is reported like any unusable demo, before
+    // anything of the benchmark has started.
+    if (!files_.FileExists(choice.userDemoPath)) {
+      CustomDemoError = true;
+      return;
+    }
+    DemoArgument = ExtractFileName(choice.userDemoPath);
+    NetDemoMode = Contains(DemoArgument, game::kNetDemoMarker);
+    const std::string target = folders.gameDemoPath + DemoArgument;
+    bool failed = false;
+    if (!files_.FileExists(target)) {
+      const auto result = files_.ShellCopy(choice.userDemoPath, folders.gameDemoPath, kFileOpTitle);
+      // A copy the user cancelled reports no system error but leaves no demo either.
+      failed = !result.Succeeded() || !files_.FileExists(target);
+    }
+    CustomDemoError = failed;
+  }
+}
+
+void DemoHousekeeping::BackupGameConfig(const std::string& gameBasePath) {
+  const std::string config = gameBasePath + game::kGameConfig;
+  const std::string backup = gameBasePath + game::kGameConfigBackup;
+  if (!files_.FileExists(config)) return;
+  if (files_.FileExists(backup)) {
+    const auto old = files_.ReadFile(backup);
+    const auto now = files_.ReadFile(config);
+    if (!old.ok || !now.ok || old.data != now.data) {
+      for (int n = 1; n < 1000; ++n) {
+        const std::string aside = gameBasePath + "Quake4Configold" + IntToStr(n) + ".cfg";
+        if (files_.FileExists(aside)) continue;
+        files_.ShellMove(backup, aside, kFileOpTitle);
+        break;
+      }
+      // Never copy over a back-up that could not be put aside.
+      if (files_.FileExists(backup)) return;
+    }
+  }
+  files_.ShellCopy(config, backup, kFileOpTitle);
+}
+
+void DemoHousekeeping::RestoreGameConfig(const std::string& gameBasePath) {
+  const std::string backup = gameBasePath + game::kGameConfigBackup;
+  if (files_.FileExists(backup)) files_.ShellMove(backup, gameBasePath + game::kGameConfig, kFileOpTitle);
+}
+
+void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked) {
+  const std::string current = gameBasePath + game::kAutoexec;
+  const std::string backup = gameBasePath + game::kAutoexecBackup;
+  if (files_.FileExists(backup)) {
+    RemoveIfExists(current);
+    files_.ShellMove(backup, current, kFileOpTitle);
+  } else if (removeUnbacked) {
+    RemoveIfExists(current);
+  }
+}
+
+void DemoHousekeeping::RemoveBuiltinDemo(const std::string& gameDemoPath) {
+  RemoveIfExists(gameDemoPath + game::kBuiltinDemo);
+}
+
+void DemoHousekeeping::RemoveNetDemoFiles(const std::string& gameBasePath) {
+  RemoveIfExists(gameBasePath + game::kNetDemoScript);
+  RemoveIfExists(gameBasePath + game::kNetDemoDump);
+}
+
+void DemoHousekeeping::RemoveConsoleLog(const std::string& gameBasePath) {
+  RemoveIfExists(gameBasePath + game::kConsoleLog);
+}
+
+}  // namespace dx

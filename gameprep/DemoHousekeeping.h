@@ -1,0 +1,54 @@
+#pragma once
+// The demo a benchmark plays, and the game folder kept tidy around it: the game's own
+// configuration backed up and restored, the user's autoexec.cfg put back, the
+// benchmark's files removed. Copies and moves go through the shell file operation,
+// deletions are plain; neither reports anything.
+#include <string>
+
+namespace dx {
+
+namespace platform {
+class IFileSystem;
+}
+
+// The file-name part of a path: after its last backslash, or after the drive colon.
+std::string ExtractFileName(const std::string& path);
+
+// What the demo choice looks like when a benchmark starts.
+struct DemoChoice {
+  bool builtinChecked = false;  // "Tamberlin demo"
+  bool userChecked = false;     // "User defined demo"
+  std::string userDemoPath;     // the demo file field
+};
+
+struct GameFolders {
+  std::string programDir;    // ends in a backslash
+  std::string gameBasePath;  // ends in a backslash; empty while the game is unknown
+  std::string gameDemoPath;  // ends in a backslash
+};
+
+class DemoHousekeeping {
+ public:
+  explicit DemoHousekeeping(platform::IFileSystem& files) : files_(files) {}
+
+  void PrepareDemo(const DemoChoice& choice, const GameFolders& folders);
+  // An earlier back-up that differs from the current configuration (left by a benchmark
+  // that did not finish) is kept under a name of its own before the new one is taken.
+  void BackupGameConfig(const std::string& gameBasePath);
+  void RestoreGameConfig(const std::string& gameBasePath);
+  void RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked);
+  void RemoveBuiltinDemo(const std::string& gameDemoPath);
+  void RemoveNetDemoFiles(const std::string& gameBasePath);
+  void RemoveConsoleLog(const std::string& gameBasePath);
+
+  // Set by PrepareDemo; kept from one benchmark to the next.
+  std::string DemoArgument;
+  bool NetDemoMode = false;
+  bool CustomDemoError = false;
+
+ private:
+  void RemoveIfExists(const std::string& path);
+  platform::IFileSystem& files_;
+};
+
+}  // namespace dx
