@@ -6,4 +6,7 @@ namespace dx {
 // The maker's host: its home page, the report's title and closing notice.
 inline constexpr const char* kMakerHomePage = "www.dextrel.org";
 
+// A Quake 4 tweak guide of another publisher: its host and the guide's first page.
+inline constexpr const char* kTweakGuidePage = "www.tweakguides.com/Quake4_1.html";
+
 }  // namespace dx

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: the borderless 508 x 323 window over its art, with the side bar,
+// the six pages bound to TForm1's control models, the busy panel and the run button.
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "app/win32/SideBar.h"
+#include "app/win32/view/ControlViews.h"
+#include "app/win32/view/ViewContainer.h"
+#include "extras/win32/CustomResolutionDialog.h"
+#include "platform/win32/Pictures.h"
+#include "platform/win32/Win32Shell.h"
+
+namespace dx::win32 {
+
+class MainWindow : public ViewContainer, public IMainFormHost {
+ public:
+  static constexpr int kClientWidth = 508;
+  static constexpr int kClientHeight = 323;
+
+  MainWindow(platform::Platform& platform, Win32Shell& shell);
+  ~MainWindow() override;
+
+  // Creates the window hidden, runs the form's start-up and builds the pages.
+  bool Create();
+  // Shows it centred on the desktop.
+  void Show(int showCommand);
+  TForm1& form() { return *form_; }
+
+  // IMainFormHost
+  std::string ExecutablePath() override;
+  std::optional<std::string> FileVersion() override;
+  void CreateCustomResolutionWindow(TForm3& model) override;
+  void CreateNewsWindow() override;
+  void ShowNewsWindow() override;
+  void ShowCustomResolutionModal() override;
+  void EndProgram() override;
+  void MinimiseProgram() override;
+  void StartWindowMove() override;
+  void RepaintNow(const controls::TControl& control) override;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PaintBackground(HDC dc) override;
+
+ private:
+  void BuildFrame();
+  void BuildPage0(PageWindow& page);
+  void BuildPage1(PageWindow& page);
+  void BuildPage2(PageWindow& page);
+  void BuildPage3(PageWindow& page);
+  void BuildPage4(PageWindow& page);
+  void BuildPage5(PageWindow& page);
+  void SideBarClick(int group, int item);
+  void ShowActivePage();
+  template <typename View, typename Model, typename... Args>
+  View& Add(ViewContainer& container, Model& model, int id, Args&&... args);
+  void Name(HWND window, int id, const controls::TControl* model = nullptr);
+
+  platform::Platform& platform_;
+  Win32Shell& shell_;
+  std::unique_ptr<TForm1> form_;
+  Picture art_, exitGlyph_, minimiseGlyph_, runUp_, runDown_, logo_;
+  Picture browseIcon_, openIcon_, updateIcon_;
+  std::unique_ptr<SideBar> sideBar_;
+  std::vector<std::unique_ptr<PageWindow>> pages_;
+  std::unique_ptr<PageWindow> panel_;
+  std::unique_ptr<CustomResolutionDialog> customResolution_;
+  std::map<const controls::TControl*, HWND> windowsOf_;
+  std::vector<std::unique_ptr<Subscription>> subscriptions_;
+  std::vector<CheckGroupView*> checkGroups_;
+  bool ending_ = false;
+};
+
+}  // namespace dx::win32

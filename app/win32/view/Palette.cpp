@@ -1,0 +1,14 @@
+#include "app/win32/view/Palette.h"
+
+#include <map>
+
+namespace dx::win32::palette {
+
+HBRUSH Brush(COLORREF colour) {
+  static std::map<COLORREF, HBRUSH> brushes;
+  auto& brush = brushes[colour];
+  if (!brush) brush = ::CreateSolidBrush(colour);
+  return brush;
+}
+
+}  // namespace dx::win32::palette

@@ -1,0 +1,102 @@
+#include "app/win32/view/ViewContainer.h"
+
+#include "app/win32/view/Palette.h"
+#include "platform/win32/ui/Controls.h"
+
+namespace dx::win32 {
+
+ControlView& ViewContainer::Adopt(std::unique_ptr<ControlView> view) {
+  views_.push_back(std::move(view));
+  return *views_.back();
+}
+
+ControlView* ViewContainer::ViewOf(HWND child) const {
+  auto it = routes_.find(child);
+  return it == routes_.end() ? nullptr : it->second;
+}
+
+bool ViewContainer::CreateContainer(const char* className, HWND parent, int x, int y, int width, int height,
+                                    COLORREF background, bool visible) {
+  background_ = background;
+  ClassOptions cls{className};
+  return CreateWindowFor(cls, WS_EX_CONTROLPARENT, "",
+                         WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), x, y, width,
+                         height, parent) != nullptr;
+}
+
+void ViewContainer::PaintBackground(HDC dc) {
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  ::FillRect(dc, &client, palette::Brush(background_));
+  ::SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = ::SelectObject(dc, ui::DefaultFont());
+  for (const Frame& frame : frames_) {
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, frame.caption.c_str(), static_cast<int>(frame.caption.size()), &extent);
+    const int lineY = frame.rect.top + extent.cy / 2;
+    HPEN pen = ::CreatePen(PS_SOLID, 1, frame.lineColour);
+    HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    // The caption interrupts the top line, as a group box's does.
+    const int captionLeft = frame.rect.left + 8;
+    const int captionRight = frame.caption.empty() ? captionLeft : captionLeft + extent.cx;
+    ::MoveToEx(dc, captionLeft, lineY, nullptr);
+    ::LineTo(dc, frame.rect.left, lineY);
+    ::LineTo(dc, frame.rect.left, frame.rect.bottom - 1);
+    ::LineTo(dc, frame.rect.right - 1, frame.rect.bottom - 1);
+    ::LineTo(dc, frame.rect.right - 1, lineY);
+    ::LineTo(dc, captionRight, lineY);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::SetTextColor(dc, frame.captionColour);
+    ::TextOutA(dc, captionLeft, frame.rect.top, frame.caption.c_str(), static_cast<int>(frame.caption.size()));
+  }
+  for (const Text& text : texts_) {
+    ::SetTextColor(dc, text.colour);
+    ::TextOutA(dc, text.x, text.y, text.text.c_str(), static_cast<int>(text.text.size()));
+  }
+  ::SelectObject(dc, oldFont);
+}
+
+LRESULT ViewContainer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_COMMAND:
+      if (ControlView* view = ViewOf(reinterpret_cast<HWND>(lParam))) {
+        view->Command(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+      }
+      break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (ControlView* view = ViewOf(item->hwndItem)) {
+        if (view->DrawItem(*item)) return TRUE;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+      HWND child = reinterpret_cast<HWND>(lParam);
+      if (ControlView* view = ViewOf(child)) {
+        if (HBRUSH brush = view->Colour(reinterpret_cast<HDC>(wParam), child)) return reinterpret_cast<LRESULT>(brush);
+      }
+      // The drop-down list of a combo box reports through its own parent chain.
+      if (message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLOREDIT) {
+        if (ControlView* view = ViewOf(::GetParent(child))) {
+          if (HBRUSH brush = view->Colour(reinterpret_cast<HDC>(wParam), child)) {
+            return reinterpret_cast<LRESULT>(brush);
+          }
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace dx::win32
