@@ -18,3 +18,9 @@ endif()
 target_compile_definitions(dextrel_tests PRIVATE DEXTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
 dextrel_warnings(dextrel_tests)
 gtest_discover_tests(dextrel_tests DISCOVERY_TIMEOUT 60)
+
+# Speed measurements: programs that print their timings, not tests.
+add_executable(parse_bench tests/bench/parse_bench.cpp tests/doubles/MemoryFileSystem.cpp tests/doubles/FakeRegistry.cpp)
+target_include_directories(parse_bench PRIVATE "${CMAKE_SOURCE_DIR}")
+target_link_libraries(parse_bench PRIVATE dextrel_core)
+dextrel_warnings(parse_bench)
