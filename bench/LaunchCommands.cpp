@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/Text.h"
+#include "gameprep/GameInterface.h"
 #include "gameprep/ProcessRunner.h"
 #include "platform/FileSystem.h"
 
@@ -11,8 +12,8 @@ namespace {
 
 std::string CommandHead(const std::string& gamePath, const std::string& aspectArgument,
                         const std::string& width, const std::string& height) {
-  return gamePath + "quake4.exe +set logFile 1 +set com_showFPS 1 +set timescale 7 +set r_mode -1 " +
-         aspectArgument + " +set r_customWidth " + width + " +set r_customHeight " + height;
+  return gamePath + game::kCommandLineHead + aspectArgument + " " + game::kCustomWidthArgument + " " + width + " " +
+         game::kCustomHeightArgument + " " + height;
 }
 
 }  // namespace
@@ -52,20 +53,20 @@ std::optional<std::pair<std::string, std::string>> LaunchSize(const ResolutionSe
 std::string TimedDemoCommandLine(const std::string& gamePath, const std::string& aspectArgument,
                                  const std::string& width, const std::string& height,
                                  const std::string& demoArgument) {
-  return CommandHead(gamePath, aspectArgument, width, height) + " +timedemoquit " + demoArgument;
+  return CommandHead(gamePath, aspectArgument, width, height) + " " + game::kTimedDemoArgument + " " + demoArgument;
 }
 
 std::string NetDemoCommandLine(const std::string& gamePath, const std::string& aspectArgument,
                                const std::string& width, const std::string& height) {
-  return CommandHead(gamePath, aspectArgument, width, height) + " +exec " + kNetDemoScriptName;
+  return CommandHead(gamePath, aspectArgument, width, height) + " " + game::kNetDemoArgument;
 }
 
 void FillNetDemoScript(LineList& script, const std::string& demoArgument) {
   script.Clear();
-  script.Add("playnettimedemo " + demoArgument);
-  script.Add("Wait 3000");
-  script.Add(std::string("ConDump ") + kNetDemoDumpName);
-  script.Add("exit");
+  script.Add(std::string(game::kPlayNetTimedemo) + " " + demoArgument);
+  script.Add(game::kNetDemoWait);
+  script.Add(game::kNetDemoConDump);
+  script.Add(game::kNetDemoExit);
 }
 
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
@@ -83,7 +84,7 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
   if (inputs.netDemoMode) {
     FillNetDemoScript(scriptList, inputs.demoArgument);
     try {
-      scriptList.SaveToFile(files, inputs.gamePath + "q4base\\" + kNetDemoScriptName);
+      scriptList.SaveToFile(files, inputs.gamePath + game::kBaseFolder + game::kNetDemoScript);
     } catch (const Error& e) {
       // Without its script the game would sit in its console and never quit, so it is
       // not started; the user learns why and may press the run button again.

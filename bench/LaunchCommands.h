@@ -17,9 +17,6 @@ namespace platform {
 class IFileSystem;
 }
 
-inline constexpr const char* kNetDemoScriptName = "VKRBnetdemo.cfg";
-inline constexpr const char* kNetDemoDumpName = "VKRnetdemo.txt";
-
 // The resolution controls as they stand at the moment of a launch.
 struct ResolutionSelection {
   std::array<bool, kPresetCount> presets{};  // the items of the resolution group

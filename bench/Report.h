@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/LineList.h"
+#include "gameprep/ConfigWriter.h"
 #include "sysinfo/SystemInfo.h"
 
 namespace dx {
@@ -17,22 +18,12 @@ class IShell;
 class ILocaleClock;
 }  // namespace platform
 
-// The six lines describing the written game configuration, printed under every resolution.
-struct ReportSummaryLines {
-  std::string Quality;
-  std::string AspectRatio;
-  std::string Antialiasing;
-  std::string Filtering;
-  std::string Smp;
-  std::string AmbientLight;
-};
-
 // What the header block of a resolution prints besides the tag.
 struct ResolutionBlockInputs {
   std::string customWidth;  // texts of the custom width and height edits
   std::string customHeight;
   std::string demoArgument;
-  ReportSummaryLines summary;
+  ConfigSummaryLines summary;  // printed under every resolution
 };
 
 // The memory line of the head for a total in bytes; empty when it has fewer than 8 digits.

@@ -4,10 +4,10 @@
 #include <array>
 #include <climits>
 
-#include "bench/LaunchCommands.h"
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleClock.h"
 #include "platform/UiThread.h"
@@ -17,7 +17,7 @@ namespace dx {
 namespace {
 
 constexpr std::uint32_t kSettleMilliseconds = 1000;
-constexpr std::string_view kSecondsMarker = "seconds =";
+constexpr std::string_view kSecondsMarker = game::kTimedemoScoreMarker;
 constexpr std::size_t kTimedDemoCut = 7;
 constexpr std::size_t kNetDemoCut = 6;
 
@@ -87,12 +87,13 @@ std::optional<std::string> CutTimedDemoScore(std::string_view logText) {
 }
 
 std::optional<std::string> CutNetDemoScore(const LineList& dump, const std::string& demoArgument) {
-  const std::string stopLine = "stopped demo playback of 'demos/" + demoArgument + "'";
+  const std::string stopLine =
+      std::string(game::kNetDemoStoppedMarker) + game::kNetDemoFolderMarker + demoArgument + "'";
   for (std::size_t i = 0; i < dump.Count(); ++i) {
     if (!EqualsNoCase(dump[i], stopLine)) continue;
     if (i == 0) return std::nullopt;
     const std::string& rateLine = dump[i - 1];
-    const auto at = FindNoCase(rateLine, "ms: ");
+    const auto at = FindNoCase(rateLine, game::kNetDemoFrameMarker);
     if (at == std::string_view::npos) return std::nullopt;
     return CleanScoreText(CutAt(rateLine, at + 3, kNetDemoCut), kNetDemoNoise);
   }
@@ -141,7 +142,7 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
   // outcome of a run of an earlier benchmark.
   bool runWithoutScore = false;
 
-  if (files.FileExists(inputs.gameBasePath + kConsoleLogName)) {
+  if (files.FileExists(inputs.gameBasePath + game::kConsoleLog)) {
     call(callbacks.repaint);
     if (!state.HeaderWritten) {
       state.HeaderWritten = true;
@@ -150,8 +151,8 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
 
     std::optional<std::string> cut;
     if (!inputs.netDemoMode) {
-      if (auto log = ReadText(files, inputs.gameBasePath + kConsoleLogName)) cut = CutTimedDemoScore(*log);
-    } else if (auto dump = ReadText(files, inputs.gameBasePath + kNetDemoDumpName)) {
+      if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) cut = CutTimedDemoScore(*log);
+    } else if (auto dump = ReadText(files, inputs.gameBasePath + game::kNetDemoDump)) {
       // A missing dump is a run without result, as a dump without the stop line: the
       // user hears of it, and an earlier run's score is not reported for this one.
       LineList lines;

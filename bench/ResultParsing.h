@@ -18,7 +18,6 @@ class IUiThread;
 class ILocaleClock;
 }  // namespace platform
 
-inline constexpr const char* kConsoleLogName = "qconsole.log";
 inline constexpr const char* kNoScoreMessage =
     "Error occured. Maybe the demo isn't compatible your Quake 4 version! The built-in demo compatible with the "
     "original v1.4.1 patch.";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench/ResultParsing.h"
+#include "gameprep/GameInterface.h"
 #include "tests/doubles/FakeLocaleClock.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
@@ -41,7 +42,7 @@ int main() {
     test::MemoryFileSystem files;
     test::FakeUiThread ui;
     test::FakeLocaleClock locale;
-    files.AddFile(base + kConsoleLogName, MakeLog(console, result));
+    files.AddFile(base + game::kConsoleLog, MakeLog(console, result));
     BenchmarkRunState state;
     state.SelectedResolutions = 1;
     state.FinishedResolutions = 1;
@@ -54,7 +55,7 @@ int main() {
     const double ms = Milliseconds([&] { RecordRunResult(state, report, inputs, files, ui, locale, {}); });
     std::printf("record one run, 100 MB log, marker at the end: %.1f ms (score %s)\n", ms, state.ScoreText.c_str());
     std::size_t size = 0;
-    const double readMs = Milliseconds([&] { size = files.ReadFile(base + kConsoleLogName).data.size(); });
+    const double readMs = Milliseconds([&] { size = files.ReadFile(base + game::kConsoleLog).data.size(); });
     std::printf("  of which reading the file alone takes about: %.1f ms (%zu bytes)\n", readMs, size);
   }
 
