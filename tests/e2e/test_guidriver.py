@@ -149,9 +149,12 @@ def run(wine):
     check(target.wait_for("tick 103 on", seen), "ticking clicks the box")
     check(state_of(wine.drive("state", tick)[1]).get("checked") == "1", "state shows checked=1")
     seen = len(target.lines())
-    wine.drive("tick", tick, "on", ";", "tick", tick, "off")
+    code, _, err = wine.drive("tick", tick, "on", ";", "tick", tick, "off")
+    check(code == 0, f"tick on, tick off: {err}")
     check(target.wait_for("tick 103 off", seen), "tick off clicks again")
-    check("tick 103 on" not in target.lines()[seen:], "tick on an already ticked box does not click it")
+    check([line for line in target.lines()[seen:] if line.startswith("tick")] == ["tick 103 off"],
+          "tick on an already ticked box does not click it")
+    check(state_of(wine.drive("state", tick)[1]).get("checked") == "0", "state shows checked=0")
 
     # Combo and list boxes tell their parent as a user's choice does.
     combo = child("--class", "ComboBox")
@@ -164,6 +167,10 @@ def run(wine):
     listbox = child("--class", "ListBox")
     wine.drive("select", listbox, "--index", "1")
     check(target.wait_for("list 109 1 two", seen), "LBN_SELCHANGE reaches the parent")
+    code, _, err = wine.drive("wait-state", combo, "index=2", "item2=High", "--timeout", "2000")
+    check(code == 0, f"wait-state sees the selection: {err}")
+    code, _, err = wine.drive("wait-state", combo, "index=3", "--timeout", "200")
+    check(code == 1 and "index=2" in err, f"wait-state fails with the state it saw: {err!r}")
     code, _, err = wine.drive("select", combo, "--text", "Extreme")
     check(code == 1 and "Extreme" in err, f"a missing item fails clearly: {err!r}")
 
@@ -199,6 +206,15 @@ def run(wine):
           "rclick presses and releases the right button at the point")
     check(target.wait_for("ldown 107 7,8", seen) and "lup 107 7,8" not in target.lines()[seen:],
           "press presses without releasing")
+
+    # The real mouse and keyboard.
+    seen = len(target.lines())
+    code, _, err = wine.drive("find", "--parent", window, "--text", "Press me", ";", "click", "$_", "--input")
+    check(code == 0 and target.wait_for("clicked 101", seen), f"a click with the real mouse: {err}")
+    code, out, _ = wine.drive("foreground")
+    check(code == 0 and out.split() == [window, pid], f"foreground gives the clicked window and its process: {out!r}")
+    wine.drive("key", window, "A")
+    check(target.wait_for("key 65", seen), "a posted key press")
 
     # A message box of the process: read it, answer it.
     seen = len(target.lines())
