@@ -180,6 +180,22 @@ TEST_F(SimulatedGame, TimedDemoLogsTheEngineResultLineAndRecordsTheCommandLineBy
   EXPECT_TRUE(RecordHas("exit=0"));
 }
 
+TEST_F(SimulatedGame, AGameFolderWhosePathLooksLikeAProgramWithArgumentsIsNoPartOfTheArguments) {
+  game_ = temp_.path() + "setup.exe +mods\\Quake 4\\";
+  base_ = game_ + "q4base\\";
+  ASSERT_TRUE(::CreateDirectoryA((temp_.path() + "setup.exe +mods").c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA(game_.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA(base_.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA((base_ + "Demos").c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileA(test::BuiltProgram("quake4.exe").c_str(), (game_ + "quake4.exe").c_str(), FALSE));
+  test::WriteWholeFile(base_ + "Demos\\VKRdemo.demo", kDemo);
+  EXPECT_EQ(Run(TimedLine(1920, 1200, "VKRdemo.demo", "+set r_aspectRatio 1")), 0u);
+  EXPECT_TRUE(RecordHas("cvar r_customWidth=1920")) << Record();
+  EXPECT_TRUE(RecordHas("cvar r_aspectRatio=1")) << Record();
+  EXPECT_EQ(Record().find("cvar mods"), std::string::npos) << Record();
+  EXPECT_GT(TimedDemoRate(Base("qconsole.log")), 0);
+}
+
 TEST_F(SimulatedGame, CommandLineValuesWinOverAutoexecAndTheSavedConfigKeepsArchivedValues) {
   test::WriteWholeFile(base_ + "Quake4Config.cfg", "seta ui_name \"Player\"\nseta r_multiSamples \"2\"\n");
   test::WriteWholeFile(base_ + "autoexec.cfg", "seta r_customWidth \"999\"\r\nseta r_multiSamples 8\r\n// note\r\n");

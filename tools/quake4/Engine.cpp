@@ -64,9 +64,13 @@ std::vector<std::string> SplitWords(const std::string& line) {
   return words;
 }
 
-std::string ArgumentsOf(const std::string& commandLine) {
+std::string ArgumentsOf(const std::string& commandLine, const std::string& programPath) {
   std::size_t end = 0;
-  if (!commandLine.empty() && commandLine[0] == '"') {
+  if (!programPath.empty() && commandLine.size() >= programPath.size() &&
+      SameText(commandLine.substr(0, programPath.size()), programPath) &&
+      (commandLine.size() == programPath.size() || IsBlank(commandLine[programPath.size()]))) {
+    end = programPath.size();
+  } else if (!commandLine.empty() && commandLine[0] == '"') {
     end = commandLine.find('"', 1);
     end = end == std::string::npos ? commandLine.size() : end + 1;
   } else {

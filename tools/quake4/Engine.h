@@ -15,7 +15,8 @@ std::vector<std::string> SplitWords(const std::string& line);
 
 // The arguments of a raw command line, behind the program. The program path may hold
 // blanks without quotes, as a launcher that relies on the system's search builds it.
-std::string ArgumentsOf(const std::string& commandLine);
+// programPath, when the line starts with it, marks the end of the program best.
+std::string ArgumentsOf(const std::string& commandLine, const std::string& programPath = {});
 
 // "+set a b +timedemoquit d" gives {"set a b"}, {"timedemoquit d"}: one command per "+".
 std::vector<std::vector<std::string>> CommandsOf(const std::string& arguments);

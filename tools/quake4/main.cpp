@@ -401,7 +401,7 @@ int Game::Run() {
   Record(std::string("folder=") + current);
   if (fault_ == "crash-early") Crash();
 
-  const auto commands = sim::CommandsOf(sim::ArgumentsOf(commandLine));
+  const auto commands = sim::CommandsOf(sim::ArgumentsOf(commandLine, exe));
   // Variables on the command line count from the start, so logFile decides the log.
   for (const auto& words : commands) {
     if (words.size() >= 3 && (sim::SameText(words[0], "set") || sim::SameText(words[0], "seta")))
