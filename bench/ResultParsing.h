@@ -52,29 +52,34 @@ struct RecordInputs {
   std::string gameBasePath;  // ends in a backslash
   int runCount = 0;          // as the settings hold it
   bool netDemoMode = false;
-  ResolutionBlockInputs block;
+  ResolutionBlockInputs block;  // its demo argument also names the net demo's stop line
 };
 
 // The controller's side of recording a run.
 struct RecordCallbacks {
-  std::function<void()> repaint;                    // the progress panel and the main window
+  std::function<void()> repaint;  // the progress panel and the main window
   std::function<void(const std::string&)> showMessage;  // modal, OK button
   std::function<void()> finishBenchmark;
-  std::function<void()> restoreAutoexec;            // the written autoexec.cfg removed when no back-up
+  std::function<void()> restoreAutoexec;  // removing the written autoexec.cfg when no back-up exists
   std::function<void()> restoreGameConfig;
-  std::function<void()> showIdle;                   // progress panel hidden, run button enabled
+  std::function<void()> showIdle;  // progress panel hidden, run button enabled
   std::function<void()> removeConsoleLog;
   std::function<void()> removeNetDemoFiles;
 };
 
+// What the sequencer does after a recorded run: only Continue launches another.
 enum class RunRecord {
-  Continue,  // launch the next run
-  Finished,  // the last run has been recorded and the benchmark finished
-  Ended,     // a run without score ended the benchmark
+  Continue,  // launch the same resolution again or the next selected one
+  Finished,  // the last run has been recorded and finishBenchmark has run
+  Ended,     // a run without score: finishBenchmark has run and the configuration is put
+             // back, so no further run would measure the benchmark's settings
 };
 
-// Records the run that has just ended. RepetitionsDone and FinishedResolutions have
-// been advanced for it already.
+// Records the run that has just ended: waits, reads the score, appends the report lines,
+// finishes or ends the benchmark, puts the configuration back after a run without score,
+// removes the run's files and waits again. RepetitionsDone and FinishedResolutions have
+// been advanced for the run already; the repetition count is taken through
+// EffectiveRunCount.
 RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
                           platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
                           const RecordCallbacks& callbacks);

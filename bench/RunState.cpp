@@ -57,4 +57,9 @@ std::string ProgressText(std::string_view tag, const std::string& customWidth, c
 
 int EffectiveRunCount(int runCount) { return runCount < 1 ? 1 : runCount; }
 
+std::optional<std::string> RunsLineText(int runCount, int repetitionsDone) {
+  if (runCount <= 1) return std::nullopt;
+  return "Runs: " + IntToStr(runCount) + "/" + IntToStr(repetitionsDone + 1);
+}
+
 }  // namespace dx

@@ -63,4 +63,8 @@ std::string ProgressText(std::string_view tag, const std::string& customWidth, c
 // its count.
 int EffectiveRunCount(int runCount);
 
+// The runs line before the run about to start: "Runs: " + count + "/" + its number.
+// Nothing when the count is 1 or less: the line is then left as it stands.
+std::optional<std::string> RunsLineText(int runCount, int repetitionsDone);
+
 }  // namespace dx

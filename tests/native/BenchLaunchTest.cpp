@@ -54,7 +54,11 @@ TEST(BenchRunState, TagsRunInPresetOrderWithTheirSuccessorsAndProgressTexts) {
   EXPECT_EQ(ProgressText("nonsense", "1", "2"), "");
 }
 
-TEST(BenchRunState, ACountNeverSetRunsOnce) {
+TEST(BenchRunState, ACountNeverSetRunsOnceAndTheRunsLineShowsTotalThenRun) {
+  EXPECT_EQ(RunsLineText(3, 0), "Runs: 3/1");
+  EXPECT_EQ(RunsLineText(3, 2), "Runs: 3/3");
+  EXPECT_EQ(RunsLineText(1, 0), std::nullopt);
+  EXPECT_EQ(RunsLineText(0, 0), std::nullopt);
   EXPECT_EQ(EffectiveRunCount(0), 1);
   EXPECT_EQ(EffectiveRunCount(-3), 1);
   EXPECT_EQ(EffectiveRunCount(1), 1);
