@@ -115,7 +115,7 @@ foreach(script IN LISTS e2e_scripts)
   get_filename_component(name "${script}" NAME_WE)
   add_test(NAME e2e_${name} COMMAND python3 "${script}" --bin "${CMAKE_BINARY_DIR}" --source "${CMAKE_SOURCE_DIR}")
   set_tests_properties(e2e_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
-    ENVIRONMENT "WINEPREFIX_ROOT=${CMAKE_BINARY_DIR}/e2e-prefixes;SCRIPTS_DIR=${CMAKE_SOURCE_DIR}/scripts")
+    ENVIRONMENT "WINEPREFIX=${DEXTREL_WINEPREFIX};WINEPREFIX_ROOT=${CMAKE_BINARY_DIR}/e2e-prefixes;SCRIPTS_DIR=${CMAKE_SOURCE_DIR}/scripts")
 endforeach()
 
 # Nothing to ship beside the programs: they may import only the system's own DLLs.

@@ -1,0 +1,180 @@
+"""Shared pieces of the end-to-end scenarios: the wine prefix of the test run, a game
+folder with the simulated game registered as Quake 4, a copy of the program in a folder
+of its own, the GUI driver, the registry and screenshots."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+SETTINGS_KEY = r"HKLM\SOFTWARE\Tamberlin\Dextrel"
+GAME_KEY = r"HKLM\SOFTWARE\id\Quake 4"
+
+
+def control_ids(source_dir):
+    """The control identifiers of app/win32/ControlIds.h, by name."""
+    ids = {}
+    with open(os.path.join(source_dir, "app", "win32", "ControlIds.h")) as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) == 3 and parts[0] == "#define" and parts[1].startswith("IDC_"):
+                ids[parts[1][4:]] = int(parts[2])
+    return ids
+
+
+class Failures:
+    def __init__(self):
+        self.items = []
+
+    def check(self, condition, what):
+        if not condition:
+            self.items.append(what)
+            print("FAIL:", what, flush=True)
+        return condition
+
+    def exit(self, name):
+        if self.items:
+            print(f"{name}: {len(self.items)} check(s) failed", flush=True)
+            sys.exit(1)
+        print(f"{name}: all checks passed", flush=True)
+        sys.exit(0)
+
+
+class Wine:
+    """One wine prefix for the scenario: the test run's own when the test command
+    prepared it, otherwise one made here."""
+
+    def __init__(self, bin_dir, source_dir, name):
+        self.bin_dir = os.path.abspath(bin_dir)
+        self.source_dir = os.path.abspath(source_dir)
+        self.started = []
+        self.env = dict(os.environ, WINEDEBUG="-all", WINEARCH="win64",
+                        WINEDLLOVERRIDES="mshtml=d;mscoree=d;winemenubuilder.exe=d")
+        prefix = os.environ.get("WINEPREFIX") or os.path.join(self.bin_dir, "wineprefix")
+        self.env["WINEPREFIX"] = prefix
+        if not os.path.exists(os.path.join(prefix, ".dextrel-ready")):
+            subprocess.run(["bash", "-c", '. "$0/scripts/wine-env.sh" && wine_env_prepare', self.source_dir],
+                           env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=300, check=True)
+        if not self.env.get("DISPLAY"):
+            self._start_xvfb()
+        # Every scenario works in its own folder on drive C.
+        self.drive_c = os.path.join(prefix, "drive_c")
+        self.root = os.path.join(self.drive_c, "e2e", name)
+        shutil.rmtree(self.root, ignore_errors=True)
+        os.makedirs(self.root)
+        self.artifacts = os.path.join(self.bin_dir, "e2e-artifacts", name)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts)
+
+    def _start_xvfb(self):
+        for n in range(150, 250):
+            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                break
+        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True)
+        self.started.append(xvfb)
+        for _ in range(100):
+            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                break
+            time.sleep(0.1)
+        self.env["DISPLAY"] = f":{n}"
+
+    def windows_path(self, unix_path):
+        unix_path = os.path.abspath(unix_path)
+        if unix_path.startswith(self.drive_c + os.sep):
+            return "C:" + unix_path[len(self.drive_c):].replace("/", "\\")
+        return "Z:" + unix_path.replace("/", "\\")
+
+    def run(self, *args, timeout=60):
+        """A Windows program run to its end; (exit code, output)."""
+        out = os.path.join(self.root, ".out.txt")
+        with open(out, "wb") as f:
+            code = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, stdout=f,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+        with open(out, encoding="cp1252", errors="replace") as f:
+            return code, f.read()
+
+    def start(self, program, *args):
+        # No pipes: wine's background programs would hold them open past the test.
+        process = subprocess.Popen(["wine", program, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        self.started.append(process)
+        return process
+
+    def drive(self, *args, timeout=90):
+        """The GUI driver; (exit code, standard output, standard error)."""
+        out = os.path.join(self.root, ".driver-out.txt")
+        err = os.path.join(self.root, ".driver-err.txt")
+        with open(out, "wb") as o, open(err, "wb") as e:
+            code = subprocess.run(["wine", os.path.join(self.bin_dir, "guidriver.exe"), *args], env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=o, stderr=e, timeout=timeout).returncode
+        with open(out, encoding="cp1252") as o, open(err, encoding="cp1252") as e:
+            return code, o.read(), e.read()
+
+    def reg_query(self, key, value):
+        """The string stored, or None when the value (or key) is missing."""
+        code, out = self.run("reg", "query", key, "/v", value, "/reg:32")
+        if code != 0:
+            return None
+        # "    Name With Blanks    REG_SZ    data"
+        for line in out.splitlines():
+            match = re.match(r"^\s*(.+?)\s{4}(REG_\w+)(?:\s{4}(.*))?$", line.rstrip("\r"))
+            if match and match.group(1).lower() == value.lower():
+                return match.group(3) or ""
+        return None
+
+    def reg_add(self, key, value, data):
+        self.run("reg", "add", key, "/v", value, "/d", data, "/f", "/reg:32")
+
+    def reg_delete_key(self, key):
+        self.run("reg", "delete", key, "/f", "/reg:32")
+
+    def screenshot(self, name):
+        path = os.path.join(self.artifacts, name)
+        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", path],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        return path
+
+    def kill_started(self):
+        for process in reversed(self.started):
+            if process.poll() is None:
+                process.kill()
+                try:
+                    process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    pass
+        self.started = []
+
+
+class Installation:
+    """The simulated game installed and registered, the program in its own folder."""
+
+    def __init__(self, wine, game_folder_name="Quake 4"):
+        self.wine = wine
+        self.game = os.path.join(wine.root, "Games", game_folder_name)
+        self.base = os.path.join(self.game, "q4base")
+        self.demos = os.path.join(self.base, "Demos")
+        os.makedirs(self.demos)
+        shutil.copy(os.path.join(wine.bin_dir, "quake4.exe"), os.path.join(self.game, "quake4.exe"))
+        self.program_dir = os.path.join(wine.root, "Program Files", "Tamberlin", "Dextrel")
+        os.makedirs(os.path.join(self.program_dir, "Demos"))
+        self.program = os.path.join(self.program_dir, "Dextrel.exe")
+        shutil.copy(os.path.join(wine.bin_dir, "Dextrel.exe"), self.program)
+        shutil.copy(os.path.join(wine.source_dir, "assets", "demo", "VKRdemo.demo"),
+                    os.path.join(self.program_dir, "Demos", "VKRdemo.demo"))
+        wine.reg_delete_key(SETTINGS_KEY)
+        wine.reg_delete_key(GAME_KEY)
+        wine.reg_add(GAME_KEY, "Version", "1.3")
+        wine.reg_add(GAME_KEY, "InstallPath", wine.windows_path(self.game))
+        wine.reg_add(SETTINGS_KEY, "News", "1")
+
+    def start_program(self):
+        return self.wine.start(self.wine.windows_path(self.program))
+
+    def main_window(self, timeout=40000):
+        code, out, err = self.wine.drive("wait-window", "--class", "TForm1", "--exe", "Dextrel.exe", "--timeout",
+                                         str(timeout))
+        return out.strip() if code == 0 else None

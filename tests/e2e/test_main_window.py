@@ -1,0 +1,180 @@
+#!/usr/bin/env python3
+"""The main window as a user meets it, under wine and Xvfb: the splash, the start page
+with the version, every side-bar item, settings reaching the registry at their moments,
+the custom resolution dialog, and the two ways out with what each leaves in the game
+folder. Screenshots of every page go to the build's e2e-artifacts folder."""
+import argparse
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+
+
+def state_of(text):
+    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--source", required=True)
+    args = parser.parse_args()
+    ids = control_ids(args.source)
+    wine = Wine(args.bin, args.source, "main_window")
+    f = Failures()
+    try:
+        run(wine, ids, f)
+    finally:
+        wine.kill_started()
+    f.exit("main window")
+
+
+def run(wine, ids, f):
+    setup = Installation(wine)
+    setup.start_program()
+
+    code, out, _ = wine.drive("wait-window", "--class", "TAboutBox", "--exe", "Dextrel.exe", "--timeout", "40000")
+    f.check(code == 0, "the splash comes first")
+    if code == 0:
+        time.sleep(0.5)
+        wine.screenshot("splash.png")
+    window = setup.main_window()
+    if not f.check(window is not None, "the main window appears after the splash"):
+        return
+
+    def child(*criteria):
+        code, out, err = wine.drive("find", "--parent", window, *criteria, "--timeout", "5000")
+        f.check(code == 0, f"find {criteria}: {err.strip()}")
+        return out.strip()
+
+    def by_id(name):
+        return child("--id", str(ids[name]))
+
+    def page_visible(index):
+        return state_of(wine.drive("state", child("--id", str(ids["Page0"] + index)))[1]).get("visible") == "1"
+
+    # The start page with the version.
+    f.check(page_visible(4), "page 4 shows at start")
+    f.check(wine.drive("text", by_id("Label6"))[1].strip() == "v1.5.0.12", "the version text reads v1.5.0.12")
+    wine.screenshot("page4-start.png")
+
+    # Every side-bar item shows its page.
+    bar = by_id("RzGroupBar1")
+
+    def click_caption(text):
+        code, _, err = wine.drive("find", "--parent", bar, "--text", text, "--timeout", "5000", ";", "click", "$_")
+        f.check(code == 0, f"click side-bar caption {text!r}: {err.strip()}")
+        time.sleep(0.2)
+
+    click_caption("Options")
+    for caption, page in [("Paths & information", 0), ("Resolution &  Runs", 1), ("Demos & Quality", 2),
+                          ("Add. settings", 5)]:
+        click_caption(caption)
+        f.check(page_visible(page), f"{caption!r} shows page {page}")
+        wine.screenshot(f"page{page}.png")
+    click_caption("Help")
+    for caption, page in [("Update benchmark", 3), ("About...", 4)]:
+        click_caption(caption)
+        f.check(page_visible(page), f"{caption!r} shows page {page}")
+        if page == 3:
+            wine.screenshot("page3.png")
+    # No help file beside the program: the user is told.
+    click_caption("Benchmark help")
+    code, out, _ = wine.drive("message-box", "--exe", "Dextrel.exe", "--timeout", "10000")
+    box = state_of(out)
+    f.check(code == 0 and "The help file is missing!" in box.get("text", ""), f"missing help file message: {out!r}")
+    if code == 0:
+        wine.drive("answer", box["hwnd"], "ok")
+
+    # Settings reach the registry at their own moments.
+    click_caption("Options")
+    click_caption("Paths & information")
+    wine.drive("type", by_id("NoteEdit"), "fast box")
+    f.check(wine.reg_query(SETTINGS_KEY, "Note") == "fast box", "typing the note stores it at once")
+    f.check(wine.reg_query(SETTINGS_KEY, "Path") == wine.windows_path(setup.game) + "\\",
+            "the game folder found through the game's key is stored")
+
+    click_caption("Add. settings")
+    smp = by_id("SMPBox")
+    # As a user does it: the mouse comes to the box, then clicks it.
+    wine.drive("hover", smp)
+    wine.drive("tick", smp, "on")
+    f.check(wine.reg_query(SETTINGS_KEY, "SMP") != "1", "a tick box does not store while the mouse is on it")
+    wine.drive("leave", smp)
+    time.sleep(0.5)
+    f.check(wine.reg_query(SETTINGS_KEY, "SMP") == "1", "leaving the tick box stores SMP = 1")
+    wine.drive("select", by_id("AABox"), "--index", "2")
+    f.check(wine.reg_query(SETTINGS_KEY, "AALevel") == "2", "choosing an anti-aliasing item stores it at once")
+
+    click_caption("Demos & Quality")
+    wine.drive("click", child("--id", str(ids["QualityModeBox"] + 2)))
+    time.sleep(0.2)
+    f.check(wine.reg_query(SETTINGS_KEY, "Quality") == "2", "choosing High  Quality stores Quality = 2")
+    f.check("256MB" in wine.drive("text", by_id("Label7"))[1], "the quality description follows the choice")
+
+    # The custom resolution dialog applies the upper of two ticked modes.
+    click_caption("Resolution &  Runs")
+    cus = by_id("cusresbox")
+    wine.drive("hover", cus)
+    wine.drive("tick", cus, "on")
+    wine.drive("leave", cus)
+    f.check(state_of(wine.drive("state", by_id("CusPossibilities"))[1]).get("enabled") == "1",
+            "ticking the custom resolution enables Possibilities")
+    wine.drive("click", by_id("CusPossibilities"))
+    code, out, _ = wine.drive("wait-window", "--class", "TForm3", "--exe", "Dextrel.exe", "--timeout", "10000")
+    if f.check(code == 0, "Possibilities opens the custom resolution dialog"):
+        dialog = out.strip()
+        modes = wine.drive("find", "--parent", dialog, "--class", "ListBox", "--timeout", "5000")[1].strip()
+        items = state_of(wine.drive("state", modes)[1])
+        count = int(items.get("count", "0"))
+        f.check(count >= 2, f"the dialog lists the display's modes: {items}")
+        if count >= 2:
+            upper = items["item0"]
+            wine.drive("select", modes, "--index", str(count - 1), ";", "select", modes, "--index", "0")
+            wine.screenshot("custom-resolution.png")
+            wine.drive("find", "--parent", dialog, "--text", "Add", ";", "click", "$_")
+            width, height = upper.split(" x ")
+            time.sleep(0.3)
+            f.check(wine.drive("text", by_id("CusWidth"))[1].strip() == width, "Add puts the upper mode's width")
+            f.check(wine.drive("text", by_id("CusHeight"))[1].strip() == height, "and its height into the fields")
+            f.check(wine.reg_query(SETTINGS_KEY, "CusW") == width and wine.reg_query(SETTINGS_KEY, "CusH") == height,
+                    "and stores CusW and CusH")
+
+    # A right-button press on the background does not move the window.
+    before = wine.drive("rect", window)[1].strip()
+    wine.drive("press", window, "--button", "right", "--at", "300,20", ";", "release", window, "--button", "right",
+               "--at", "300,20")
+    f.check(wine.drive("rect", window)[1].strip() == before, "a right press leaves the window where it was")
+
+    # The exit button leaves the built-in demo copy and the console log in the game folder...
+    demo_copy = os.path.join(setup.demos, "VKRdemo.demo")
+    log = os.path.join(setup.base, "qconsole.log")
+    for path in (demo_copy, log):
+        with open(path, "w") as out:
+            out.write("left by a run\n")
+    wine.drive("click", by_id("Image2"))
+    code, _, _ = wine.drive("wait-gone", window, "--timeout", "20000")
+    f.check(code == 0, "the exit button ends the program")
+    time.sleep(1)
+    f.check(os.path.exists(demo_copy) and os.path.exists(log), "the exit button leaves VKRdemo.demo and qconsole.log")
+    f.check(wine.reg_query(SETTINGS_KEY, "News") == "0", "leaving stores News = 0")
+    f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") == "", "leaving empties the diagnostic cache")
+
+    # ...a window close removes them. The next start shows the news once (News was 0).
+    setup.start_program()
+    window = setup.main_window()
+    if f.check(window is not None, "the program starts again"):
+        time.sleep(1)
+        f.check(wine.reg_query(SETTINGS_KEY, "News") == "1", "the first activation takes the news (News = 1)")
+        wine.drive("close", window)
+        wine.drive("wait-gone", window, "--timeout", "20000")
+        time.sleep(1)
+        f.check(not os.path.exists(demo_copy) and not os.path.exists(log),
+                "closing the window deletes VKRdemo.demo and qconsole.log")
+    wine.reg_delete_key(GAME_KEY)
+
+
+if __name__ == "__main__":
+    main()
