@@ -132,6 +132,9 @@ bool Win32FileSystem::SetModificationTime(const std::string& path, platform::Fil
 
 platform::FileOpResult Win32FileSystem::ShellOperation(unsigned operation, const std::string& source,
                                                        const std::string& target, const std::string& progressTitle) {
+  // The shell's answer for a missing source differs between systems (wine reports
+  // success); the file system's does not.
+  if (::GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) return {ERROR_FILE_NOT_FOUND};
   const std::string from = DoubleZeroTerminated(FullPath(source));
   const std::string to = DoubleZeroTerminated(FullPath(target));
   SHFILEOPSTRUCTA op{};
