@@ -1,6 +1,8 @@
 #include "app/win32/view/ControlViews.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 #include <uxtheme.h>
 
 #include "app/win32/view/Palette.h"
@@ -334,7 +336,9 @@ CheckGroupView::CheckGroupView(ViewContainer& parent, controls::TCheckGroup& mod
   area_->AddFrame({{0, 0, at.width, at.height}, model.Caption(), palette::kText, palette::kPage});
   const int count = static_cast<int>(model.Count());
   const int rows = (count + columns - 1) / columns;
-  const int columnWidth = (at.width - 16) / columns;
+  // Items fill the columns top to bottom; columns left empty give their room to the others.
+  const int used = std::max(1, (count + rows - 1) / rows);
+  const int columnWidth = (at.width - 16) / used;
   for (int i = 0; i < count; ++i) {
     const int column = i / rows;
     const int row = i % rows;
