@@ -9,6 +9,7 @@
 #define IDC_RzToolButton1 1005
 #define IDC_NoteEdit 1006
 #define IDC_res 1010
+#define IDC_resGroup 1019
 #define IDC_cusresbox 1020
 #define IDC_CusWidth 1021
 #define IDC_CusHeight 1022

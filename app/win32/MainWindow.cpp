@@ -183,7 +183,7 @@ void MainWindow::BuildPage0(PageWindow& page) {
 }
 
 void MainWindow::BuildPage1(PageWindow& page) {
-  auto& res = Add<CheckGroupView>(page, form_->res, IDC_res, Bounds{0, 0, 313, 121}, 4);
+  auto& res = Add<CheckGroupView>(page, form_->res, IDC_resGroup, Bounds{0, 0, 313, 121}, 4);
   for (std::size_t i = 0; i < res.items().size(); ++i) Name(res.items()[i], IDC_res + static_cast<int>(i));
   PageWindow& inside = res.area();
   Add<CheckBoxView>(inside, form_->cusresbox, IDC_cusresbox, Bounds{25, 90, 106, 17}, palette::kText);

@@ -100,6 +100,7 @@ def run(wine, ids, f):
     smp = by_id("SMPBox")
     # As a user does it: the mouse comes to the box, then clicks it.
     wine.drive("hover", smp)
+    time.sleep(0.3)  # the moved cursor reaches the program through the X server
     wine.drive("tick", smp, "on")
     f.check(wine.reg_query(SETTINGS_KEY, "SMP") != "1", "a tick box does not store while the mouse is on it")
     wine.drive("leave", smp)
@@ -114,10 +115,22 @@ def run(wine, ids, f):
     f.check(wine.reg_query(SETTINGS_KEY, "Quality") == "2", "choosing High  Quality stores Quality = 2")
     f.check("256MB" in wine.drive("text", by_id("Label7"))[1], "the quality description follows the choice")
 
-    # The custom resolution dialog applies the upper of two ticked modes.
+    # The resolution group stores all nine presets when the mouse leaves it, not before.
     click_caption("Resolution &  Runs")
+    first = child("--id", str(ids["res"]))
+    wine.drive("hover", first)
+    time.sleep(0.3)
+    wine.drive("tick", first, "on")
+    f.check(wine.reg_query(SETTINGS_KEY, "640") is None, "ticking a resolution stores nothing yet")
+    wine.drive("leave", first)
+    time.sleep(0.5)
+    f.check(wine.reg_query(SETTINGS_KEY, "640") == "1" and wine.reg_query(SETTINGS_KEY, "hdw3") == "0",
+            "leaving the resolution group stores 640 = 1 and the others 0")
+
+    # The custom resolution dialog applies the upper of two ticked modes.
     cus = by_id("cusresbox")
     wine.drive("hover", cus)
+    time.sleep(0.3)
     wine.drive("tick", cus, "on")
     wine.drive("leave", cus)
     f.check(state_of(wine.drive("state", by_id("CusPossibilities"))[1]).get("enabled") == "1",
@@ -168,7 +181,8 @@ def run(wine, ids, f):
     if f.check(window is not None, "the program starts again"):
         time.sleep(1)
         f.check(wine.reg_query(SETTINGS_KEY, "News") == "1", "the first activation takes the news (News = 1)")
-        wine.drive("close", window)
+        # Alt+F4 is a close request like any other.
+        wine.drive("key", window, "F4", "--alt")
         wine.drive("wait-gone", window, "--timeout", "20000")
         time.sleep(1)
         f.check(not os.path.exists(demo_copy) and not os.path.exists(log),
