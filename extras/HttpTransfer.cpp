@@ -119,8 +119,7 @@ std::optional<UrlParts> SplitUrl(const std::string& url) {
   const std::string rest = url.substr(authorityEnd);
   const std::string beforeFragment = rest.substr(0, rest.find('#'));
   const std::size_t query = beforeFragment.find('?');
-  parts.path = beforeFragment.substr(0, query);
-  if (parts.path.empty()) parts.path = "/";
+  parts.path = query == 0 || beforeFragment.empty() ? std::string(1, '/') : beforeFragment.substr(0, query);
   if (query != std::string::npos) parts.extra = beforeFragment.substr(query);
 
   if (parts.host.size() > 256 || parts.user.size() > 128 || parts.password.size() > 128 || parts.path.size() > 2048 ||
@@ -283,7 +282,7 @@ void THttpTransfer::Report(Job& job, const std::function<void()>& handler) {
 void THttpTransfer::Work(Job& job) {
   job.startTick = clock_.TickCount();
   std::string url = job.url;
-  if (url.find("://") == std::string::npos) url = "http://" + url;
+  if (url.find("://") == std::string::npos) url.insert(0, "http://");
   const auto parts = SplitUrl(url);
   if (!parts || job.stop) return;
   const std::string user = parts->user.empty() ? job.httpUser : parts->user;

@@ -10,7 +10,9 @@ namespace {
 // Position just after "#key=", or npos.
 std::size_t FindKey(std::string_view text, std::string_view key) {
   const std::string lowered = ToLowerAscii(text);
-  const std::string wanted = "#" + ToLowerAscii(key) + "=";
+  std::string wanted(1, '#');
+  wanted += ToLowerAscii(key);
+  wanted += '=';
   const std::size_t at = lowered.find(wanted);
   return at == std::string::npos ? at : at + wanted.size();
 }

@@ -89,6 +89,14 @@ struct ModuleTraits {
   static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
+// WinInet handles (HINTERNET); closed in Win32Internet.cpp, so this header needs no wininet.h.
+struct InternetHandleTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h);
+};
+
 using ScopedHandle = Scoped<HandleTraits>;
 using ScopedFile = Scoped<FileHandleTraits>;
 using ScopedFind = Scoped<FindTraits>;
@@ -97,6 +105,7 @@ using ScopedCreatedDc = Scoped<CreatedDcTraits>;
 using ScopedGdiObject = Scoped<GdiObjectTraits>;
 using ScopedView = Scoped<ViewTraits>;
 using ScopedModule = Scoped<ModuleTraits>;
+using ScopedInternet = Scoped<InternetHandleTraits>;
 
 // A DC borrowed from a window with GetDC.
 class ScopedWindowDc {

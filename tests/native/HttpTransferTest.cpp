@@ -308,7 +308,9 @@ TEST_F(HttpTransferTest, TheOutcomeReportMayStartTheNextTransfer) {
   std::vector<std::string> bodies;
   transfer.OnComplete = [&](const std::string&, const std::string& data, std::uint64_t) {
     bodies.push_back(data);
-    if (bodies.size() == 1) EXPECT_TRUE(transfer.Start("http://updates.example/2"));
+    if (bodies.size() == 1) {
+      EXPECT_TRUE(transfer.Start("http://updates.example/2"));
+    }
   };
   ASSERT_TRUE(transfer.Start("http://updates.example/1"));
   EXPECT_TRUE(ui.RunUntil([&] { return bodies.size() == 2 && !transfer.IsRunning(); }));

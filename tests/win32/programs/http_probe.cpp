@@ -1,0 +1,130 @@
+// Fetches one URL through THttpTransfer and WinInet and prints what it was told, for
+// the end-to-end tests and the transfer benchmark. With --bare it times a plain
+// InternetOpenUrl read loop instead, as the benchmark's reference.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "extras/HttpTransfer.h"
+#include "platform/win32/Win32Internet.h"
+#include "platform/win32/Win32LocaleClock.h"
+#include "platform/win32/Win32TransferWindow.h"
+
+namespace {
+
+int Bare(const std::string& url) {
+  const DWORD started = ::GetTickCount();
+  HINTERNET session = ::InternetOpenA("probe", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET request = session ? ::InternetOpenUrlA(session, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0) : nullptr;
+  if (!request) {
+    std::printf("outcome=no answer\n");
+    return 1;
+  }
+  char buffer[4096];
+  DWORD got = 0;
+  unsigned long long total = 0;
+  while (::InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) total += got;
+  ::InternetCloseHandle(request);
+  ::InternetCloseHandle(session);
+  std::printf("outcome=complete bytes=%llu ms=%lu\n", total, ::GetTickCount() - started);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string url, file;
+  dx::win32::Win32Internet internet;
+  dx::win32::Win32TransferWindow ui;
+  dx::win32::Win32LocaleClock clock;
+  dx::THttpTransfer transfer(internet, ui, clock);
+  bool quiet = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+    if (arg == "--bare") return Bare(next());
+    if (arg == "--file") {
+      file = next();
+    } else if (arg == "--direct") {
+      transfer.Proxy.AccessType = dx::atDirect;
+    } else if (arg == "--proxy") {
+      const std::string proxy = next();
+      transfer.Proxy.AccessType = dx::atUseProxy;
+      transfer.Proxy.ProxyServer = proxy.substr(0, proxy.find(':'));
+      transfer.Proxy.ProxyPort = std::atoi(proxy.substr(proxy.find(':') + 1).c_str());
+    } else if (arg == "--bypass") {
+      transfer.Proxy.ProxyBypass = next();
+    } else if (arg == "--proxy-user") {
+      transfer.Proxy.ProxyUsername = next();
+    } else if (arg == "--proxy-password") {
+      transfer.Proxy.ProxyPassword = next();
+    } else if (arg == "--hide") {
+      transfer.HideDownloadedFile = true;
+    } else if (arg == "--timeout") {
+      const auto ms = static_cast<std::uint32_t>(std::atoi(next().c_str()));
+      transfer.Timeouts = {ms, ms, ms};
+    } else if (arg == "--quiet") {
+      quiet = true;
+    } else {
+      url = arg;
+    }
+  }
+
+  std::string outcome;
+  int status = -1;
+  unsigned long long bytes = 0;
+  int progressReports = 0, lastPercent = -1;
+  bool fromUiThread = true;
+  const DWORD uiThread = ::GetCurrentThreadId();
+  std::string lastModified = "none";
+  transfer.OnHeaders = [&](const dx::THttpHeaders& h, bool&) {
+    status = h.status;
+    fromUiThread = fromUiThread && ::GetCurrentThreadId() == uiThread;
+    if (h.lastModifiedUtc) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", h.lastModifiedUtc->year,
+                    h.lastModifiedUtc->month, h.lastModifiedUtc->day, h.lastModifiedUtc->hour,
+                    h.lastModifiedUtc->minute, h.lastModifiedUtc->second);
+      lastModified = text;
+    }
+  };
+  transfer.OnProgress = [&](const dx::TTransferProgress& p) {
+    ++progressReports;
+    lastPercent = p.percent;
+    bytes = p.bytesReceived;
+    fromUiThread = fromUiThread && ::GetCurrentThreadId() == uiThread;
+  };
+  transfer.OnComplete = [&](const std::string&, const std::string& data, std::uint64_t n) {
+    outcome = "complete";
+    bytes = n;
+    if (!quiet && file.empty()) std::printf("body=%.*s\n", static_cast<int>(std::min<size_t>(data.size(), 64)), data.c_str());
+  };
+  transfer.OnConnectionLost = [&] { outcome = "lost"; };
+  transfer.OnNoAnswer = [&] { outcome = "no answer"; };
+  transfer.OnHttpError = [&](int s, const std::string&) { outcome = "http " + std::to_string(s); };
+  transfer.OnNotWanted = [&] { outcome = "not wanted"; };
+  transfer.OnTargetFileError = [&](const std::string&, const std::string& text) { outcome = "file error " + text; };
+
+  const DWORD started = ::GetTickCount();
+  if (!transfer.Start(url, file)) return 2;
+  while (outcome.empty()) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    ui.ProcessMessages();
+  }
+  const DWORD elapsed = ::GetTickCount() - started;
+  std::printf("outcome=%s\nstatus=%d\nbytes=%llu\nprogress=%d\npercent=%d\nuithread=%d\nlastmodified=%s\nms=%lu\n",
+              outcome.c_str(), status, bytes, progressReports, lastPercent, fromUiThread ? 1 : 0,
+              lastModified.c_str(), elapsed);
+  if (!file.empty()) {
+    const DWORD attributes = ::GetFileAttributesA(file.c_str());
+    std::printf("file=%s\nattributes=%lx\n", attributes == INVALID_FILE_ATTRIBUTES ? "missing"
+                             : (attributes & FILE_ATTRIBUTE_HIDDEN) ? "hidden"
+                                                                     : "plain",
+                attributes);
+  }
+  std::fflush(stdout);
+  return 0;
+}
