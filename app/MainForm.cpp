@@ -46,6 +46,10 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
       SharedRegistry(platform.registry),
       Config(platform.files),
       Housekeeping(platform.files),
+      cp(platform.processes),
+      dxrun(platform.processes),
+      JvComputerInfoEx1(platform.registry, platform.processor),
+      AdapterInfo(platform.display, SharedRegistry, platform.clock, Memo1, SystemInfo),
       platform_(platform),
       host_(host) {
   Panel1.SetVisible(false);
@@ -62,10 +66,14 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
   DemoEditButton.SetEnabled(false);
   Label7.SetCaption(QualityDescription(3));
   ProxyPassEdit.SetPasswordChar('*');
+  UseHiddenStart(cp.StartupInfo);
+  UseHiddenStart(dxrun.StartupInfo);
   WireHandlers();
 }
 
 void TForm1::WireHandlers() {
+  BenchButton.OnClick = [this] { BenchButtonClick(); };
+  cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
   OpenResFolder.OnClick = [this] { OpenResFolderClick(); };
@@ -97,6 +105,7 @@ void TForm1::WireHandlers() {
 void TForm1::FormCreate() {
   GroupCaptionColour = kGroupCaptionColour;
   ProgramDir = ExtractFilePath(host_.ExecutablePath());
+  CreateDiagnostics();
   DisplayModeList.Clear();
   DiagnosticLines.Clear();
   ResultReport.Clear();

@@ -10,11 +10,17 @@
 #include "app/SharedRegistry.h"
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
+#include "bench/RunState.h"
 #include "common/LineList.h"
 #include "extras/CustomResolution.h"
 #include "gameprep/ConfigWriter.h"
 #include "gameprep/DemoHousekeeping.h"
+#include "gameprep/ProcessRunner.h"
 #include "platform/Platform.h"
+#include "sysinfo/ComputerInfo.h"
+#include "sysinfo/DirectXDiagnostics.h"
+#include "sysinfo/RadInfo.h"
+#include "sysinfo/SystemInfo.h"
 
 namespace dx {
 
@@ -85,6 +91,18 @@ class TForm1 {
   void SMPBoxMouseLeave();
   void AmbientLightBoxMouseLeave();
   void ALValuesChange();
+
+  // ---- Benchmark
+  // The run button: prepares the game folder, makes sure the diagnostic values are in
+  // memory and starts the benchmark (at once, or when the diagnostic tool has ended).
+  void BenchButtonClick();
+  // Writes the configuration, checks the start, writes the report head and launches the
+  // first selected resolution.
+  void StartBenchmark();
+  // The game's exit: records the run and launches the next one.
+  void cpTerminate(TJvCreateProcess& sender, std::uint32_t exitCode);
+  // Back to idle, the game's configuration restored, the report saved and shown.
+  void FinishBenchmark();
 
   // ---- Game preparation, on the controls' current state (the benchmark calls these)
   void BuildSmpSummary();
@@ -178,6 +196,17 @@ class TForm1 {
   DemoHousekeeping Housekeeping;
   std::unique_ptr<TForm3> Form3;
 
+  // ---- Benchmark
+  TJvCreateProcess cp;     // the game
+  TJvCreateProcess dxrun;  // the diagnostic tool
+  SystemInfoRecord SystemInfo;
+  dx::BenchmarkRunState BenchmarkRunState;
+  LineList NetDemoScript;
+  TJvComputerInfoEx JvComputerInfoEx1;
+  RadInfo AdapterInfo;
+  // Made once the program's folder is known; releases dxrun's event before dxrun goes.
+  std::unique_ptr<TDirectXDiagnostics> Diagnostics;
+
  private:
   void WireHandlers();
   void StoreIfNotEmpty(const std::string& name, const controls::TEdit& edit);
@@ -186,6 +215,15 @@ class TForm1 {
   void ClearSessionSettings();
   // The game folder's part of the close: restore, then remove the benchmark's files.
   void CloseGameFolder();
+  // Benchmark steps (app/BenchmarkController.cpp).
+  void CreateDiagnostics();
+  void FailStart(const std::string& message);
+  void ShowMessageOk(const std::string& text);
+  void UpdateRunsLine();
+  // Launches the first selected resolution at or after tag; false when none started.
+  bool Launch(const std::string& tag);
+  // Records the run that has just ended; true when the sequence goes on.
+  bool RecordRun();
 
   platform::Platform& platform_;
   IMainFormHost& host_;

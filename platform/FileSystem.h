@@ -45,6 +45,8 @@ class IFileSystem {
   virtual std::uint32_t GetAttributes(const std::string& path) = 0;
   virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual bool SetModificationTime(const std::string& path, FileTime time) = 0;
+  // The system's folder for temporary files, ending in a backslash; empty when unknown.
+  virtual std::string TempFolder() { return {}; }
 
   // The shell file operation used for every copy and move in the game folder: no
   // confirmation prompts, an existing target replaced, missing folders created, files

@@ -130,6 +130,15 @@ bool Win32FileSystem::SetModificationTime(const std::string& path, platform::Fil
   return ::SetFileTime(file.get(), &ft, &ft, &ft) != 0;
 }
 
+std::string Win32FileSystem::TempFolder() {
+  char buffer[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathA(sizeof buffer, buffer);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::string folder(buffer, length);
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
 platform::FileOpResult Win32FileSystem::ShellOperation(unsigned operation, const std::string& source,
                                                        const std::string& target, const std::string& progressTitle) {
   // The shell's answer for a missing source differs between systems (wine reports

@@ -15,6 +15,7 @@ class Win32FileSystem : public platform::IFileSystem {
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool SetModificationTime(const std::string& path, platform::FileTime time) override;
+  std::string TempFolder() override;
   platform::FileOpResult ShellCopy(const std::string& source, const std::string& target,
                                    const std::string& progressTitle) override;
   platform::FileOpResult ShellMove(const std::string& source, const std::string& target,

@@ -46,7 +46,10 @@ class MemoryFileSystem : public platform::IFileSystem {
   platform::FileOpResult ShellMove(const std::string& source, const std::string& target,
                                    const std::string& progressTitle) override;
 
+  std::string TempFolder() override { return tempFolder; }
+
   std::map<std::string, platform::FileTime, NoCaseLess> times;
+  std::string tempFolder = "C:\\Windows\\Temp\\";
 
  private:
   struct File {

@@ -1,0 +1,541 @@
+// Whole benchmarks through the main window on the doubles: the run button, the
+// diagnostic tool, every game run ended by the test with the log it leaves, the report
+// saved and opened, and the game folder afterwards.
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/SettingsStore.h"
+#include "bench/ResultParsing.h"
+#include "common/LineList.h"
+#include "common/Text.h"
+#include "tests/native/FormFixture.h"
+
+namespace dx::test {
+namespace {
+
+constexpr const char* kTool = "C:\\WINDOWS\\system32\\dxdiag.exe";
+constexpr const char* kResults = "D:\\Results\\";
+constexpr const char* kStamp = "03_11_2006_14_05_09";
+const std::string kReportPath = std::string(kResults) + "result_" + kStamp + ".htm";
+// The name the shell is given: the results folder, a backslash of its own, the file.
+const std::string kOpenedPath = std::string(kResults) + "\\result_" + kStamp + ".htm";
+const std::string kUserAutoexec = "bind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n";
+const std::string kUserConfig = "seta r_mode \"5\"\r\nbind w \"_forward\"\r";
+
+std::string Log(const std::string& rate) {
+  return "Quake 4 1.4.2 win-x86\r\n2133 frames rendered in 34.4 seconds = " + rate + " fps\r\n";
+}
+
+std::vector<std::string> GoldenLines(const std::string& name) {
+  std::ifstream in(std::string(DEXTREL_TEST_DATA) + "/bench/" + name, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return SplitLines(text.str());
+}
+
+class BenchmarkRun : public FormFixture {
+ protected:
+  std::string BaseFile(const std::string& name) const { return fake.files.Contents(std::string(kBase) + name); }
+  void PutBase(const std::string& name, const std::string& data) { fake.files.AddFile(std::string(kBase) + name, data); }
+  void CacheDiagnostics() {
+    Set("Display Memory", "256.0 MB");
+    Set("Driver Version", "6.14.0010.9147");
+    Set("Sound", "Realtek HD Audio output");
+  }
+
+  // An installed game with the user's own files, the built-in demo, High quality, 4:3,
+  // the given presets and repetitions, the diagnostic values cached.
+  TForm1& Prepare(std::initializer_list<std::size_t> presets, int runs) {
+    InstallGame();
+    fake.registry.AddKey(kSettingsPath);
+    PutBase("autoexec.cfg", kUserAutoexec);
+    PutBase("Quake4Config.cfg", kUserConfig);
+    fake.files.AddFolder(kResults);
+    Set("Demo", "1");
+    Set("Quality", "2");
+    Set("AALevel", "2");
+    Set("AFLevel", "3");
+    Set("AspectRatio", "0");
+    Set("ResultPath", kResults);
+    if (runs > 0) Set("RunNumber", IntToStr(runs));
+    for (std::size_t i : presets) Set(settings::kResolutionValues[i], "1");
+    CacheDiagnostics();
+    fake.processor.memory = 4ull << 30;
+    Start();
+    // Every start records what the window showed and the command line.
+    fake.processes.onStart = [this](std::size_t index) {
+      runsLines.push_back(form->RunsLabel.Caption());
+      commandLines.push_back(fake.processes.children[index]->request.commandLine);
+    };
+    return *form;
+  }
+
+  bool Running() const { return form->cp.State() == TJvProcessState::Waiting; }
+  // The game's part of the run now playing: its log, its configuration saved, its exit.
+  void EndRun(const std::string& log) {
+    ASSERT_TRUE(Running());
+    PutBase("qconsole.log", log);
+    PutBase("Quake4Config.cfg", "seta com_machineSpec \"2\"\r\n");
+    fake.processes.ExitLast(0);
+  }
+  void PlayAll(const std::vector<std::string>& rates) {
+    for (const auto& rate : rates) EndRun(Log(rate));
+  }
+  std::vector<std::string> Report() const { return SplitLines(fake.files.Contents(kReportPath)); }
+  bool Idle() const { return !form->Panel1.Visible() && form->BenchButton.Enabled(); }
+  std::vector<std::string> ScoreLines() const {
+    std::vector<std::string> lines;
+    for (const auto& line : form->ResultReport.Lines()) {
+      if (line.find("core = ") != std::string::npos || line == "<br><HR>") lines.push_back(line);
+    }
+    return lines;
+  }
+  void ExpectUserFilesBack() {
+    EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
+    EXPECT_EQ(BaseFile("Quake4Configold.cfg"), "<missing>");
+    EXPECT_EQ(BaseFile("qconsole.log"), "<missing>");
+    EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "<missing>");
+  }
+
+  std::vector<std::string> runsLines, commandLines;
+};
+
+TEST_F(BenchmarkRun, OnePresetOneRunGivesOneGameRunAndTheSavedOpenedReport) {
+  Prepare({2}, 1);
+  form->RunsLabel.SetCaption("Runs: 2/2");  // left by an earlier benchmark
+  form->BenchButton.UserClick();
+
+  ASSERT_EQ(fake.processes.children.size(), 1u);
+  const auto& request = fake.processes.children[0]->request;
+  EXPECT_EQ(request.commandLine,
+            std::string(kGameFolder) +
+                "quake4.exe +set logFile 1 +set com_showFPS 1 +set timescale 7 +set r_mode -1 +set r_aspectRatio 0 "
+                "+set r_customWidth 1024 +set r_customHeight 768 +timedemoquit VKRdemo.demo");
+  EXPECT_EQ(request.currentDirectory.value_or(""), kGameFolder);
+  EXPECT_EQ(request.startup.showWindow, 0);  // hidden
+  EXPECT_TRUE(form->Panel1.Visible());
+  EXPECT_FALSE(form->BenchButton.Enabled());
+  EXPECT_EQ(form->Label2.Caption(), "Resolution: 1024 \xD7 768...");
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
+  EXPECT_EQ(BaseFile("Quake4Configold.cfg"), kUserConfig);
+  EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
+  // The panel and its line are painted before the blocking work that follows.
+  EXPECT_GE(host.Count("repaint Panel1"), 2);
+  EXPECT_GE(host.Count("repaint Label2"), 3);
+  EXPECT_EQ(host.Count("repaint BenchButton"), 1);
+  EXPECT_EQ(fake.ui.TotalSlept(), 0u);
+
+  EndRun(Log("61.5"));
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(form->RunsLabel.Caption(), "Runs: 2/2");
+  // One wait before recording, two inside it, one in the finish.
+  EXPECT_EQ(fake.ui.sleeps, (std::vector<std::uint32_t>{1000, 1000, 1000, 1000}));
+  ASSERT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  EXPECT_EQ(fake.shell.openModes.front(), platform::ShowMode::Show);
+  EXPECT_TRUE(fake.shell.messages.empty());
+
+  const auto report = Report();
+  const auto golden = GoldenLines("one_resolution_one_run.htm");
+  ASSERT_GT(report.size(), 35u);
+  // The head as the reference page has it where the machine's facts agree (the card
+  // name is known only after the tool has run), the closing lines too.
+  for (std::size_t i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 24, 27, 28,
+                        30, 31, 32}) {
+    EXPECT_EQ(report[i], golden[i]) << "line " << i;
+  }
+  EXPECT_EQ(report[report.size() - 2], golden[golden.size() - 2]);
+  EXPECT_EQ(report.back(), golden.back());
+  const std::vector<std::string> tail(report.end() - 13, report.end() - 2);
+  EXPECT_EQ(tail[0], "<hr>");
+  EXPECT_EQ(tail[1], "<BR><B><FONT size=5>Resolution: 1024\xD7""768</FONT></B><BR>");
+  EXPECT_EQ(tail[2], "Demo: VKRdemo.demo<br>");
+  EXPECT_EQ(tail[3], "Quality: High<br>");
+  EXPECT_EQ(tail[9], "<span class=\"style5\"><b>Score = 62 FPS</b></span><br>");
+  EXPECT_EQ(tail[10], "<br><HR>");
+  EXPECT_EQ(fake.files.Contents(kReportPath).substr(fake.files.Contents(kReportPath).size() - 2), "\r\n");
+
+  ExpectUserFilesBack();
+  EXPECT_NE(BaseFile("autoexec.cfg"), kUserAutoexec);  // until the program closes
+}
+
+TEST_F(BenchmarkRun, TwoPresetsWithThreeRunsPassOverThePresetsBetween) {
+  Prepare({0, 7}, 3);
+  form->BenchButton.UserClick();
+  PlayAll({"60.0", "61.2", "62.5", "100", "101.5", "99.4"});
+
+  ASSERT_EQ(commandLines.size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) {
+    const char* size = i < 3 ? "+set r_customWidth 640 +set r_customHeight 480 "
+                             : "+set r_customWidth 1920 +set r_customHeight 1080 ";
+    EXPECT_NE(commandLines[i].find(size), std::string::npos) << commandLines[i];
+  }
+  EXPECT_EQ(runsLines, (std::vector<std::string>{"Runs: 3/1", "Runs: 3/2", "Runs: 3/3", "Runs: 3/1", "Runs: 3/2",
+                                                 "Runs: 3/3"}));
+  EXPECT_EQ(form->BenchmarkRunState.CurrentTag, "hdw2");
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(ScoreLines(), (std::vector<std::string>{
+                              "<b>Score = 60 FPS</b><br>",
+                              "<b>Score = 61 FPS</b><br>",
+                              "<b>Score = 62 FPS</b><br>",
+                              "<span class=\"style5\"><b>Average score = 61 FPS</b></span><br>",
+                              "<br><HR>",
+                              "<b>Score = 100 FPS</b><br>",
+                              "<b>Score = 102 FPS</b><br>",
+                              "<b>Score = 99 FPS</b><br>",
+                              "<span class=\"style5\"><b>Average score = 100 FPS</b></span><br>",
+                              "<br><HR>",
+                          }));
+  const auto report = Report();
+  EXPECT_EQ(std::count(report.begin(), report.end(), "<BR><B><FONT size=5>Resolution: 640\xD7""480</FONT></B><BR>"), 1);
+  EXPECT_EQ(std::count(report.begin(), report.end(),
+                       "<BR><B><FONT size=5>Resolution: 1920\xD7""1080 (HD WideScreen)</FONT></B><BR>"),
+            1);
+  EXPECT_EQ(fake.shell.opened.size(), 1u);
+  ExpectUserFilesBack();
+}
+
+TEST_F(BenchmarkRun, ThreeRunsOfSixtySixtyOneSixtyThreeAverageSixtyOne) {
+  Prepare({0}, 3);
+  form->BenchButton.UserClick();
+  PlayAll({"60", "61", "63"});
+  EXPECT_EQ(ScoreLines(), (std::vector<std::string>{"<b>Score = 60 FPS</b><br>", "<b>Score = 61 FPS</b><br>",
+                                                    "<b>Score = 63 FPS</b><br>",
+                                                    "<span class=\"style5\"><b>Average score = 61 FPS</b></span><br>",
+                                                    "<br><HR>"}));
+  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, 0);
+}
+
+struct Rounding {
+  const char* rate;
+  char separator;
+  const char* score;
+};
+
+class ScoreRounding : public BenchmarkRun, public ::testing::WithParamInterface<Rounding> {};
+
+TEST_P(ScoreRounding, HalvesGoToTheEvenNeighbourWithEitherSeparator) {
+  Prepare({0}, 1);
+  fake.clock.separator = GetParam().separator;
+  form->BenchButton.UserClick();
+  EndRun(Log(GetParam().rate));
+  EXPECT_EQ(form->BenchmarkRunState.ScoreText, GetParam().score);
+  EXPECT_EQ(ScoreLines().front(),
+            std::string("<span class=\"style5\"><b>Score = ") + GetParam().score + " FPS</b></span><br>");
+  EXPECT_TRUE(fake.shell.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scores, ScoreRounding,
+                         ::testing::Values(Rounding{"61.5", '.', "62"}, Rounding{"62.5", '.', "62"},
+                                           Rounding{"1234.5", ',', "1234"}, Rounding{"61.5", ',', "62"},
+                                           Rounding{"62,5", '.', "62"}));
+
+TEST_F(BenchmarkRun, OnlyTheCustomResolutionRunsItsRepetitionsAndFinishes) {
+  Prepare({}, 2);
+  form->cusresbox.SetChecked(true);
+  form->CusWidth.SetText("1440");
+  form->CusHeight.SetText("900");
+  form->BenchButton.UserClick();
+  EXPECT_EQ(form->Label2.Caption(), "Resolution: 1440 \xD7 900 (Custom)...");
+  PlayAll({"70", "72"});
+  ASSERT_EQ(commandLines.size(), 2u);
+  EXPECT_NE(commandLines[1].find("+set r_aspectRatio 0 +set r_customWidth 1440 +set r_customHeight 900 +timedemoquit"),
+            std::string::npos);
+  EXPECT_EQ(runsLines, (std::vector<std::string>{"Runs: 2/1", "Runs: 2/2"}));
+  EXPECT_TRUE(Idle());
+  EXPECT_FALSE(Running());
+  const auto report = Report();
+  EXPECT_NE(std::find(report.begin(), report.end(),
+                      "<BR><B><FONT size=5>Resolution: 1440 \xD7 900 (Custom)</FONT></B><BR>"),
+            report.end());
+  EXPECT_EQ(ScoreLines()[2], "<span class=\"style5\"><b>Average score = 71 FPS</b></span><br>");
+}
+
+// ---- The start's checks
+
+class StartChecks : public BenchmarkRun {
+ protected:
+  void Press() {
+    fake.registry.RemoveKey(kSettingsPath);
+    fake.shell.messages.clear();
+    form->BenchButton.UserClick();
+  }
+  void ExpectRefused(const std::string& message) {
+    ASSERT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{message});
+    EXPECT_EQ(fake.shell.messages[0].caption, "Dextrel");
+    EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::Ok);
+    EXPECT_TRUE(Idle());
+    EXPECT_TRUE(fake.registry.HasKey(kSettingsPath));  // the refusal creates the key
+    EXPECT_TRUE(fake.processes.children.empty());
+    EXPECT_TRUE(fake.shell.opened.empty());
+  }
+};
+
+TEST_F(StartChecks, AMissingGameFolderIsTheOnlyMessageEvenWithoutAResolution) {
+  Prepare({}, 1);
+  form->SetGameFolder("E:\\Gone\\Quake 4\\");
+  Press();
+  ExpectRefused("ERROR. Please, install the retail version of Quake 4.");
+  // The missing folder is not made by the demo copy.
+  EXPECT_FALSE(fake.files.FolderExists("E:\\Gone"));
+}
+
+TEST_F(StartChecks, TheResolutionComesBeforeTheCustomDemoAndTheConfigurationIsWrittenFirst) {
+  Prepare({}, 1);
+  Set("Demo", "2");
+  form->demo.UserSelect(1);  // a user demo without a file: unusable
+  Press();
+  ASSERT_TRUE(form->Housekeeping.CustomDemoError);
+  ExpectRefused("ERROR. Please, choose a resolution of Quake 4.");
+  EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
+  EXPECT_EQ(BaseFile("Quake4Configold.cfg"), kUserConfig);  // nothing else is undone
+
+  form->res.SetItemChecked(3, true);
+  Press();
+  ExpectRefused("ERROR. Please, check your custom defined demo parameters.");
+}
+
+TEST_F(StartChecks, ACustomResolutionWithAnEmptyWidthIsNotSelected) {
+  Prepare({}, 1);
+  form->cusresbox.SetChecked(true);
+  form->CusHeight.SetText("900");
+  Press();
+  ExpectRefused("ERROR. Please, choose a resolution of Quake 4.");
+}
+
+TEST_F(StartChecks, AnAutoexecThatCannotBeWrittenIsReportedAndTheWindowIsIdle) {
+  Prepare({0}, 1);
+  fake.files.SetReadOnly(kBase);
+  Press();
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  EXPECT_NE(fake.shell.messages[0].text.find("autoexec.cfg"), std::string::npos);
+  EXPECT_TRUE(Idle());
+  EXPECT_TRUE(fake.processes.children.empty());
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+}
+
+// ---- Diagnostic values
+
+TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnce) {
+  Prepare({0}, 1);
+  Set("Display Memory", "");
+  fake.files.AddFile(kTool, "MZ");
+  form->BenchButton.UserClick();
+
+  ASSERT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_NE(fake.processes.LastCommandLine().find("dxdiag.exe /whql:on /t"), std::string::npos);
+  EXPECT_EQ(form->Label2.Caption(), "Collecting system information...");
+  EXPECT_TRUE(form->Panel1.Visible());
+  EXPECT_FALSE(Running());
+
+  fake.files.AddFile(std::string(kProgramFolder) + "dxinfo.txt",
+                     "Display Devices\r\n        Card name: RADEON X800 XT\r\n   Display Memory: 128.0 MB\r\n"
+                     "   Driver Version: 6.14.0010.6575\r\n            Description: SB Live!\r\n");
+  fake.processes.ExitLast(0);
+  ASSERT_EQ(fake.processes.children.size(), 2u);
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(Stored("Display Memory"), " 128.0 MB");  // as the tool's line has it after the marker
+  EndRun(Log("50"));
+  EXPECT_EQ(fake.processes.children.size(), 2u);
+
+  const auto report = Report();
+  EXPECT_EQ(std::count(report.begin(), report.end(), "<html>"), 1);
+  EXPECT_NE(std::find(report.begin(), report.end(), "   <FONT size=2><b>Graphics card:</b>  RADEON X800 XT</FONT><br>"),
+            report.end());
+  EXPECT_NE(std::find(report.begin(), report.end(), "   <FONT size=2><b>Sound system:</b> SB Live!</FONT><br>"),
+            report.end());
+
+  // The next benchmark takes the cached values and starts the game at once.
+  form->BenchButton.UserClick();
+  EXPECT_EQ(fake.processes.children.size(), 3u);
+  EXPECT_TRUE(Running());
+}
+
+TEST_F(BenchmarkRun, CachedValuesWithoutVersionAndSoundReadNoInformation) {
+  Prepare({0}, 1);
+  Set("Driver Version", "");
+  fake.registry.SetString(kSettingsPath, "Sound", "");
+  fake.files.AddFile(kTool, "MZ");
+  form->BenchButton.UserClick();
+  ASSERT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(form->SystemInfo.VideoMemory, "256.0 MB");
+  EXPECT_EQ(form->SystemInfo.DriverVersion, "No information");
+  EXPECT_EQ(form->SystemInfo.SoundSystem, "No information");
+  const auto& head = form->ResultReport.Lines();
+  EXPECT_NE(std::find(head.begin(), head.end(), "   <FONT size=2><b>Sound system:</b> No information</FONT><br>"),
+            head.end());
+}
+
+TEST_F(BenchmarkRun, AMissingToolStillStartsTheBenchmark) {
+  Prepare({0}, 1);
+  Set("Display Memory", "");
+  form->BenchButton.UserClick();
+  ASSERT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(form->SystemInfo.VideoMemory, "indeterminable");
+}
+
+// ---- Carry-over, failures and decisions
+
+TEST_F(BenchmarkRun, ASecondBenchmarkStartsItsCountersAtZeroAndKeepsTheScoreText) {
+  Prepare({0, 1}, 2);
+  form->BenchButton.UserClick();
+  PlayAll({"70", "70", "80", "80"});
+  ASSERT_TRUE(Idle());
+  EXPECT_EQ(form->BenchmarkRunState.FinishedResolutions, 2);
+
+  fake.clock.now.minute = 30;
+  form->BenchButton.UserClick();
+  EXPECT_EQ(form->BenchmarkRunState.RepetitionsDone, 0);
+  EXPECT_EQ(form->BenchmarkRunState.FinishedResolutions, 0);
+  EXPECT_EQ(form->BenchmarkRunState.SelectedResolutions, 2);
+  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, 0);
+  EXPECT_EQ(form->BenchmarkRunState.ScoreText, "80");
+  EXPECT_EQ(form->BenchmarkRunState.CurrentTag, "640");
+  PlayAll({"90", "90", "95", "95"});
+  EXPECT_EQ(fake.processes.children.size(), 8u);
+  EXPECT_EQ(fake.shell.opened.size(), 2u);
+  EXPECT_EQ(fake.shell.opened[1], std::string(kResults) + "\\result_03_11_2006_14_30_09.htm");
+  EXPECT_NE(fake.files.Contents(kReportPath), fake.files.Contents(fake.shell.opened[1]));
+}
+
+TEST_F(BenchmarkRun, ALogWithoutTheMarkerEndsTheBenchmarkWithTheUsersFilesBack) {
+  Prepare({0, 1}, 2);
+  form->BenchButton.UserClick();
+  EndRun("Quake 4 1.4.2\r\ncouldn't open demos/VKRdemo.demo\r\n");
+
+  EXPECT_EQ(fake.processes.children.size(), 1u);  // nothing more is launched
+  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{kNoScoreMessage});
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
+  ExpectUserFilesBack();
+  // No score has been read since the program started: no page.
+  EXPECT_TRUE(fake.shell.opened.empty());
+  EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
+
+  // The next press starts afresh and runs the whole benchmark.
+  form->BenchButton.UserClick();
+  PlayAll({"70", "70", "80", "80"});
+  EXPECT_EQ(fake.processes.children.size(), 5u);
+  EXPECT_EQ(fake.shell.opened.size(), 1u);
+}
+
+TEST_F(BenchmarkRun, AGameThatCannotStartStallsWithThePanelShownAndTheButtonEnabled) {
+  Prepare({0}, 2);
+  fake.processes.failWithCode = 2;
+  form->BenchButton.UserClick();
+  EXPECT_TRUE(form->Panel1.Visible());
+  EXPECT_TRUE(form->BenchButton.Enabled());
+  EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
+  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(fake.shell.opened.empty());
+  EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
+  EXPECT_EQ(form->BenchmarkRunState.SelectedResolutions, 1);
+
+  fake.processes.failWithCode = 0;
+  form->BenchButton.UserClick();
+  PlayAll({"70", "71"});
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.shell.opened.size(), 1u);
+}
+
+TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {
+  Prepare({0, 1}, 0);
+  ASSERT_EQ(form->RunCount, 0);
+  form->BenchButton.UserClick();
+  PlayAll({"70", "80"});
+  EXPECT_FALSE(Running());
+  EXPECT_EQ(fake.processes.children.size(), 2u);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(form->RunsLabel.Caption(), "");
+  EXPECT_EQ(ScoreLines(), (std::vector<std::string>{"<span class=\"style5\"><b>Score = 70 FPS</b></span><br>",
+                                                    "<br><HR>",
+                                                    "<span class=\"style5\"><b>Score = 80 FPS</b></span><br>",
+                                                    "<br><HR>"}));
+}
+
+TEST_F(BenchmarkRun, ThePressOfTheRunButtonWhileTheGamePlaysChangesNothing) {
+  Prepare({0}, 2);
+  form->BenchButton.UserClick();
+  EndRun(Log("70"));
+  ASSERT_TRUE(Running());
+  const auto before = form->BenchmarkRunState;
+  const auto reportLines = form->ResultReport.Count();
+  const auto calls = host.calls.size();
+  // As after a run without score, when the window looks idle while a game may play.
+  form->BenchButton.SetEnabled(true);
+  form->BenchButton.UserClick();
+  form->BenchButtonClick();
+  EXPECT_EQ(fake.processes.children.size(), 2u);
+  EXPECT_EQ(form->BenchmarkRunState.RepetitionsDone, before.RepetitionsDone);
+  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, before.ScoreSum);
+  EXPECT_EQ(form->ResultReport.Count(), reportLines);
+  EXPECT_EQ(host.calls.size(), calls);
+  EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
+  EXPECT_TRUE(fake.shell.messages.empty());
+
+  EndRun(Log("72"));
+  EXPECT_FALSE(Running());
+  EXPECT_EQ(ScoreLines()[2], "<span class=\"style5\"><b>Average score = 71 FPS</b></span><br>");
+}
+
+TEST_F(BenchmarkRun, APresetUnselectedDuringTheRunEndsTheBenchmarkWithWhatWasMeasured) {
+  Prepare({0, 1}, 1);
+  form->BenchButton.UserClick();
+  form->res.SetItemChecked(1, false);
+  EndRun(Log("70"));
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  ExpectUserFilesBack();
+}
+
+TEST_F(BenchmarkRun, AReportTheResultsFolderRefusesGoesToTheTemporaryFolder) {
+  Prepare({0}, 1);
+  fake.files.SetReadOnly(kResults);
+  fake.files.SetReadOnly(kProgramFolder);
+  fake.files.AddFolder("C:\\Windows\\Temp");
+  form->BenchButton.UserClick();
+  EndRun(Log("70"));
+  const std::string saved = "C:\\Windows\\Temp\\result_" + std::string(kStamp) + ".htm";
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{saved});
+  EXPECT_NE(fake.files.Contents(saved).find("Score = 70 FPS"), std::string::npos);
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  EXPECT_NE(fake.shell.messages[0].text.find(saved), std::string::npos);
+}
+
+// A benchmark of two resolutions, then either exit: the user's files come back byte
+// for byte and the benchmark leaves nothing behind.
+class UserFilesAfterBenchmark : public BenchmarkRun, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UserFilesAfterBenchmark, AreByteIdenticalAfterTheExit) {
+  Prepare({0, 8}, 2);
+  form->BenchButton.UserClick();
+  PlayAll({"70", "71", "40", "41"});
+  ASSERT_TRUE(Idle());
+  if (GetParam()) {
+    form->Image2Click();
+  } else {
+    bool canClose = false;
+    form->FormCloseQuery(canClose);
+    form->FormClose();
+  }
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
+  for (const char* name : {"autoexec_old.cfg", "Quake4Configold.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt",
+                           "qconsole.log"}) {
+    EXPECT_EQ(BaseFile(name), "<missing>") << name;
+  }
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "<missing>");
+  EXPECT_EQ(Stored("Display Memory"), "");
+  EXPECT_NE(fake.files.Contents(kReportPath), "<missing>");  // the report stays
+}
+
+INSTANTIATE_TEST_SUITE_P(BothExits, UserFilesAfterBenchmark, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "ExitButton" : "WindowClose"; });
+
+}  // namespace
+}  // namespace dx::test
