@@ -3,11 +3,58 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/win32/ProgramWindow.h"
+#include "app/win32/MainWindow.h"
 #include "app/win32/SingleInstance.h"
 #include "extras/win32/AboutBox.h"
 #include "platform/win32/CrashHandler.h"
+#include "platform/win32/Win32Display.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Internet.h"
+#include "platform/win32/Win32LocaleClock.h"
+#include "platform/win32/Win32Processes.h"
+#include "platform/win32/Win32Processor.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32UiThread.h"
+
+namespace {
+
+// Everything the program owns lives in this scope, so it is released in order once the
+// event loop has ended.
+int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
+  dx::win32::Win32UiThread ui;
+  dx::win32::Win32Registry registry;
+  dx::win32::Win32FileSystem files;
+  dx::win32::Win32Processes processes(ui);
+  dx::win32::Win32Display display;
+  dx::win32::Win32Processor processor;
+  dx::win32::Win32Shell shell;
+  dx::win32::Win32Internet internet;
+  dx::win32::Win32LocaleClock clock;
+  dx::platform::Platform platform{registry, files, processes, ui, display, processor, shell, internet, clock};
+
+  {
+    dx::win32::TAboutBox splash;
+    if (splash.Create()) splash.ShowSplash(ui);
+  }
+
+  dx::win32::MainWindow window(platform, shell);
+  if (!window.Create()) return 1;
+  files.SetOwnerWindow(window.hwnd());
+  instance.SetMainWindow(window.hwnd());
+  window.Show(showCommand);
+
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  files.SetOwnerWindow(nullptr);
+  shell.SetOwner(nullptr);
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   dx::win32::InstallCrashHandler({});
@@ -19,24 +66,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   ::OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
-  dx::win32::Win32UiThread ui;
-
-  {
-    dx::win32::TAboutBox splash;
-    if (splash.Create()) splash.ShowSplash(ui);
-  }
-
-  dx::win32::ProgramWindow window;
-  if (!window.Create()) return 1;
-  instance.SetMainWindow(window.hwnd());
-  window.Show(showCommand);
-
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
+  const int exitCode = RunProgram(instance, showCommand);
   instance.SignOut();
   ::OleUninitialize();
-  return static_cast<int>(msg.wParam);
+  return exitCode;
 }
