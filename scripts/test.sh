@@ -13,6 +13,10 @@ echo "== native build"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 ninja -C build/native -j "$jobs"
 
+echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/native-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDEXTREL_SANITIZE=ON >/dev/null
+ninja -C build/native-asan -j "$jobs" dextrel_tests
+
 echo "== Windows build"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
@@ -21,6 +25,12 @@ ninja -C build/win -j "$jobs"
 echo "== native tests"
 native_status=0
 (cd build/native && ctest --output-on-failure -j "$jobs") || native_status=$?
+
+echo "== native tests under the sanitizers"
+# One process for the whole suite: a sanitizer finding fails it with its report.
+sanitized_status=0
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  build/native-asan/dextrel_tests --gtest_brief=1 || sanitized_status=$?
 
 echo "== Windows tests (wine)"
 . scripts/wine-env.sh
@@ -34,9 +44,9 @@ wine_server_start
 win_status=0
 (cd build/win && ctest --output-on-failure) || win_status=$?
 
-echo "== done in $(( $(date +%s) - started )) s (native: $native_status, wine: $win_status)"
+echo "== done in $(( $(date +%s) - started )) s (native: $native_status, sanitized: $sanitized_status, wine: $win_status)"
 if [ "$native_status" -ne 0 ]; then
   echo "native suite failed; its summary:"
   (cd build/native && ctest --rerun-failed 2>&1 | tail -n 4) || true
 fi
-[ "$native_status" -eq 0 ] && [ "$win_status" -eq 0 ]
+[ "$native_status" -eq 0 ] && [ "$sanitized_status" -eq 0 ] && [ "$win_status" -eq 0 ]
