@@ -29,7 +29,7 @@ int Bare(const std::string& url) {
   while (::InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) total += got;
   ::InternetCloseHandle(request);
   ::InternetCloseHandle(session);
-  std::printf("outcome=complete bytes=%llu ms=%lu\n", total, ::GetTickCount() - started);
+  std::printf("outcome=complete\nbytes=%llu\nms=%lu\n", total, ::GetTickCount() - started);
   return 0;
 }
 

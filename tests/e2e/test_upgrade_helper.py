@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""The upgrade helper under wine in a folder with blanks in its path: downloaded
+".uTMP" files replace the program and its data and the program is started again with
+the restart arguments; with the external-setup method the setup program runs, is
+deleted, and the program is started after it."""
+import argparse
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "http"))
+import loopback  # noqa: E402
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what, flush=True)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def wait_for(path, seconds=30):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if os.path.exists(path):
+            time.sleep(0.2)  # let the writer finish
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def run_helper(wine, folder, method):
+    # Unquoted, as the update component writes it: the blanks split the path.
+    program = loopback.windows_path(os.path.join(folder, "prog.exe"))
+    code, _ = wine.run("DextrelUpgrade.exe", *program.split(" "), "+/afterupgrade" + method, timeout=120)
+    return code
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--source", required=True)
+    args = parser.parse_args()
+    work = tempfile.mkdtemp(prefix="dextrel-upgrade-")
+    try:
+        wine = loopback.Wine(args.bin, work, "upgrade")
+        probe = read(os.path.join(args.bin, "upgrade_probe.exe"))
+
+        folder = os.path.join(work, "Bench Folder")
+        os.makedirs(folder)
+        for name, data in (("prog.exe", b"old program"), ("prog.exe.uTMP", probe), ("data.pak", b"old data"),
+                           ("data.pak.uTMP", b"new data"), ("notes.txt", b"kept")):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        check(run_helper(wine, folder, "0") == 0, "the helper ended")
+        marker = os.path.join(folder, "prog.exe.started")
+        check(wait_for(marker), "the program was started again")
+        if os.path.exists(marker):
+            check(read(marker) == b"/afterupgrade", f"restart arguments: {read(marker)!r}")
+        check(read(os.path.join(folder, "prog.exe")) == probe, "prog.exe replaced")
+        check(read(os.path.join(folder, "data.pak")) == b"new data", "data.pak replaced")
+        check(read(os.path.join(folder, "notes.txt")) == b"kept", "other files kept")
+        left = [n for n in os.listdir(folder) if n.lower().endswith(".utmp")]
+        check(not left, f"no downloaded file left: {left}")
+
+        setup_folder = os.path.join(work, "Setup Folder")
+        os.makedirs(setup_folder)
+        for name, data in (("prog.exe", probe), ("setup.exe.uTMP", probe)):
+            with open(os.path.join(setup_folder, name), "wb") as f:
+                f.write(data)
+        check(run_helper(wine, setup_folder, "1") == 0, "the helper ended after the setup")
+        check(os.path.exists(os.path.join(setup_folder, "setup.exe.started")), "the setup program ran")
+        check(wait_for(os.path.join(setup_folder, "prog.exe.started")), "the program started after the setup")
+        check(not os.path.exists(os.path.join(setup_folder, "setup.exe")), "the setup program was deleted")
+        check(read(os.path.join(setup_folder, "prog.exe")) == probe, "the program itself stayed")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
