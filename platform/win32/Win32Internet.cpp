@@ -184,20 +184,16 @@ bool Win32Internet::IsOffline() {
 
 platform::DownloadFileResult Win32Internet::CreateDownloadFile(const std::string& path, bool hiddenTemporary) {
   const DWORD attributes = hiddenTemporary ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
-  // Deleting stays possible while the file is written, so an abort can clear it away.
-  const auto create = [&] {
-    return ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                         attributes, nullptr);
-  };
-  HANDLE file = create();
-  if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
-    // A hidden or read-only file of that name refuses to be replaced as it is.
-    const DWORD existing = ::GetFileAttributesA(path.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-      file = create();
-    }
+  // The file is made anew: an old one of that name (hidden, read-only) goes first, so
+  // none of its attributes survive.
+  const DWORD existing = ::GetFileAttributesA(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY)) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path.c_str());
   }
+  // Deleting stays possible while the file is written, so an abort can clear it away.
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                              attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {nullptr, SystemErrorText(::GetLastError())};
   return {std::make_unique<DownloadFile>(path, file), {}};
 }
