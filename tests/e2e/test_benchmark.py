@@ -1,0 +1,277 @@
+#!/usr/bin/env python3
+"""Whole benchmarks through the real window under wine and Xvfb, with the simulated game
+installed in a folder with blanks: two resolutions with two runs each, the diagnostic
+stand-in tool run first, the report saved in the results folder and opened through the
+shell, the game folder afterwards holding exactly the user's files; then a game that
+crashes and one that writes no result, which end the benchmark with nothing of the
+user's lost. Screenshots go to the build's e2e-artifacts folder."""
+import argparse
+import os
+import shutil
+import stat
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+
+USER_AUTOEXEC = b"// mine\r\nbind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n"
+USER_CONFIG = b"seta r_mode \"5\"\r\nseta com_machineSpec \"1\"\r\nbind w \"_forward\"\r\n"
+NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
+
+
+def state_of(text):
+    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+
+def files_below(folder):
+    found = set()
+    for base, _, names in os.walk(folder):
+        for name in names:
+            found.add(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/"))
+    return found
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Scenario:
+    def __init__(self, wine, ids, f):
+        self.wine, self.ids, self.f = wine, ids, f
+        self.setup = Installation(wine)
+        self.results = os.path.join(wine.root, "My Results")
+        os.makedirs(self.results)
+        with open(os.path.join(self.setup.base, "autoexec.cfg"), "wb") as out:
+            out.write(USER_AUTOEXEC)
+        with open(os.path.join(self.setup.base, "Quake4Config.cfg"), "wb") as out:
+            out.write(USER_CONFIG)
+        self.user_files = files_below(self.setup.game)
+        wine.reg_add(SETTINGS_KEY, "ResultPath", wine.windows_path(self.results) + "\\")
+        wine.reg_add(SETTINGS_KEY, "Demo", "1")
+        wine.reg_add(SETTINGS_KEY, "AspectRatio", "0")
+        wine.reg_add(SETTINGS_KEY, "AALevel", "1")
+        wine.reg_add(SETTINGS_KEY, "AFLevel", "2")
+        # The shell's "open" of a document ends in winebrowser, which runs these.
+        self.browser_log = os.path.join(wine.root, "browser.log")
+        script = os.path.join(wine.root, "browser.sh")
+        with open(script, "w") as out:
+            out.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >> "{self.browser_log}"\n')
+        os.chmod(script, os.stat(script).st_mode | stat.S_IEXEC)
+        wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/d", script, "/f")
+        # A prefix made without wine's HTML engine lacks the page type's association.
+        wine.run("reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f")
+        self.record = os.path.join(wine.root, "game-record.txt")
+        self.window = None
+
+    def start(self, **env):
+        for key in [k for k in self.wine.env if k.startswith("DEXTREL_SIM_") or k.startswith("DXDIAG_")]:
+            del self.wine.env[key]
+        self.wine.env.update(env)
+        self.wine.env["DEXTREL_SIM_RECORD"] = self.wine.windows_path(self.record)
+        self.setup.start_program()
+        self.window = self.setup.main_window()
+        return self.f.check(self.window is not None, "the main window appears")
+
+    def child(self, *criteria):
+        code, out, err = self.wine.drive("find", "--parent", self.window, *criteria, "--timeout", "5000")
+        self.f.check(code == 0, f"find {criteria}: {err.strip()}")
+        return out.strip()
+
+    def by_id(self, name, offset=0):
+        return self.child("--id", str(self.ids[name] + offset))
+
+    def state(self, name):
+        return state_of(self.wine.drive("state", self.by_id(name))[1])
+
+    def click_caption(self, text):
+        bar = self.by_id("RzGroupBar1")
+        code, _, err = self.wine.drive("find", "--parent", bar, "--text", text, "--timeout", "5000", ";", "click", "$_")
+        self.f.check(code == 0, f"side-bar caption {text!r}: {err.strip()}")
+        time.sleep(0.2)
+
+    def choose(self, presets, runs, quality):
+        """Ticks the presets (items of the resolution group), picks the runs and quality."""
+        self.click_caption("Options")
+        self.click_caption("Resolution &  Runs")
+        for index in presets:
+            item = self.by_id("res", index)
+            # As a user: the mouse comes, clicks, and leaves, which stores the group.
+            self.wine.drive("hover", item)
+            time.sleep(0.3)
+            self.wine.drive("tick", item, "on")
+            self.wine.drive("leave", item)
+            time.sleep(0.4)
+        self.wine.drive("select", self.by_id("RunNumberBox"), "--text", str(runs))
+        self.click_caption("Demos & Quality")
+        self.wine.drive("click", self.by_id("QualityModeBox", quality))
+        time.sleep(0.3)
+
+    def press_run(self):
+        self.wine.drive("click", self.by_id("BenchButton"))
+
+    def wait_idle(self, timeout):
+        """Until the busy panel has gone and the run button is enabled again."""
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.state("Panel1").get("visible") == "0" and self.state("BenchButton").get("enabled") == "1":
+                return True
+            time.sleep(0.5)
+        return False
+
+    def exit_program(self):
+        self.wine.drive("click", self.by_id("Image2"))
+        code, _, _ = self.wine.drive("wait-gone", self.window, "--timeout", "20000")
+        self.f.check(code == 0, "the exit button ends the program")
+        time.sleep(1)
+
+    def game_runs(self):
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record, encoding="cp1252") as f:
+            return [line.strip() for line in f if line.startswith("commandline=")]
+
+    def expect_user_files(self, when):
+        f = self.f
+        f.check(read_bytes(os.path.join(self.setup.base, "autoexec.cfg")) == USER_AUTOEXEC,
+                f"{when}: autoexec.cfg is the user's, byte for byte")
+        f.check(read_bytes(os.path.join(self.setup.base, "Quake4Config.cfg")) == USER_CONFIG,
+                f"{when}: Quake4Config.cfg is the user's, byte for byte")
+
+
+def two_resolutions_two_runs(wine, ids, f):
+    s = Scenario(wine, ids, f)
+    system32 = os.path.join(wine.drive_c, "windows", "system32")
+    tool = os.path.join(system32, "dxdiag.exe")
+    saved_tool = tool + ".dextrel-saved"
+    if os.path.exists(tool) and not os.path.exists(saved_tool):
+        shutil.copy(tool, saved_tool)
+    shutil.copy(os.path.join(wine.bin_dir, "dxdiag.exe"), tool)
+    # Wine would load its own tool of that name from the system folder.
+    wine.env["WINEDLLOVERRIDES"] += ";dxdiag.exe=n"
+    try:
+        if not s.start(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="1500", DXDIAG_CARD="Simulated Radeon 9800",
+                       DXDIAG_MEMORY="256.0 MB", DXDIAG_DRIVER="6.14.0010.6575", DXDIAG_SOUND="Simulated HD Audio",
+                       DXDIAG_LOG=wine.windows_path(os.path.join(wine.root, "dxdiag.log"))):
+            return
+        s.choose(presets=[0, 1], runs=2, quality=2)
+        wine.screenshot("options-before-run.png")
+        started = time.time()
+        s.press_run()
+        time.sleep(2.5)
+        f.check(s.state("Panel1").get("visible") == "1", "the busy panel shows while the benchmark runs")
+        f.check(s.state("BenchButton").get("enabled") == "0", "the run button is disabled while it runs")
+        wine.screenshot("busy-panel.png")
+
+        idle = s.wait_idle(120)
+        f.check(idle, "the benchmark ends with the window idle again")
+        print(f"benchmark of 2 x 2 runs took {time.time() - started:.1f} s", flush=True)
+        f.check(os.path.exists(os.path.join(wine.root, "dxdiag.log")), "the diagnostic tool ran from the system folder")
+        f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") not in (None, ""), "its values are cached")
+
+        runs = s.game_runs()
+        f.check(len(runs) == 4, f"four game runs: {runs}")
+        widths = [r.split("r_customWidth ")[1].split()[0] for r in runs if "r_customWidth " in r]
+        f.check(widths == ["640", "640", "800", "800"], f"640 twice, then 800 twice: {widths}")
+
+        reports = [n for n in os.listdir(s.results) if n.startswith("result_") and n.endswith(".htm")]
+        if f.check(len(reports) == 1, f"one report in the results folder: {reports}"):
+            path = os.path.join(s.results, reports[0])
+            raw = read_bytes(path)
+            text = raw.decode("cp1252")
+            f.check(raw.endswith(b"</BODY></HTML>\r\n"), "the report ends with the closing line and CR LF")
+            f.check(b"Resolution: 640\xd7480</FONT>" in raw, "the 640 x 480 block")
+            f.check(b"Resolution: 800\xd7600</FONT>" in raw, "the 800 x 600 block")
+            f.check(text.count("<b>Score = 62 FPS</b><br>") == 4, "61.5 fps is scored 62 in all four runs")
+            f.check(text.count("Average score = 62 FPS") == 2, "both blocks have the average 62")
+            f.check("Simulated HD Audio" in text and "Simulated Radeon 9800" in text,
+                    "the head has the tool's sound device and card")
+            f.check("Quality: High" in text, "the chosen quality is in the blocks")
+            shutil.copy(path, os.path.join(wine.artifacts, "report.htm"))
+            end = time.time() + 20
+            while time.time() < end and not os.path.exists(s.browser_log):
+                time.sleep(0.5)
+            opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
+            f.check(reports[0] in opened, f"the report is opened through the shell: {opened!r}")
+            render_report(wine, path)
+
+        game = files_below(s.setup.game)
+        f.check(game == s.user_files | {"q4base/autoexec_old.cfg"},
+                f"after the benchmark the user's files and the kept autoexec.cfg: {sorted(game)}")
+        f.check(read_bytes(os.path.join(s.setup.base, "Quake4Config.cfg")) == USER_CONFIG,
+                "Quake4Config.cfg is back to the user's after the benchmark")
+        s.exit_program()
+        f.check(files_below(s.setup.game) == s.user_files,
+                f"after the exit exactly the user's files: {sorted(files_below(s.setup.game))}")
+        s.expect_user_files("after the exit")
+    finally:
+        if os.path.exists(saved_tool):
+            shutil.move(saved_tool, tool)
+        else:
+            os.remove(tool)
+
+
+def render_report(wine, path):
+    """A picture of the opened report: Chromium when it is installed, else the page's text."""
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not chromium:
+        return
+    import subprocess
+    profile = os.path.join(wine.root, "chromium-profile")
+    subprocess.run([chromium, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}",
+                    "--window-size=800,900", f"--screenshot={os.path.join(wine.artifacts, 'report.png')}",
+                    "file://" + path], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+
+
+def failing_game(wine, ids, f, fault):
+    """A run that gives no score: the user is told, the benchmark ends there, the window
+    is idle, the user's files are back and no report is written."""
+    s = Scenario(wine, ids, f)
+    # Cached values: the tool does not run.
+    wine.reg_add(SETTINGS_KEY, "Display Memory", "128.0 MB")
+    wine.reg_add(SETTINGS_KEY, "Driver Version", "1.0")
+    wine.reg_add(SETTINGS_KEY, "Sound", "Speaker")
+    if not s.start(DEXTREL_SIM_FAULT=fault, DEXTREL_SIM_PLAY_MS="300"):
+        return
+    s.choose(presets=[0, 2], runs=2, quality=1)
+    s.press_run()
+    code, out, _ = wine.drive("message-box", "--exe", "Dextrel.exe", "--timeout", "60000")
+    box = state_of(out)
+    f.check(code == 0 and NO_SCORE in box.get("text", ""), f"{fault}: the user is told of the missing score: {out!r}")
+    if code == 0:
+        wine.screenshot(f"no-score-{fault}.png")
+        wine.drive("answer", box["hwnd"], "ok")
+    f.check(s.wait_idle(30), f"{fault}: the window is idle again")
+    time.sleep(1)
+    f.check(len(s.game_runs()) == 1, f"{fault}: the benchmark ends after that run: {s.game_runs()}")
+    f.check(os.listdir(s.results) == [], f"{fault}: no report without a score")
+    f.check(not os.path.exists(s.browser_log), f"{fault}: nothing is opened")
+    s.expect_user_files(f"{fault}, after the run")
+    s.exit_program()
+    f.check(files_below(s.setup.game) == s.user_files,
+            f"{fault}: after the exit exactly the user's files: {sorted(files_below(s.setup.game))}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--source", required=True)
+    args = parser.parse_args()
+    ids = control_ids(args.source)
+    f = Failures()
+    for name, scenario in [("benchmark", two_resolutions_two_runs),
+                           ("benchmark_crash", lambda w, i, f: failing_game(w, i, f, "crash")),
+                           ("benchmark_noresult", lambda w, i, f: failing_game(w, i, f, "noresult"))]:
+        wine = Wine(args.bin, args.source, name)
+        try:
+            scenario(wine, ids, f)
+        finally:
+            wine.kill_started()
+            wine.reg_delete_key(GAME_KEY)
+    f.exit("benchmark")
+
+
+if __name__ == "__main__":
+    main()
