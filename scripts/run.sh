@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Dextrel under wine. With a display the window is left to
-# the user; without one a private Xvfb is started, the window shown for a moment and
-# a screenshot saved.
+# Sets up, builds and starts Dextrel under wine beside a simulated Quake 4 installed in
+# a folder with blanks. With a display the window is left to the user; without one (or
+# with CI set) a private Xvfb is started, one benchmark of two resolutions and two runs
+# is driven through the window, and the report's path and pictures are printed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -17,17 +18,17 @@ export WINEPREFIX="${DEXTREL_RUN_PREFIX:-$root/build/run/wineprefix}"
 out="$root/build/run"
 mkdir -p "$out"
 
+ninja -C build/win quake4 guidriver dxdiag >/dev/null
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   wine_env_prepare
   echo "Starting Dextrel on $DISPLAY (prefix $WINEPREFIX)"
-  exec wine "$root/build/win/Dextrel.exe"
+  exec python3 scripts/run_benchmark.py --bin build/win --out "$out"
 fi
 
+# No display: a private one, and one benchmark of two resolutions and two runs driven
+# through the window.
 trap 'wineserver -k >/dev/null 2>&1 || true; xvfb_stop' EXIT
 xvfb_start
 wine_env_prepare
 wine_server_start
-wine "$root/build/win/Dextrel.exe" &
-sleep 8
-import -window root "$out/screenshot.png"
-echo "Dextrel ran on the private display $DISPLAY; screenshot: $out/screenshot.png"
+python3 scripts/run_benchmark.py --bin build/win --out "$out" --drive
