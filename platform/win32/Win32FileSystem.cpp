@@ -102,11 +102,11 @@ platform::FileWriteResult Win32FileSystem::WriteFile(const std::string& path, co
 
 std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
-  std::string spec = folder;
-  if (!spec.empty() && spec.back() != '\\') spec += '\\';
-  spec += pattern;
+  std::string searchPattern = folder;
+  if (!searchPattern.empty() && searchPattern.back() != '\\') searchPattern += '\\';
+  searchPattern += pattern;
   WIN32_FIND_DATAA found{};
-  ScopedFind find(::FindFirstFileA(spec.c_str(), &found));
+  ScopedFind find(::FindFirstFileA(searchPattern.c_str(), &found));
   if (!find) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);

@@ -182,10 +182,10 @@ double ModelFrameRate(const Resolution& resolution, const Cvars& cvars, std::uin
   const double pixels = static_cast<double>(resolution.width) * resolution.height;
   double fill = 140.0 * std::pow(1024.0 * 768.0 / pixels, 0.85);
 
-  const int spec = static_cast<int>(cvars.Number("com_machineSpec", 2));
-  if (spec <= 1) {
+  const int machineSpec = static_cast<int>(cvars.Number("com_machineSpec", 2));
+  if (machineSpec <= 1) {
     fill *= cvars.Number("image_downSize", 0) != 0 ? 1.35 : 1.2;
-  } else if (spec >= 3) {
+  } else if (machineSpec >= 3) {
     fill *= 0.82;
   }
   fill *= MultiSampleCost(static_cast<int>(cvars.Number("r_multiSamples", 0)));
