@@ -53,17 +53,7 @@ HWND Win32TransferWindow::SharedWindow() {
 
 void Win32TransferWindow::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-void Win32TransferWindow::ProcessMessages() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
+void Win32TransferWindow::ProcessMessages() { PumpWaitingMessages(); }
 
 void Win32TransferWindow::Invoke(const std::function<void()>& call) {
   if (::GetCurrentThreadId() == ownerThread_) {

@@ -13,18 +13,7 @@ Win32UiThread::Win32UiThread() : threadId_(::GetCurrentThreadId()) {
 
 void Win32UiThread::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-void Win32UiThread::ProcessMessages() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // The message loop that owns the thread must still see it.
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
+void Win32UiThread::ProcessMessages() { PumpWaitingMessages(); }
 
 void Win32UiThread::Invoke(const std::function<void()>& call) {
   if (::GetCurrentThreadId() == threadId_) {

@@ -6,6 +6,18 @@ namespace dx::win32 {
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
 
+void PumpWaitingMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
 Window::~Window() {
   if (hwnd_) {
     // Detach first: messages sent during destruction must not reach a half-destroyed object.

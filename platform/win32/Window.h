@@ -42,4 +42,8 @@ class Window {
 
 HINSTANCE ModuleInstance();
 
+// Handles the messages waiting in this thread's queue. A WM_QUIT met on the way is put
+// back for the message loop that owns the thread.
+void PumpWaitingMessages();
+
 }  // namespace dx::win32
