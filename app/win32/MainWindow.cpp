@@ -56,6 +56,7 @@ MainWindow::~MainWindow() {
   ReleaseViews();
   subscriptions_.clear();
   customResolution_.reset();
+  news_.reset();
 }
 
 template <typename View, typename Model, typename... Args>
@@ -346,9 +347,14 @@ void MainWindow::CreateCustomResolutionWindow(TForm3& model) {
   customResolution_->Create(hwnd());
 }
 
-void MainWindow::CreateNewsWindow() {}
+void MainWindow::CreateNewsWindow() {
+  news_ = std::make_unique<NewsWindow>(platform_.files, [this] { return form_ ? form_->ProgramDir : std::string(); });
+  if (!news_->Create()) news_.reset();
+}
 
-void MainWindow::ShowNewsWindow() {}
+void MainWindow::ShowNewsWindow() {
+  if (news_) news_->Show();
+}
 
 void MainWindow::ShowCustomResolutionModal() {
   if (customResolution_) customResolution_->ShowModal();

@@ -10,6 +10,7 @@
 #include "app/win32/view/ControlViews.h"
 #include "app/win32/view/ViewContainer.h"
 #include "extras/win32/CustomResolutionDialog.h"
+#include "extras/win32/NewsWindow.h"
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Win32Shell.h"
 
@@ -68,6 +69,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   std::vector<std::unique_ptr<PageWindow>> pages_;
   std::unique_ptr<PageWindow> panel_;
   std::unique_ptr<CustomResolutionDialog> customResolution_;
+  std::unique_ptr<NewsWindow> news_;
   std::map<const controls::TControl*, HWND> windowsOf_;
   std::vector<std::unique_ptr<Subscription>> subscriptions_;
   std::vector<CheckGroupView*> checkGroups_;

@@ -10,6 +10,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+NEWS_PHRASE = "Fresh scores & new demos"
 
 
 def state_of(text):
@@ -33,6 +34,9 @@ def main():
 
 def run(wine, ids, f):
     setup = Installation(wine)
+    with open(os.path.join(setup.program_dir, "offlinenews.html"), "w") as out:
+        out.write("<html><head><style>p { color: red }</style></head>"
+                  "<body><h1>News</h1><p>Fresh scores &amp; new demos</p></body></html>")
     setup.start_program()
 
     code, out, _ = wine.drive("wait-window", "--class", "TAboutBox", "--exe", "Dextrel.exe", "--timeout", "40000")
@@ -181,6 +185,7 @@ def run(wine, ids, f):
     if f.check(window is not None, "the program starts again"):
         time.sleep(1)
         f.check(wine.reg_query(SETTINGS_KEY, "News") == "1", "the first activation takes the news (News = 1)")
+        check_news_window(wine, f)
         # Alt+F4 is a close request like any other.
         wine.drive("key", window, "F4", "--alt")
         wine.drive("wait-gone", window, "--timeout", "20000")
@@ -188,6 +193,34 @@ def run(wine, ids, f):
         f.check(not os.path.exists(demo_copy) and not os.path.exists(log),
                 "closing the window deletes VKRdemo.demo and qconsole.log")
     wine.reg_delete_key(GAME_KEY)
+
+
+def check_news_window(wine, f):
+    """The news window over the main window: its frame, and the shipped page's text or a
+    notice, since the test prefix has no browser engine. Closing only hides it."""
+    code, out, _ = wine.drive("wait-window", "--class", "TForm5", "--exe", "Dextrel.exe", "--timeout", "15000")
+    if not f.check(code == 0, "the news window shows at the first activation"):
+        return
+    news = out.strip()
+    state = state_of(wine.drive("state", news)[1])
+    style = int(state.get("style", "0"), 16)
+    f.check(state.get("text") == "Marvesta NEWS", "the news window's caption")
+    f.check(style & 0x20000 and not style & 0x10000 and not style & 0x40000,
+            "the news window can be minimised, not maximised or resized")
+    outer = wine.drive("rect", news)[1].split()
+    client = wine.drive("rect", news, "--client")[1].split()
+    f.check(outer[:2] == ["454", "213"], f"the news window at 454, 213 ({outer[:2]})")
+    f.check(len(client) == 4 and int(client[2]) - int(client[0]) == 520 and int(client[3]) - int(client[1]) == 500,
+            f"the news window's client area is 520 x 500 ({client})")
+    code, box, _ = wine.drive("find", "--parent", news, "--class", "Edit")
+    text = wine.drive("text", box.strip())[1] if code == 0 else ""
+    f.check(NEWS_PHRASE in text or "/benchmarks/news.html" in text,
+            f"the news window shows the shipped page or names the news page ({text[:80]!r})")
+    f.check(wine.drive("message-box", "--exe", "Dextrel.exe", "--timeout", "500")[0] != 0,
+            "no error box comes with the news window")
+    wine.screenshot("news-window.png")
+    wine.drive("close", news)
+    f.check(wine.drive("wait-gone", news, "--timeout", "5000")[0] == 0, "the close box hides the news window")
 
 
 if __name__ == "__main__":

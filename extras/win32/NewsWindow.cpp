@@ -1,0 +1,104 @@
+#include "extras/win32/NewsWindow.h"
+
+#include <stdexcept>
+
+#include "platform/win32/ui/Controls.h"
+
+namespace dx::win32 {
+namespace {
+
+// A plain text for an edit box: CR LF line ends.
+std::string WithWindowsLineEnds(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+bool IsWebAddress(const std::string& target) { return target.find("://") != std::string::npos; }
+
+}  // namespace
+
+std::optional<bool> UrlDllOnlineTest::IsOffline() {
+  if (!library_) library_.reset(::LoadLibraryA("URL.DLL"));
+  if (!library_) return std::nullopt;
+  using InetIsOfflineFunction = BOOL(WINAPI*)(DWORD);
+  const auto isOffline =
+      reinterpret_cast<InetIsOfflineFunction>(reinterpret_cast<void*>(::GetProcAddress(library_.get(), "InetIsOffline")));
+  if (!isOffline) return std::nullopt;
+  return isOffline(0) != 0;
+}
+
+NewsWindow::NewsWindow(platform::IFileSystem& files, std::function<std::string()> programDir)
+    : files_(files), form_(files, onlineTest_, *this, std::move(programDir)) {}
+
+bool NewsWindow::Create() {
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT outer{0, 0, kClientWidth, kClientHeight};
+  ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+  ClassOptions cls{"TForm5"};
+  cls.background = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  if (!CreateWindowFor(cls, 0, "Marvesta NEWS", style, kLeft, kTop, outer.right - outer.left,
+                       outer.bottom - outer.top, nullptr)) {
+    return false;
+  }
+  auto browser = std::make_unique<WebBrowserHost>();
+  if (browser->Create(hwnd())) browser_ = std::move(browser);
+  return true;
+}
+
+void NewsWindow::Show() {
+  if (!hwnd()) return;
+  if (!::IsWindowVisible(hwnd())) form_.FormShow();
+  ::ShowWindow(hwnd(), ::IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+  ::SetForegroundWindow(hwnd());
+}
+
+void NewsWindow::Navigate(const std::string& target) {
+  if (browser_) {
+    const HRESULT result = browser_->Navigate(target);
+    if (FAILED(result)) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(result)));
+    return;
+  }
+  if (IsWebAddress(target)) {
+    ShowText("The news page cannot be shown here: this system has no web browser engine.\n\nRead it at " + target);
+    return;
+  }
+  const auto page = files_.ReadFile(target);
+  // An unreadable page leaves what is shown, as a page that never arrives would.
+  if (page.ok) ShowText(PlainTextOfHtml(page.data));
+}
+
+void NewsWindow::ShowText(const std::string& text) {
+  if (!text_) {
+    text_ = ui::CreateControl("EDIT", "",
+                              WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 12, 12,
+                              kClientWidth - 24, kClientHeight - 24, hwnd(), kTextId);
+    textBackground_.reset(::CreateSolidBrush(RGB(0, 0, 0)));
+  }
+  ::SetWindowTextA(text_, WithWindowsLineEnds(text).c_str());
+}
+
+LRESULT NewsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      ::ShowWindow(hwnd(), SW_HIDE);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+      if (reinterpret_cast<HWND>(lParam) == text_) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, RGB(230, 230, 230));
+        ::SetBkColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(textBackground_.get());
+      }
+      break;
+    default:
+      break;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace dx::win32
