@@ -30,7 +30,8 @@ NO_GAME = "ERROR. Please, install the retail version of Quake 4."
 NO_RESOLUTION = "ERROR. Please, choose a resolution of Quake 4."
 # Typed by the user: a Greek letter (not in Windows-1252), markup, a quotation mark.
 NOTE = "\u03a9mega <b>&\u00e9\u20ac"
-NOTE_IN_REPORT = "?mega &lt;b&gt;&amp;\u00e9\u20ac".encode("cp1252")
+# The window system maps the letter to its nearest Windows-1252 one (best fit) or to "?".
+NOTE_IN_REPORT = [(letter + "mega &lt;b&gt;&amp;\u00e9\u20ac").encode("cp1252") for letter in "O?"]
 AMBIENT = 'x"; quit <i>'
 
 
@@ -204,7 +205,7 @@ class FaultRun(Session):
 def outcome_text(ended, messages, runs, extra=""):
     text = ("idle again" if ended else "NOT idle within the time limit") + f"; {runs} game run(s)"
     if messages:
-        text += "; message " + "; ".join(repr(m.replace("\r\n", " ")) for m in messages)
+        text += "; message " + "; ".join('"' + m.replace("\r\n", " ") + '"' for m in messages)
     else:
         text += "; no message"
     return text + (("; " + extra) if extra else "")
@@ -235,12 +236,14 @@ def one_program_run(s, m):
     new = [n for n in reports if n != "result_earlier.htm"]
     f.check(ended and not messages and runs == 1 and len(new) == 1, f"normal: a report and no message: {messages}")
     mine = {}
+    comment = ""
     if new:
         mine[new[0]] = read_bytes(os.path.join(s.results, new[0]))
         page = mine[new[0]]
         f.check(b"<b>Score = 62 FPS</b>" in page, "normal: the report holds the score")
-        f.check(b"Comment:</span> " + NOTE_IN_REPORT + b"</FONT>" in page,
-                f"the typed note reaches the report as Windows-1252 text, markup shown as text")
+        comment = page.split(b"Comment:</span> ", 1)[-1].split(b"</FONT>", 1)[0].decode("cp1252")
+        f.check(comment.encode("cp1252") in NOTE_IN_REPORT,
+                f"the typed note reaches the report as Windows-1252 text, markup shown as text: {comment!r}")
         f.check(b"value: x\"; quit &lt;i&gt;<br>" in page, "the typed ambient-light level is shown as typed")
     autoexec = read_bytes(os.path.join(s.base, "autoexec.cfg"))
     f.check(b'seta r_forceAmbient "x; quit <i>"\r\n' in autoexec,
@@ -251,7 +254,8 @@ def one_program_run(s, m):
     m.add("bad typed values: note, ambient-light level",
           f"typed the note {NOTE!r} (Greek letter outside Windows-1252, markup) and the ambient-light level "
           f"{AMBIENT!r}, then the normal benchmark",
-          "note stored and reported as Windows-1252 text ('?' for the Greek letter), markup shown as text; "
+          f"the report's comment reads {comment!r}: Windows-1252 text (the Greek letter mapped by the window "
+          "system), markup shown as text; "
           "autoexec.cfg line 7 reads seta r_forceAmbient \"x; quit <i>\" (quotation mark dropped, no console "
           "command smuggled in); the report shows the level as typed, escaped",
           "the report's comment and ambient-light lines; autoexec.cfg")
