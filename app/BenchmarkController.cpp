@@ -157,8 +157,20 @@ bool TForm1::Launch(const std::string& tag) {
   };
   window.enableBenchButton = [this] { BenchButton.SetEnabled(true); };
   window.showMessage = [this](const std::string& text) { ShowMessageOk(text); };
-  return LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window) ==
-         LaunchOutcome::Started;
+  const auto outcome = LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window);
+  if (outcome == LaunchOutcome::StartFailed) AbandonUnstartedRun();
+  return outcome == LaunchOutcome::Started;
+}
+
+// A game that cannot be started would leave the busy panel up for good with the user
+// none the wiser: the window goes back to idle, the user's files back in place.
+void TForm1::AbandonUnstartedRun() {
+  Panel1.SetVisible(false);
+  BenchButton.SetEnabled(true);
+  RestoreAutoexec(true);
+  RestoreGameConfig();
+  RemoveBuiltinDemo();
+  ShowMessageOk(kNoGameMessage);
 }
 
 bool TForm1::RecordRun() {

@@ -122,6 +122,11 @@ void TForm1::FormCreate() {
   } catch (...) {
     loadError = std::current_exception();
   }
+  // Only one copy runs per program folder, so a benchmark's files found now were left by
+  // a run that ended before it could put them back.
+  if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
+    Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+  }
 
   Form3 = std::make_unique<TForm3>(platform_.display, SharedRegistry,
                                    [this](const std::string& width, const std::string& height) {

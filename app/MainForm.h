@@ -222,6 +222,7 @@ class TForm1 {
   void UpdateRunsLine();
   // Launches the first selected resolution at or after tag; false when none started.
   bool Launch(const std::string& tag);
+  void AbandonUnstartedRun();
   // Records the run that has just ended; true when the sequence goes on.
   bool RecordRun();
 

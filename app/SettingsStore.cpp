@@ -40,12 +40,20 @@ void LoadResolutions(TForm1& form, const std::string& modes) {
   }
 }
 
+// A size edited in the registry by hand reaches the game's command line: only digits
+// may pass, however the text happens to match the mode list.
+bool IsSizeText(const std::string& text) {
+  int value = 0;
+  return text.empty() ||
+         (text.find_first_not_of("0123456789") == std::string::npos && TryStrToInt(text, value) && value > 0);
+}
+
 void LoadCustomResolution(TForm1& form, const std::string& modes) {
   auto& reg = form.SharedRegistry;
   const std::string width = reg.ReadString(settings::kCusW);
   const std::string height = reg.ReadString(settings::kCusH);
   if (width == "0" || height == "0") return;
-  if (!Contains(modes, width + " x " + height)) {
+  if (!IsSizeText(width) || !IsSizeText(height) || !Contains(modes, width + " x " + height)) {
     reg.WriteString(settings::kCusW, "0");
     reg.WriteString(settings::kCusH, "0");
     return;

@@ -27,7 +27,7 @@ int DigitCount(std::uint64_t value) {
   return digits;
 }
 
-// The comment is typed by the user and shown as typed: a "<" must not open a tag.
+// Text of the user's shown as typed: a "<" must not open a tag.
 std::string HtmlText(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -162,10 +162,11 @@ std::string ResolutionLine(const std::string& tag, const std::string& customWidt
 
 void AppendResolutionHeader(LineList& report, const std::string& tag, const ResolutionBlockInputs& block) {
   report.Add(ResolutionLine(tag, block.customWidth, block.customHeight));
-  report.Add("Demo: " + block.demoArgument + "<br>");
+  // The demo's file name and the ambient-light level are the user's own text.
+  report.Add("Demo: " + HtmlText(block.demoArgument) + "<br>");
   for (const std::string* line : {&block.summary.Quality, &block.summary.AspectRatio, &block.summary.Antialiasing,
                                   &block.summary.Filtering, &block.summary.Smp, &block.summary.AmbientLight}) {
-    report.Add(*line + "<br>");
+    report.Add(HtmlText(*line) + "<br>");
   }
 }
 

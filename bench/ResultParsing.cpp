@@ -142,17 +142,20 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
   // outcome of a run of an earlier benchmark.
   bool runWithoutScore = false;
 
-  if (files.FileExists(inputs.gameBasePath + game::kConsoleLog)) {
-    call(callbacks.repaint);
+  // A game that crashed, or was ended from outside, before it wrote its log has no score
+  // either: without a word the benchmark would end as if it had measured this run.
+  const bool logPresent = files.FileExists(inputs.gameBasePath + game::kConsoleLog);
+  {
+    if (logPresent) call(callbacks.repaint);
     if (!state.HeaderWritten) {
       state.HeaderWritten = true;
       AppendResolutionHeader(report, state.CurrentTag, inputs.block);
     }
 
     std::optional<std::string> cut;
-    if (!inputs.netDemoMode) {
+    if (logPresent && !inputs.netDemoMode) {
       if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) cut = CutTimedDemoScore(*log);
-    } else if (auto dump = ReadText(files, inputs.gameBasePath + game::kNetDemoDump)) {
+    } else if (auto dump = logPresent ? ReadText(files, inputs.gameBasePath + game::kNetDemoDump) : std::nullopt) {
       // A missing dump is a run without result, as a dump without the stop line: the
       // user hears of it, and an earlier run's score is not reported for this one.
       LineList lines;

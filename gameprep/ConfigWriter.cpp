@@ -162,7 +162,13 @@ void ConfigWriter::BuildSmpSummary(bool smpChecked) {
 
 void ConfigWriter::BuildAmbientLightLine(bool ambientLightChecked, const std::string& value) {
   if (ambientLightChecked) {
-    AmbientLightLine = "seta r_forceAmbient \"" + value + "\"";
+    // The level is typed text: a quotation mark or line break in it would end the value
+    // and hand the rest to the game's console as commands of its own.
+    std::string level;
+    for (char c : value) {
+      if (c != '"' && c != '\r' && c != '\n') level += c;
+    }
+    AmbientLightLine = "seta r_forceAmbient \"" + level + "\"";
     ConfigSummary.AmbientLight = "Force Ambient Light: enabled, value: " + value;
   } else {
     AmbientLightLine = "seta r_forceAmbient \"0\"";

@@ -50,24 +50,28 @@ void DemoHousekeeping::PrepareDemo(const DemoChoice& choice, const GameFolders& 
   }
 }
 
+bool DemoHousekeeping::PutAside(const std::string& path, const std::string& gameBasePath) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string aside = gameBasePath + "Quake4Configold" + IntToStr(n) + ".cfg";
+    if (files_.FileExists(aside)) continue;
+    files_.ShellMove(path, aside, kFileOpTitle);
+    break;
+  }
+  return !files_.FileExists(path);
+}
+
+bool DemoHousekeeping::SameContents(const std::string& a, const std::string& b) {
+  const auto first = files_.ReadFile(a);
+  const auto second = files_.ReadFile(b);
+  return first.ok && second.ok && first.data == second.data;
+}
+
 void DemoHousekeeping::BackupGameConfig(const std::string& gameBasePath) {
   const std::string config = gameBasePath + game::kGameConfig;
   const std::string backup = gameBasePath + game::kGameConfigBackup;
   if (!files_.FileExists(config)) return;
-  if (files_.FileExists(backup)) {
-    const auto old = files_.ReadFile(backup);
-    const auto now = files_.ReadFile(config);
-    if (!old.ok || !now.ok || old.data != now.data) {
-      for (int n = 1; n < 1000; ++n) {
-        const std::string aside = gameBasePath + "Quake4Configold" + IntToStr(n) + ".cfg";
-        if (files_.FileExists(aside)) continue;
-        files_.ShellMove(backup, aside, kFileOpTitle);
-        break;
-      }
-      // Never copy over a back-up that could not be put aside.
-      if (files_.FileExists(backup)) return;
-    }
-  }
+  // Never copy over a back-up that could not be put aside.
+  if (files_.FileExists(backup) && !SameContents(backup, config) && !PutAside(backup, gameBasePath)) return;
   files_.ShellCopy(config, backup, kFileOpTitle);
 }
 
@@ -85,6 +89,22 @@ void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool rem
   } else if (removeUnbacked) {
     RemoveIfExists(current);
   }
+}
+
+void DemoHousekeeping::RecoverUnfinishedBenchmark(const std::string& gameBasePath) {
+  const std::string autoexec = gameBasePath + game::kAutoexec;
+  if (files_.FileExists(gameBasePath + game::kAutoexecBackup)) {
+    const auto current = files_.ReadFile(autoexec);
+    const bool written = !files_.FileExists(autoexec) ||
+                         (current.ok && (current.data.empty() || IsWrittenConfiguration(current.data)));
+    if (written) RestoreAutoexec(gameBasePath, false);
+  }
+  const std::string config = gameBasePath + game::kGameConfig;
+  const std::string backup = gameBasePath + game::kGameConfigBackup;
+  if (!files_.FileExists(backup)) return;
+  // The game rewrites its configuration when it ends, with the benchmark's settings in it.
+  if (files_.FileExists(config) && !SameContents(config, backup) && !PutAside(config, gameBasePath)) return;
+  RestoreGameConfig(gameBasePath);
 }
 
 void DemoHousekeeping::RemoveBuiltinDemo(const std::string& gameDemoPath) {

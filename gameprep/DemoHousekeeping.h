@@ -40,6 +40,11 @@ class DemoHousekeeping {
   void RemoveBuiltinDemo(const std::string& gameDemoPath);
   void RemoveNetDemoFiles(const std::string& gameBasePath);
   void RemoveConsoleLog(const std::string& gameBasePath);
+  // At start-up, what a program run that ended in the middle of a benchmark left behind:
+  // the user's autoexec.cfg and game configuration go back in place. Nothing is
+  // overwritten that the program did not write: a configuration that differs from the
+  // back-up is kept under a name of its own, an autoexec.cfg of the user's stays.
+  void RecoverUnfinishedBenchmark(const std::string& gameBasePath);
 
   // Set by PrepareDemo; kept from one benchmark to the next.
   std::string DemoArgument;
@@ -48,6 +53,9 @@ class DemoHousekeeping {
 
  private:
   void RemoveIfExists(const std::string& path);
+  // Moves a file to the first free Quake4Configold<n>.cfg; false when it is still there.
+  bool PutAside(const std::string& path, const std::string& gameBasePath);
+  bool SameContents(const std::string& a, const std::string& b);
   platform::IFileSystem& files_;
 };
 

@@ -178,3 +178,89 @@ class Installation:
         code, out, err = self.wine.drive("wait-window", "--class", "TForm1", "--exe", "Dextrel.exe", "--timeout",
                                          str(timeout))
         return out.strip() if code == 0 else None
+
+
+def state_of(text):
+    """The key=value lines of the driver's state command, as a dict."""
+    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+
+def files_below(folder):
+    found = set()
+    for base, _, names in os.walk(folder):
+        for name in names:
+            found.add(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/"))
+    return found
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Session:
+    """The running program's main window, worked through the GUI driver."""
+
+    def __init__(self, wine, ids, f):
+        self.wine, self.ids, self.f = wine, ids, f
+        self.window = None
+        self.handles = {}
+
+    def child(self, *criteria):
+        code, out, err = self.wine.drive("find", "--parent", self.window, *criteria, "--timeout", "5000")
+        self.f.check(code == 0, f"find {criteria}: {err.strip()}")
+        return out.strip()
+
+    def by_id(self, name, offset=0):
+        # Controls live as long as their window: one look-up per window.
+        key = (self.window, name, offset)
+        if key not in self.handles:
+            self.handles[key] = self.child("--id", str(self.ids[name] + offset))
+        return self.handles[key]
+
+    def state(self, name):
+        return state_of(self.wine.drive("state", self.by_id(name))[1])
+
+    def states(self, *names):
+        """The states of several controls through one start of the driver."""
+        args = []
+        for name in names:
+            args += ["state", self.by_id(name), ";"]
+        out = self.wine.drive(*args[:-1])[1]
+        found, current = [], None
+        for line in out.splitlines():
+            if line.startswith("class="):
+                current = {}
+                found.append(current)
+            if current is not None and "=" in line:
+                key, value = line.split("=", 1)
+                current[key] = value
+        return found
+
+    def click_caption(self, text):
+        bar = self.by_id("RzGroupBar1")
+        code, _, err = self.wine.drive("find", "--parent", bar, "--text", text, "--timeout", "5000", ";", "click", "$_")
+        self.f.check(code == 0, f"side-bar caption {text!r}: {err.strip()}")
+        time.sleep(0.2)
+
+    def press_run(self):
+        self.wine.drive("click", self.by_id("BenchButton"))
+
+    def idle(self):
+        found = self.states("Panel1", "BenchButton")
+        return len(found) == 2 and found[0].get("visible") == "0" and found[1].get("enabled") == "1"
+
+    def wait_idle(self, timeout):
+        """Until the busy panel has gone and the run button is enabled again."""
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.idle():
+                return True
+            time.sleep(0.5)
+        return False
+
+    def exit_program(self):
+        self.wine.drive("click", self.by_id("Image2"))
+        code, _, _ = self.wine.drive("wait-gone", self.window, "--timeout", "20000")
+        self.f.check(code == 0, "the exit button ends the program")
+        time.sleep(1)

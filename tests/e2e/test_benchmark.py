@@ -13,33 +13,17 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Installation, Session, Wine, control_ids,  # noqa: E402
+                         files_below, read_bytes, state_of)
 
 USER_AUTOEXEC = b"// mine\r\nbind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n"
 USER_CONFIG = b"seta r_mode \"5\"\r\nseta com_machineSpec \"1\"\r\nbind w \"_forward\"\r\n"
 NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
 
 
-def state_of(text):
-    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
-
-
-def files_below(folder):
-    found = set()
-    for base, _, names in os.walk(folder):
-        for name in names:
-            found.add(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/"))
-    return found
-
-
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-class Scenario:
+class Scenario(Session):
     def __init__(self, wine, ids, f):
-        self.wine, self.ids, self.f = wine, ids, f
+        super().__init__(wine, ids, f)
         self.setup = Installation(wine)
         self.results = os.path.join(wine.root, "My Results")
         os.makedirs(self.results)
@@ -63,7 +47,6 @@ class Scenario:
         # A prefix made without wine's HTML engine lacks the page type's association.
         wine.run("reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f")
         self.record = os.path.join(wine.root, "game-record.txt")
-        self.window = None
 
     def start(self, **env):
         for key in [k for k in self.wine.env if k.startswith("DEXTREL_SIM_") or k.startswith("DXDIAG_")]:
@@ -73,23 +56,6 @@ class Scenario:
         self.setup.start_program()
         self.window = self.setup.main_window()
         return self.f.check(self.window is not None, "the main window appears")
-
-    def child(self, *criteria):
-        code, out, err = self.wine.drive("find", "--parent", self.window, *criteria, "--timeout", "5000")
-        self.f.check(code == 0, f"find {criteria}: {err.strip()}")
-        return out.strip()
-
-    def by_id(self, name, offset=0):
-        return self.child("--id", str(self.ids[name] + offset))
-
-    def state(self, name):
-        return state_of(self.wine.drive("state", self.by_id(name))[1])
-
-    def click_caption(self, text):
-        bar = self.by_id("RzGroupBar1")
-        code, _, err = self.wine.drive("find", "--parent", bar, "--text", text, "--timeout", "5000", ";", "click", "$_")
-        self.f.check(code == 0, f"side-bar caption {text!r}: {err.strip()}")
-        time.sleep(0.2)
 
     def choose(self, presets, runs, quality):
         """Ticks the presets (items of the resolution group), picks the runs and quality."""
@@ -107,24 +73,6 @@ class Scenario:
         self.click_caption("Demos & Quality")
         self.wine.drive("click", self.by_id("QualityModeBox", quality))
         time.sleep(0.3)
-
-    def press_run(self):
-        self.wine.drive("click", self.by_id("BenchButton"))
-
-    def wait_idle(self, timeout):
-        """Until the busy panel has gone and the run button is enabled again."""
-        end = time.time() + timeout
-        while time.time() < end:
-            if self.state("Panel1").get("visible") == "0" and self.state("BenchButton").get("enabled") == "1":
-                return True
-            time.sleep(0.5)
-        return False
-
-    def exit_program(self):
-        self.wine.drive("click", self.by_id("Image2"))
-        code, _, _ = self.wine.drive("wait-gone", self.window, "--timeout", "20000")
-        self.f.check(code == 0, "the exit button ends the program")
-        time.sleep(1)
 
     def game_runs(self):
         if not os.path.exists(self.record):

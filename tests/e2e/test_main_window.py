@@ -9,12 +9,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids, state_of  # noqa: E402
+
 NEWS_PHRASE = "Fresh scores & new demos"
-
-
-def state_of(text):
-    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
 
 
 def main():

@@ -218,20 +218,22 @@ TEST_F(RecordTest, ARunWaitsRepaintsAndCleansUpInOrder) {
                                               "sleep 1000"}));
 }
 
-TEST_F(RecordTest, AMissingLogLeavesNoTraceAndTheRunsGoOn) {
+// A game that crashed or was killed before its log: the user is told, as for a log
+// without a result, and an earlier benchmark's score text is not taken for this run's.
+TEST_F(RecordTest, AMissingLogIsARunWithoutScore) {
   Start({"640", "800"}, 2);
-  state.NoScore = true;  // left by an earlier benchmark
+  state.NoScore = false;
   state.ScoreText = "77";
-  EXPECT_EQ(GameExited(std::nullopt), RunRecord::Continue);
-  EXPECT_EQ(report.Count(), 0u);
-  EXPECT_EQ(events, (std::vector<std::string>{"sleep 1000", "removeLog", "removeNetDemo", "sleep 1000"}));
+  EXPECT_EQ(GameExited(std::nullopt), RunRecord::Ended);
+  EXPECT_EQ(messages, std::vector<std::string>{kNoScoreMessage});
+  EXPECT_EQ(events, (std::vector<std::string>{"sleep 1000", "message", "finish", "restoreAutoexec",
+                                              "restoreGameConfig", "idle", "removeLog", "removeNetDemo",
+                                              "sleep 1000"}));
   EXPECT_EQ(state.ScoreText, "77");
   EXPECT_TRUE(state.NoScore);
-  // The header still comes before the resolution's first recorded result.
-  EXPECT_EQ(GameExited(TimedDemoLog("55.0")), RunRecord::Continue);
+  ASSERT_GE(report.Count(), 1u);
   EXPECT_EQ(report[0], "<BR><B><FONT size=5>Resolution: 640\xD7" "480</FONT></B><BR>");
-  EXPECT_EQ(report.Count(), 8u + 3u);
-  EXPECT_EQ(report[9], "<span class=\"style5\"><b>Average score = 27 FPS</b></span><br>");
+  EXPECT_NE(report.Text().find("No Score."), std::string::npos);
 }
 
 TEST_F(RecordTest, ARunWithoutScoreTellsTheUserPutsTheConfigurationBackAndEndsTheBenchmark) {

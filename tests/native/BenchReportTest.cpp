@@ -130,6 +130,13 @@ TEST(BenchReportLines, ResolutionLinesOfEveryTag) {
   EXPECT_EQ(block.Lines(), (std::vector<std::string>{"<BR><B><FONT size=5>Resolution: 800\xD7" "600</FONT></B><BR>",
                                                      "Demo: my.demo<br>", "q<br>", "a<br>", "aa<br>", "f<br>",
                                                      "s<br>", "l<br>"}));
+
+  // The demo's file name and the typed ambient-light level open no tags.
+  LineList typed;
+  AppendResolutionHeader(typed, "800", {"", "", "a&b.demo", {"q", "a", "aa", "f", "s", "value: <i>1"}});
+  EXPECT_EQ(typed.Lines()[1], "Demo: a&amp;b.demo<br>");
+  EXPECT_EQ(typed.Lines()[7], "value: &lt;i&gt;1<br>");
+  EXPECT_EQ(typed.Lines()[3], "a<br>");
 }
 
 TEST(BenchReportNames, FileStampAndTheDriveRootRule) {

@@ -423,23 +423,37 @@ TEST_F(BenchmarkRun, ALogWithoutTheMarkerEndsTheBenchmarkWithTheUsersFilesBack) 
   EXPECT_EQ(fake.shell.opened.size(), 1u);
 }
 
-TEST_F(BenchmarkRun, AGameThatCannotStartStallsWithThePanelShownAndTheButtonEnabled) {
+TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUsersFilesBack) {
   Prepare({0}, 2);
   fake.processes.failWithCode = 2;
   form->BenchButton.UserClick();
-  EXPECT_TRUE(form->Panel1.Visible());
-  EXPECT_TRUE(form->BenchButton.Enabled());
-  EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.shell.MessageTexts(),
+            std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."});
   EXPECT_TRUE(fake.shell.opened.empty());
   EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
-  EXPECT_EQ(form->BenchmarkRunState.SelectedResolutions, 1);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
+  ExpectUserFilesBack();
 
   fake.processes.failWithCode = 0;
   form->BenchButton.UserClick();
   PlayAll({"70", "71"});
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.shell.opened.size(), 1u);
+}
+
+TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkTheSameWay) {
+  Prepare({0, 1}, 1);
+  form->BenchButton.UserClick();
+  fake.processes.failWithCode = 2;
+  EndRun(Log("70"));
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_EQ(fake.shell.MessageTexts(),
+            std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."});
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
 }
 
 TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {

@@ -111,6 +111,11 @@ TEST_F(Writer, AmbientLightSmpAndAspect) {
   EXPECT_EQ(writer.ConfigSummary.AmbientLight, "Force Ambient Light: enabled, value: 0.7");
   writer.BuildAmbientLightLine(true, "bright");  // used as typed
   EXPECT_EQ(writer.AmbientLightLine, "seta r_forceAmbient \"bright\"");
+  // A quotation mark or line break typed into the level cannot end the value and hand
+  // the rest to the game's console; the summary shows what was typed.
+  writer.BuildAmbientLightLine(true, "0.5\"; quit\r\nbind x \"kill\"");
+  EXPECT_EQ(writer.AmbientLightLine, "seta r_forceAmbient \"0.5; quitbind x kill\"");
+  EXPECT_EQ(writer.ConfigSummary.AmbientLight, "Force Ambient Light: enabled, value: 0.5\"; quit\r\nbind x \"kill\"");
   writer.BuildAmbientLightLine(false, "0.7");
   EXPECT_EQ(writer.AmbientLightLine, "seta r_forceAmbient \"0\"");
 

@@ -152,6 +152,50 @@ TEST(HousekeepingLeftover, ABackUpThatCannotBePutAsideIsNotOverwritten) {
   EXPECT_TRUE(files.shellCalls().empty());
 }
 
+// What a program killed during a run leaves: the user's files moved aside, the benchmark's
+// autoexec.cfg, and the configuration the game rewrote when it ended.
+TEST_F(Housekeeping, AtStartUpAnUnfinishedBenchmarkIsPutRightAndNothingIsLost) {
+  const std::string written = "seta r_shadows \"1\"\r\n";
+  PutBase("autoexec_old.cfg", "mine\r\n");
+  PutBase("autoexec.cfg", "");  // written with no quality chosen
+  PutBase("Quake4Configold.cfg", "users\r\n");
+  PutBase("Quake4Config.cfg", written);
+  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "<missing>");
+  EXPECT_EQ(Base("Quake4Config.cfg"), "users\r\n");
+  EXPECT_EQ(Base("Quake4Configold.cfg"), "<missing>");
+  EXPECT_EQ(Base("Quake4Configold1.cfg"), written);
+
+  // A clean folder: nothing moves.
+  const auto calls = files.shellCalls().size();
+  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(files.shellCalls().size(), calls);
+}
+
+TEST_F(Housekeeping, AtStartUpAnAutoexecOfTheUsersOwnIsNotReplaced) {
+  PutBase("autoexec_old.cfg", "older\r\n");
+  PutBase("autoexec.cfg", "bind F1 \"quit\"\r\n");
+  PutBase("Quake4Configold.cfg", "same\r\n");
+  PutBase("Quake4Config.cfg", "same\r\n");
+  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(Base("autoexec.cfg"), "bind F1 \"quit\"\r\n");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
+  EXPECT_EQ(Base("Quake4Config.cfg"), "same\r\n");
+  EXPECT_EQ(Base("Quake4Configold.cfg"), "<missing>");
+  EXPECT_EQ(Base("Quake4Configold1.cfg"), "<missing>");
+}
+
+TEST(HousekeepingLeftover, AtStartUpAConfigurationThatCannotBePutAsideStays) {
+  NoMoves files;
+  DemoHousekeeping keeper{files};
+  files.AddFile(kFolders.gameBasePath + "Quake4Configold.cfg", "users\r\n");
+  files.AddFile(kFolders.gameBasePath + "Quake4Config.cfg", "rewritten\r\n");
+  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(files.Contents(kFolders.gameBasePath + "Quake4Config.cfg"), "rewritten\r\n");
+  EXPECT_EQ(files.Contents(kFolders.gameBasePath + "Quake4Configold.cfg"), "users\r\n");
+}
+
 TEST_F(Housekeeping, RestoringAutoexec) {
   keeper.RestoreAutoexec(kFolders.gameBasePath, false);
   EXPECT_TRUE(files.shellCalls().empty());

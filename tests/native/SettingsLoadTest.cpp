@@ -125,6 +125,31 @@ const LoadScenario kScenarios[] = {
        EXPECT_TRUE(form.CusPossibilities.Enabled());
        EXPECT_EQ(Get(f, "CusW"), "280");
      }},
+    {"ACustomSizeThatIsNoNumberIsResetThoughItMatchesTheModes",
+     [](FormFixture&, FakePlatform& f) {
+       // "800 x 600" holds "00 x 6"; neither is a size the game can take.
+       Put(f, "CusW", "00");
+       Put(f, "CusH", "6");
+       Put(f, "CusRes", "1");
+     },
+     [](TForm1& form, FakePlatform& f) {
+       EXPECT_EQ(Get(f, "CusW"), "0");
+       EXPECT_EQ(Get(f, "CusH"), "0");
+       EXPECT_FALSE(form.cusresbox.Checked());
+       EXPECT_EQ(form.CusWidth.Text(), "");
+     }},
+    {"ACustomSizeSpanningTwoModesIsReset",
+     [](FormFixture&, FakePlatform& f) {
+       // The list's text holds "640 x 480\r\n800 x 600".
+       Put(f, "CusW", "640");
+       Put(f, "CusH", "480\r\n800");
+       Put(f, "CusRes", "1");
+     },
+     [](TForm1& form, FakePlatform& f) {
+       EXPECT_EQ(Get(f, "CusH"), "0");
+       EXPECT_FALSE(form.cusresbox.Checked());
+       EXPECT_EQ(form.CusHeight.Text(), "");
+     }},
     {"AStoredZeroLeavesTheCustomResolutionAlone",
      [](FormFixture&, FakePlatform& f) {
        Put(f, "CusW", "0");

@@ -22,7 +22,9 @@
 //   tick HWND on|off               clicks a check box when its state differs, then checks it
 //   select HWND (--index K | --text T)  picks a combo or list box item and tells the parent,
 //                                  as a user's choice does (CBN_SELCHANGE / LBN_SELCHANGE)
-//   type HWND TEXT [--replace]     WM_CHAR per character; --replace selects all first
+//   type HWND TEXT [--replace] [--utf8-hex]   WM_CHAR per character; --replace selects all
+//                                  first; --utf8-hex: TEXT is UTF-8 in hex digits, typed as
+//                                  Unicode characters (what a keyboard of another script sends)
 //   key HWND VK [--alt] [--ctrl] [--shift] [--input]   a key press: F4, RETURN, ESCAPE, TAB,
 //                                  SPACE, a letter or digit, or a number (e.g. 0x70)
 //   hover HWND [--at X,Y]          moves the real cursor over the control
@@ -60,7 +62,7 @@ namespace driver {
 namespace {
 
 const std::set<std::string> kFlags = {"--replace", "--input", "--direct", "--visible", "--any", "--all",
-                                      "--client",  "--alt",   "--ctrl",   "--shift",   "--contains"};
+                                      "--client",  "--alt",   "--ctrl",   "--shift",   "--contains", "--utf8-hex"};
 
 struct Command {
   std::string name;
@@ -267,7 +269,18 @@ void Type(const Command& command, HWND hwnd) {
       Ask(hwnd, EM_SETSEL, 0, -1);
     }
   }
-  for (char c : text) ::PostMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(c), 1);
+  if (command.Has("--utf8-hex")) {
+    std::string utf8;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+      utf8.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    }
+    std::wstring wide(utf8.size() + 1, L'\0');
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                             static_cast<int>(wide.size()));
+    for (int i = 0; i < length; ++i) ::PostMessageW(hwnd, WM_CHAR, static_cast<WPARAM>(wide[i]), 1);
+  } else {
+    for (char c : text) ::PostMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(c), 1);
+  }
   Sync(hwnd);
 }
 

@@ -32,6 +32,8 @@
 //                         "commandline=" (byte for byte), "folder=", "exec=FILE", "cvar NAME=VALUE"
 //                         (the values in force when the first demo starts), "demo=NAME",
 //                         "result=LINE" or "result=none", "exit=CODE"
+//   DEXTREL_SIM_SWITCHES  a file of NAME=VALUE lines read at every start; its values win over
+//                         the environment, so a test can change the game under a running Dextrel
 #include <windows.h>
 
 #include <algorithm>
@@ -49,10 +51,23 @@ namespace {
 
 const char kWindowClass[] = "DextrelQuake4Sim";
 
-std::string Env(const char* name) {
+std::string RawEnv(const char* name) {
   char buffer[2048] = {};
   const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof buffer);
   return length == 0 || length >= sizeof buffer ? std::string() : std::string(buffer, length);
+}
+
+std::string Env(const char* name) {
+  const std::string switches = RawEnv("DEXTREL_SIM_SWITCHES");
+  if (!switches.empty()) {
+    std::ifstream in(switches, std::ios::binary);
+    const std::string prefix = std::string(name) + "=";
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
+    }
+  }
+  return RawEnv(name);
 }
 
 DWORD EnvMs(const char* name, DWORD fallback) {
