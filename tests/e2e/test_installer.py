@@ -50,6 +50,8 @@ def main():
         wine = Wine(args.bin, args.source, "installer")
         # The virtual desktop, detached from CTest's pipes like the server.
         subprocess.Popen(["wine", "explorer.exe", "/desktop=Default,1024x768"], env=wine.env, **DETACHED)
+        step("the release demo")
+        check_release_demo(wine, f)
         step("the portable zip")
         check_zip(wine, zips[0], f)
         check_installer(wine, setups[0], control_ids(args.source), f)
@@ -97,6 +99,34 @@ def shipped_demo_matches_name(name, demo_bytes, source_dir, f):
         is_simulated = demo_bytes == simulated.read()
     f.check(is_simulated == ("-NOT-FOR-RELEASE" in os.path.basename(name)),
             f"{os.path.basename(name)}: the name says NOT-FOR-RELEASE exactly when the simulated demo is inside")
+
+
+def check_release_demo(wine, f):
+    """The packaging takes a recorded demo given from outside and names the packages
+    releasable; a missing file or the simulated demo are refused."""
+    package = os.path.join(wine.source_dir, "scripts", "package.sh")
+    out = os.path.join(wine.root, "release")
+    version = "1.5.0.12"
+
+    def package_with(demo):
+        return subprocess.run(["bash", package, wine.bin_dir, out, version, demo], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=120)
+
+    missing = package_with(os.path.join(wine.root, "no-such.demo"))
+    f.check(missing.returncode != 0 and "does not exist" in missing.stdout, f"a missing demo is refused: {missing.stdout}")
+    simulated = package_with(os.path.join(wine.source_dir, "assets", "demo", "VKRdemo.demo"))
+    f.check(simulated.returncode != 0 and "simulated" in simulated.stdout,
+            f"the simulated demo is refused as a release demo: {simulated.stdout}")
+    recorded = os.path.join(wine.root, "recorded.demo")
+    with open(recorded, "wb") as demo:
+        demo.write(b"\x04\x00\x00\x00a recording of the game\x00" * 8)
+    made = package_with(recorded)
+    names = sorted(os.listdir(out)) if os.path.isdir(out) else []
+    f.check(made.returncode == 0 and names == [f"Dextrel-{version}-portable.zip", f"Dextrel-{version}-setup.exe"],
+            f"with a recorded demo the packages carry no NOT-FOR-RELEASE: {names} {made.stdout}")
+    if f"Dextrel-{version}-portable.zip" in names:
+        with zipfile.ZipFile(os.path.join(out, f"Dextrel-{version}-portable.zip")) as z, open(recorded, "rb") as demo:
+            f.check(z.read("Dextrel/Demos/VKRdemo.demo") == demo.read(), "the zip carries the recorded demo")
 
 
 def check_zip(wine, path, f):
