@@ -51,7 +51,19 @@ VIAddVersionKey "LegalCopyright" "${MAKER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; The program and its settings live where only administrators may write.
+!macro RequireAdmin WHAT
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_OK|MB_ICONSTOP "Administrator rights are needed to ${WHAT} ${PRODUCT}." /SD IDOK
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+!macroend
+
 Function .onInit
+  !insertmacro RequireAdmin "install"
   ${IfNot} ${RunningX64}
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs a 64-bit version of Windows." /SD IDOK
     Abort
@@ -109,6 +121,10 @@ Section "Dextrel" SecMain
   CreateShortcut "${STARTMENU}\Dextrel help.lnk" "$INSTDIR\help.chm"
   CreateShortcut "${STARTMENU}\Uninstall Dextrel.lnk" "$INSTDIR\Uninstall.exe"
 SectionEnd
+
+Function un.onInit
+  !insertmacro RequireAdmin "uninstall"
+FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all

@@ -43,15 +43,17 @@ def main():
     # A prefix of its own, made here: the installer must find nothing a shared prefix collected.
     root = os.environ.get("WINEPREFIX_ROOT") or os.path.join(os.path.abspath(args.bin), "e2e-prefixes")
     prefix = os.path.join(root, "installer")
-    step("a fresh prefix")
+    step("a fresh prefix, meanwhile packages with a recorded demo")
     wine = None
+    release = ReleaseDemoCheck(os.path.abspath(args.bin), os.path.abspath(args.source), prefix + "-release")
     try:
         fresh_prefix(prefix)
         wine = Wine(args.bin, args.source, "installer")
         # The virtual desktop, detached from CTest's pipes like the server.
         subprocess.Popen(["wine", "explorer.exe", "/desktop=Default,1024x768"], env=wine.env, **DETACHED)
+        check_help_sources(args.source, f)
         step("the release demo")
-        check_release_demo(wine, f)
+        release.finish(f)
         step("the portable zip")
         check_zip(wine, zips[0], f)
         check_installer(wine, setups[0], control_ids(args.source), f)
@@ -101,32 +103,71 @@ def shipped_demo_matches_name(name, demo_bytes, source_dir, f):
             f"{os.path.basename(name)}: the name says NOT-FOR-RELEASE exactly when the simulated demo is inside")
 
 
-def check_release_demo(wine, f):
+def check_help_sources(source_dir, f):
+    """Every page of the help is compiled in, listed in the contents, and links only to
+    pages and anchors that exist."""
+    import re
+    help_dir = os.path.join(source_dir, "assets", "help")
+    pages = sorted(n for n in os.listdir(help_dir) if n.endswith(".html"))
+    with open(os.path.join(help_dir, "dextrel.hhp")) as project, open(os.path.join(help_dir, "dextrel.hhc")) as toc:
+        listed, contents = project.read().split(), toc.read()
+    anchors = {}
+    links = []
+    for page in pages:
+        with open(os.path.join(help_dir, page), encoding="latin-1") as html:
+            text = html.read()
+        anchors[page] = set(re.findall(r'<a name="([^"]+)"', text))
+        links += [(page, target) for target in re.findall(r'href="([^"]+)"', text)]
+        f.check(page in listed and f'value="{page}"' in contents, f"{page} is compiled in and in the contents")
+    for page, target in links:
+        name, _, anchor = target.partition("#")
+        if name.endswith(".css"):
+            f.check(os.path.exists(os.path.join(help_dir, name)), f"{page}: style sheet {name}")
+            continue
+        f.check(name in anchors and (not anchor or anchor in anchors[name]), f"{page}: link {target} leads somewhere")
+
+
+class ReleaseDemoCheck:
     """The packaging takes a recorded demo given from outside and names the packages
-    releasable; a missing file or the simulated demo are refused."""
-    package = os.path.join(wine.source_dir, "scripts", "package.sh")
-    out = os.path.join(wine.root, "release")
-    version = "1.5.0.12"
+    releasable; a missing file or the simulated demo are refused. Packaging runs beside
+    the making of the prefix."""
+    VERSION = "1.5.0.12"
 
-    def package_with(demo):
-        return subprocess.run(["bash", package, wine.bin_dir, out, version, demo], stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=120)
+    def __init__(self, bin_dir, source_dir, work):
+        self.bin_dir, self.source_dir, self.work = bin_dir, source_dir, work
+        self.out = os.path.join(work, "release")
+        shutil.rmtree(work, ignore_errors=True)
+        os.makedirs(work)
+        self.recorded = os.path.join(work, "recorded.demo")
+        with open(self.recorded, "wb") as demo:
+            demo.write(b"\x04\x00\x00\x00a recording of the game\x00" * 8)
+        self.log = open(os.path.join(work, "package.log"), "w+")
+        self.made = subprocess.Popen(self.command(self.recorded), stdin=subprocess.DEVNULL, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
 
-    missing = package_with(os.path.join(wine.root, "no-such.demo"))
-    f.check(missing.returncode != 0 and "does not exist" in missing.stdout, f"a missing demo is refused: {missing.stdout}")
-    simulated = package_with(os.path.join(wine.source_dir, "assets", "demo", "VKRdemo.demo"))
-    f.check(simulated.returncode != 0 and "simulated" in simulated.stdout,
-            f"the simulated demo is refused as a release demo: {simulated.stdout}")
-    recorded = os.path.join(wine.root, "recorded.demo")
-    with open(recorded, "wb") as demo:
-        demo.write(b"\x04\x00\x00\x00a recording of the game\x00" * 8)
-    made = package_with(recorded)
-    names = sorted(os.listdir(out)) if os.path.isdir(out) else []
-    f.check(made.returncode == 0 and names == [f"Dextrel-{version}-portable.zip", f"Dextrel-{version}-setup.exe"],
-            f"with a recorded demo the packages carry no NOT-FOR-RELEASE: {names} {made.stdout}")
-    if f"Dextrel-{version}-portable.zip" in names:
-        with zipfile.ZipFile(os.path.join(out, f"Dextrel-{version}-portable.zip")) as z, open(recorded, "rb") as demo:
-            f.check(z.read("Dextrel/Demos/VKRdemo.demo") == demo.read(), "the zip carries the recorded demo")
+    def command(self, demo):
+        return ["bash", os.path.join(self.source_dir, "scripts", "package.sh"), self.bin_dir, self.out,
+                self.VERSION, demo]
+
+    def finish(self, f):
+        code = self.made.wait(timeout=180)
+        self.log.seek(0)
+        output = self.log.read()
+        self.log.close()
+        names = sorted(os.listdir(self.out)) if os.path.isdir(self.out) else []
+        portable, setup = f"Dextrel-{self.VERSION}-portable.zip", f"Dextrel-{self.VERSION}-setup.exe"
+        f.check(code == 0 and names == [portable, setup],
+                f"with a recorded demo the packages carry no NOT-FOR-RELEASE: {names} {output}")
+        if portable in names:
+            with zipfile.ZipFile(os.path.join(self.out, portable)) as z, open(self.recorded, "rb") as demo:
+                f.check(z.read("Dextrel/Demos/VKRdemo.demo") == demo.read(), "the zip carries the recorded demo")
+        for demo, why in ((os.path.join(self.work, "no-such.demo"), "does not exist"),
+                          (os.path.join(self.source_dir, "assets", "demo", "VKRdemo.demo"), "simulated")):
+            refused = subprocess.run(self.command(demo), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT, text=True, timeout=60)
+            f.check(refused.returncode != 0 and why in refused.stdout,
+                    f"{os.path.basename(demo)} is refused as a release demo: {refused.stdout}")
+        shutil.rmtree(self.work, ignore_errors=True)
 
 
 def check_zip(wine, path, f):
@@ -141,6 +182,13 @@ def check_zip(wine, path, f):
         with open(os.path.join(wine.bin_dir, "Dextrel.exe"), "rb") as exe:
             f.check(z.read("Dextrel/Dextrel.exe") == exe.read(), "the zip holds the built Dextrel.exe")
         shipped_demo_matches_name(path, z.read("Dextrel/Demos/VKRdemo.demo"), wine.source_dir, f)
+        chm = z.read("Dextrel/help.chm")
+        f.check(chm[:4] == b"ITSF", "help.chm is a compiled help file")
+        for topic in ("index", "start", "pages", "benchmark", "reports", "troubleshooting"):
+            f.check(f"/{topic}.html".encode() in chm, f"help.chm holds the topic {topic}.html")
+        news = z.read("Dextrel/offlinenews.html")
+        with open(os.path.join(wine.source_dir, "assets", "news", "offlinenews.html"), "rb") as source:
+            f.check(news == source.read(), "the zip holds the offline news page")
         reg = z.read("Dextrel/dextrel-settings.reg")
         text = z.read("Dextrel/SETTINGS-KEY.txt").decode("ascii")
     lines = reg.decode("ascii").split("\r\n")
