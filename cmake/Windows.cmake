@@ -121,3 +121,45 @@ endforeach()
 # Nothing to ship beside the programs: they may import only the system's own DLLs.
 add_test(NAME programs_import_only_system_dlls
   COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/check-imports.sh" "${CMAKE_BINARY_DIR}/Dextrel.exe" "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")
+
+# The files delivered beside the program, placed next to Dextrel.exe so that a run from
+# the build finds them: the help file, the offline news page and the built-in demo.
+file(GLOB DEXTREL_HELP_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/assets/help/*")
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/help.chm"
+  COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/build-help.sh" "${CMAKE_SOURCE_DIR}/assets/help"
+          "${CMAKE_SOURCE_DIR}/assets/art/logo.svg" "${CMAKE_BINARY_DIR}/help.chm"
+  DEPENDS ${DEXTREL_HELP_SOURCES} "${CMAKE_SOURCE_DIR}/assets/art/logo.svg" "${CMAKE_SOURCE_DIR}/scripts/build-help.sh"
+  COMMENT "Compiling the help file")
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/offlinenews.html"
+  COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_SOURCE_DIR}/assets/news/offlinenews.html" "${CMAKE_BINARY_DIR}/offlinenews.html"
+  DEPENDS "${CMAKE_SOURCE_DIR}/assets/news/offlinenews.html")
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/Demos/VKRdemo.demo"
+  COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_SOURCE_DIR}/assets/demo/VKRdemo.demo" "${CMAKE_BINARY_DIR}/Demos/VKRdemo.demo"
+  DEPENDS "${CMAKE_SOURCE_DIR}/assets/demo/VKRdemo.demo")
+add_custom_target(dextrel_program_files ALL
+  DEPENDS "${CMAKE_BINARY_DIR}/help.chm" "${CMAKE_BINARY_DIR}/offlinenews.html" "${CMAKE_BINARY_DIR}/Demos/VKRdemo.demo")
+
+# The installer and the portable zip. The real demo recorded with the game comes from
+# outside the tree; without it the packages carry the simulated game's demo and say so
+# in their names.
+set(DEXTREL_RELEASE_DEMO "" CACHE FILEPATH "The VKRdemo.demo recorded with Quake 4 v1.4.1 for release packages")
+if(DEXTREL_RELEASE_DEMO)
+  set(DEXTREL_PACKAGE_SUFFIX "")
+  set(DEXTREL_PACKAGE_DEMO "${DEXTREL_RELEASE_DEMO}")
+else()
+  set(DEXTREL_PACKAGE_SUFFIX "-NOT-FOR-RELEASE")
+  set(DEXTREL_PACKAGE_DEMO "${CMAKE_SOURCE_DIR}/assets/demo/VKRdemo.demo")
+endif()
+set(DEXTREL_PACKAGE_DIR "${CMAKE_BINARY_DIR}/packages")
+set(DEXTREL_PACKAGES
+  "${DEXTREL_PACKAGE_DIR}/Dextrel-${PROJECT_VERSION}-setup${DEXTREL_PACKAGE_SUFFIX}.exe"
+  "${DEXTREL_PACKAGE_DIR}/Dextrel-${PROJECT_VERSION}-portable${DEXTREL_PACKAGE_SUFFIX}.zip")
+file(GLOB DEXTREL_PORTABLE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/assets/portable/*")
+add_custom_command(OUTPUT ${DEXTREL_PACKAGES}
+  COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/package.sh" "${CMAKE_BINARY_DIR}" "${DEXTREL_PACKAGE_DIR}"
+          "${PROJECT_VERSION}" "${DEXTREL_RELEASE_DEMO}"
+  DEPENDS Dextrel dextrel_program_files "${DEXTREL_PACKAGE_DEMO}" ${DEXTREL_PORTABLE_SOURCES}
+          "${CMAKE_SOURCE_DIR}/assets/installer/dextrel.nsi" "${CMAKE_SOURCE_DIR}/scripts/package.sh"
+          "$<TARGET_FILE:Dextrel>" "${CMAKE_BINARY_DIR}/help.chm" "${CMAKE_BINARY_DIR}/offlinenews.html"
+  COMMENT "Building the installer and the portable zip")
+add_custom_target(dextrel_packages ALL DEPENDS ${DEXTREL_PACKAGES})
