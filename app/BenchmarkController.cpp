@@ -1,6 +1,7 @@
 // The main window's benchmark: from the run button through every game run to the saved
 // and opened report. Everything runs on the user-interface thread; the game's exit
 // re-enters through cpTerminate.
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -240,8 +241,13 @@ void TForm1::KeepRun(const RecordedRun& run) {
   // Copied now, before the recorder removes them; a failure waits for the end of the
   // benchmark to be told.
   const std::string folder = RunLogFolder(ResultsPath, ResultRecord.fileStamp);
-  for (const auto& problem : KeepRunLogs(platform_.files, GameBasePath, folder, run.tag, run.repetition)) {
-    ResultFileTroubles.Add(problem.path, problem.why);
+  try {
+    for (const auto& problem : KeepRunLogs(platform_.files, GameBasePath, folder, run.tag, run.repetition)) {
+      ResultFileTroubles.Add(problem.path, problem.why);
+    }
+  } catch (const std::exception& e) {
+    // The run's score is recorded already and the benchmark must go on.
+    ResultFileTroubles.Add(folder, e.what());
   }
 }
 
