@@ -1,6 +1,7 @@
 // The main window's benchmark: from the run button through every game run to the saved
 // and opened report. Everything runs on the user-interface thread; the game's exit
 // re-enters through cpTerminate.
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -9,7 +10,9 @@
 #include "bench/LaunchCommands.h"
 #include "bench/Report.h"
 #include "bench/ResultParsing.h"
+#include "bench/RunLogKeeper.h"
 #include "common/Errors.h"
+#include "common/Text.h"
 
 namespace dx {
 namespace {
@@ -22,6 +25,12 @@ constexpr const char* kNoResolutionMessage = "ERROR. Please, choose a resolution
 constexpr const char* kCustomDemoMessage = "ERROR. Please, check your custom defined demo parameters.";
 
 std::string OrNoInformation(const std::string& value) { return value.empty() ? kNoInformation : value; }
+
+// "High" of "Quality: High": the value of a summary line as the report shows it.
+std::string SummaryValue(const std::string& line) {
+  const auto colon = line.find(": ");
+  return colon == std::string::npos ? line : line.substr(colon + 2);
+}
 
 }  // namespace
 
@@ -136,6 +145,15 @@ void TForm1::StartBenchmark() {
                     AdapterInfo.CollectAdapterClocks();
                   });
 
+  ResultRecord = {};
+  ResultRecord.startedAt = times.startedAt;
+  ResultRecord.startedIso = times.startedIso;
+  ResultRecord.fileStamp = times.fileStamp;
+  ResultRecord.programVersion = VersionString;
+  ResultRecord.setup = CurrentSetup();
+  ResultRecord.systemInfo = SystemInfo;
+  ResultFileTroubles.Clear();
+
   Launch(std::string(ResolutionTags().front()));
 }
 
@@ -195,8 +213,54 @@ bool TForm1::RecordRun() {
   };
   callbacks.removeConsoleLog = [this] { RemoveConsoleLog(); };
   callbacks.removeNetDemoFiles = [this] { RemoveNetDemoFiles(); };
+  callbacks.runRecorded = [this](const RecordedRun& run) { KeepRun(run); };
   return RecordRunResult(BenchmarkRunState, ResultReport, inputs, platform_.files, platform_.ui, platform_.clock,
                          callbacks) == RunRecord::Continue;
+}
+
+BenchmarkSetup TForm1::CurrentSetup() const {
+  BenchmarkSetup setup;
+  for (std::size_t i = 0; i < ResolutionPresets().size(); ++i) {
+    if (!res.ItemChecked(i)) continue;
+    const auto& preset = ResolutionPresets()[i];
+    setup.resolutions.push_back({std::string(preset.tag), IntToStr(preset.width), IntToStr(preset.height)});
+  }
+  if (cusresbox.Checked() && !CusWidth.Text().empty() && !CusHeight.Text().empty()) {
+    setup.resolutions.push_back({std::string(kCustomTag), CusWidth.Text(), CusHeight.Text()});
+  }
+  setup.repetitions = EffectiveRunCount(RunCount);
+  const auto& summary = Config.ConfigSummary;
+  setup.quality = SummaryValue(summary.Quality);
+  setup.aspect = SummaryValue(summary.AspectRatio);
+  setup.antialiasing = SummaryValue(summary.Antialiasing);
+  setup.filtering = SummaryValue(summary.Filtering);
+  setup.ambientLight = AmbientLightBox.Checked();
+  setup.ambientLightValue = ALValues.Text();
+  setup.smp = SMPBox.Checked();
+  setup.demoName = Housekeeping.DemoArgument;
+  setup.userDemo = demo.IsChecked(1);
+  setup.netDemo = Housekeeping.NetDemoMode;
+  if (setup.userDemo) setup.demoFile = DemoEdit.Text();
+  setup.note = NoteEdit.Text();
+  setup.gameFolder = GamePath;
+  setup.resultsFolder = ResultsPath;
+  setup.summary = summary;
+  return setup;
+}
+
+void TForm1::KeepRun(const RecordedRun& run) {
+  ResultRecord.runs.push_back(run);
+  // Copied now, before the recorder removes them; a failure waits for the end of the
+  // benchmark to be told.
+  const std::string folder = RunLogFolder(ResultsPath, ResultRecord.fileStamp);
+  try {
+    for (const auto& problem : KeepRunLogs(platform_.files, GameBasePath, folder, run.tag, run.repetition)) {
+      ResultFileTroubles.Add(problem.path, problem.why);
+    }
+  } catch (const std::exception& e) {
+    // The run's score is recorded already and the benchmark must go on.
+    ResultFileTroubles.Add(folder, e.what());
+  }
 }
 
 void TForm1::UpdateRunsLine() {
@@ -248,8 +312,14 @@ void TForm1::FinishBenchmark() {
   inputs.fileStamp = BenchmarkRunState.FileStamp;
   inputs.scoreText = BenchmarkRunState.ScoreText;
   inputs.fallbackFolders = {ProgramDir, platform_.files.TempFolder()};
-  CloseSaveAndOpenReport(ResultReport, inputs, platform_.files, platform_.shell,
-                         [this](const std::string& text) { ShowMessageOk(text); });
+  const ReportSaveResult saved = CloseSaveAndOpenReport(ResultReport, inputs, platform_.files, platform_.shell,
+                                                        [this](const std::string& text) { ShowMessageOk(text); });
+  // Only once the page is safe; their troubles are told in one message.
+  WriteResultFiles(ResultRecord, saved, ResultsPath, platform_.clock.DecimalSeparator(), platform_.files,
+                   ResultFileTroubles);
+  const bool pageSaved = saved.status == ReportSaveStatus::Saved || saved.status == ReportSaveStatus::SavedElsewhere;
+  if (!ResultFileTroubles.Empty()) ShowMessageOk(ResultFileTroubles.Message(pageSaved));
+  ResultFileTroubles.Clear();
 
   platform_.ui.Sleep(kSettleMilliseconds);
   RemoveBuiltinDemo();

@@ -10,6 +10,8 @@
 #include "app/SharedRegistry.h"
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
+#include "bench/BenchmarkRecord.h"
+#include "bench/ResultFiles.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
 #include "extras/CustomResolution.h"
@@ -204,6 +206,9 @@ class TForm1 {
   LineList NetDemoScript;
   TJvComputerInfoEx JvComputerInfoEx1;
   RadInfo AdapterInfo;
+  // What the result files beside the report are made of, and what of them failed.
+  BenchmarkRecord ResultRecord;
+  ResultFileProblems ResultFileTroubles;
   // Made once the program's folder is known; releases dxrun's event before dxrun goes.
   std::unique_ptr<TDirectXDiagnostics> Diagnostics;
 
@@ -225,6 +230,10 @@ class TForm1 {
   void AbandonUnstartedRun();
   // Records the run that has just ended; true when the sequence goes on.
   bool RecordRun();
+  // The choices the benchmark starts with, for the result files.
+  BenchmarkSetup CurrentSetup() const;
+  // The run into ResultRecord, its logs into the results folder.
+  void KeepRun(const RecordedRun& run);
 
   platform::Platform& platform_;
   IMainFormHost& host_;

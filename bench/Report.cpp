@@ -51,7 +51,8 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
-// Creates every missing level of folder; failures show in the save that follows.
+}  // namespace
+
 void CreateFolderPath(platform::IFileSystem& files, const std::string& folder) {
   for (std::size_t i = 0; i <= folder.size(); ++i) {
     if (i < folder.size() && folder[i] != '\\') continue;
@@ -61,8 +62,6 @@ void CreateFolderPath(platform::IFileSystem& files, const std::string& folder) {
     if (!files.FolderExists(level)) files.CreateFolder(level);
   }
 }
-
-}  // namespace
 
 std::string MemoryLine(std::uint64_t totalBytes, char decimalSeparator) {
   const int digits = DigitCount(totalBytes);
@@ -193,7 +192,9 @@ void AppendReportClosing(LineList& report) {
 
 StartTimes ReadStartTimes(platform::ILocaleClock& clock) {
   StartTimes times;
-  times.startedAt = DateTimeText(clock, clock.Now());
+  const auto printed = clock.Now();
+  times.startedAt = DateTimeText(clock, printed);
+  times.startedIso = Iso8601(printed);
   times.fileStamp = MakeFileStamp(DateTimeText(clock, clock.Now()));
   return times;
 }

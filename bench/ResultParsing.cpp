@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 
+#include "bench/RateDetails.h"
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -23,8 +24,26 @@ constexpr std::size_t kNetDemoCut = 6;
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Horspool's search without regard to ASCII case: skipping ahead by up to the pattern's
-// length keeps a console log of a hundred megabytes quick.
+// Up to count characters from start; a line end ends the number, it is never part of it.
+std::string CutAt(std::string_view text, std::size_t start, std::size_t count) {
+  std::string cut;
+  for (std::size_t i = start; i < text.size() && cut.size() < count; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') break;
+    cut += text[i];
+  }
+  return cut;
+}
+
+std::optional<std::string> ReadText(platform::IFileSystem& files, const std::string& path) {
+  auto read = files.ReadFile(path);
+  if (!read.ok) return std::nullopt;
+  return std::move(read.data);
+}
+
+}  // namespace
+
+// Horspool's search: skipping ahead by up to the pattern's length keeps a console log of
+// a hundred megabytes quick.
 std::size_t FindNoCase(std::string_view text, std::string_view part) {
   const std::size_t m = part.size();
   if (m == 0) return 0;
@@ -50,24 +69,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view part) {
   }
   return std::string_view::npos;
 }
-
-// Up to count characters from start; a line end ends the number, it is never part of it.
-std::string CutAt(std::string_view text, std::size_t start, std::size_t count) {
-  std::string cut;
-  for (std::size_t i = start; i < text.size() && cut.size() < count; ++i) {
-    if (text[i] == '\r' || text[i] == '\n') break;
-    cut += text[i];
-  }
-  return cut;
-}
-
-std::optional<std::string> ReadText(platform::IFileSystem& files, const std::string& path) {
-  auto read = files.ReadFile(path);
-  if (!read.ok) return std::nullopt;
-  return std::move(read.data);
-}
-
-}  // namespace
 
 std::string CleanScoreText(std::string_view text, std::string_view noise) {
   std::string out;
@@ -142,6 +143,20 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
   // outcome of a run of an earlier benchmark.
   bool runWithoutScore = false;
 
+  RecordedRun run;
+  run.tag = state.CurrentTag;
+  if (const auto index = TagIndex(run.tag); index && *index < kPresetCount) {
+    const auto& preset = ResolutionPresets()[static_cast<std::size_t>(*index)];
+    run.width = IntToStr(preset.width);
+    run.height = IntToStr(preset.height);
+  } else {
+    run.width = inputs.block.customWidth;
+    run.height = inputs.block.customHeight;
+  }
+  run.repetition = state.RepetitionsDone;
+  run.commandLine = state.CommandLine;
+  run.noScoreReason = kNoLogReason;
+
   // A game that crashed, or was ended from outside, before it wrote its log has no score
   // either: without a word the benchmark would end as if it had measured this run.
   const bool logPresent = files.FileExists(inputs.gameBasePath + game::kConsoleLog);
@@ -153,15 +168,29 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
     }
 
     std::optional<std::string> cut;
+    RateDetails details;
     if (logPresent && !inputs.netDemoMode) {
-      if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) cut = CutTimedDemoScore(*log);
-    } else if (auto dump = logPresent ? ReadText(files, inputs.gameBasePath + game::kNetDemoDump) : std::nullopt) {
+      run.noScoreReason = kNoMarkerReason;
+      if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) {
+        cut = CutTimedDemoScore(*log);
+        if (cut) details = TimedDemoDetails(*log);
+      }
+    } else if (!logPresent) {
+      run.noScoreReason = kNoLogReason;
+    } else if (auto dump = ReadText(files, inputs.gameBasePath + game::kNetDemoDump)) {
       // A missing dump is a run without result, as a dump without the stop line: the
       // user hears of it, and an earlier run's score is not reported for this one.
+      run.noScoreReason = kNoDumpRateReason;
       LineList lines;
       lines.SetText(*dump);
       cut = CutNetDemoScore(lines, inputs.block.demoArgument);
+      if (cut) details = NetDemoDetails(lines, inputs.block.demoArgument);
+    } else {
+      run.noScoreReason = kNoDumpReason;
     }
+    run.rateText = details.rateText.empty() && cut ? *cut : details.rateText;
+    run.frames = details.frames;
+    run.seconds = details.seconds;
 
     std::optional<std::int32_t> score;
     if (cut) {
@@ -171,13 +200,18 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
       state.ScoreText = *cut;
       score = ConvertScore(state.ScoreText, locale.DecimalSeparator());
       if (!score && ConvertWithSwappedSeparator(state, locale.DecimalSeparator())) score = state.LastScore;
-      if (!score) state.ScoreText = previous;
+      if (!score) {
+        state.ScoreText = previous;
+        run.noScoreReason = "The frame rate \"" + *cut + "\" is not a number.";
+      }
     }
 
     if (score) {
       state.NoScore = false;
       state.LastScore = *score;
       state.ScoreText = IntToStr(state.LastScore);
+      run.score = state.LastScore;
+      run.noScoreReason.clear();
       if (runCount == 1) {
         AppendSingleRunScore(report, state.ScoreText);
         AppendBlockSeparator(report);
@@ -200,6 +234,7 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
   }
 
   if (lastRepetition) state.ScoreSum = 0;
+  if (callbacks.runRecorded) callbacks.runRecorded(run);
 
   RunRecord outcome = RunRecord::Continue;
   if (state.FinishedResolutions == state.SelectedResolutions) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "bench/BenchmarkRecord.h"
 #include "bench/Report.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
@@ -25,6 +26,9 @@ inline constexpr const char* kNoScoreMessage =
 // The characters a cut score text loses, compared without regard to case.
 inline constexpr std::string_view kTimedDemoNoise = " =FPS:";
 inline constexpr std::string_view kNetDemoNoise = " =MFPS:";
+
+// Where part first occurs in text, without regard to ASCII case; npos when it does not.
+std::size_t FindNoCase(std::string_view text, std::string_view part);
 
 // Removes every character of noise (any case) from text; the rest keeps its order.
 std::string CleanScoreText(std::string_view text, std::string_view noise);
@@ -65,7 +69,16 @@ struct RecordCallbacks {
   std::function<void()> showIdle;  // progress panel hidden, run button enabled
   std::function<void()> removeConsoleLog;
   std::function<void()> removeNetDemoFiles;
+  // The run and its outcome, once the report has its lines and before the benchmark is
+  // finished or the run's files are removed.
+  std::function<void(const RecordedRun&)> runRecorded;
 };
+
+// Why a run has no score, as the result files name it.
+inline constexpr const char* kNoLogReason = "The game left no console log.";
+inline constexpr const char* kNoMarkerReason = "The console log holds no frame rate.";
+inline constexpr const char* kNoDumpReason = "The game left no console dump of the net demo.";
+inline constexpr const char* kNoDumpRateReason = "The console dump holds no frame rate of the demo.";
 
 // What the sequencer does after a recorded run: only Continue launches another.
 enum class RunRecord {

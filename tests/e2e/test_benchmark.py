@@ -2,11 +2,15 @@
 """Whole benchmarks through the real window under wine and Xvfb, with the simulated game
 installed in a folder with blanks: two resolutions with two runs each, the diagnostic
 stand-in tool run first, the report saved in the results folder and opened through the
-shell, the game folder afterwards holding exactly the user's files; then a game that
+shell, with its JSON, its lines of results.csv and one kept log per run beside it, the
+game folder afterwards holding exactly the user's files; then a game that
 crashes and one that writes no result, which end the benchmark with nothing of the
 user's lost. Screenshots go to the build's e2e-artifacts folder."""
 import argparse
+import csv
+import json
 import os
+import re
 import shutil
 import stat
 import sys
@@ -148,6 +152,7 @@ def two_resolutions_two_runs(wine, ids, f):
                 time.sleep(0.5)
             opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
             f.check(reports[0] in opened, f"the report is opened through the shell: {opened!r}")
+            check_result_files(f, s, reports[0], text)
             render_report(wine, path)
 
         game = files_below(s.setup.game)
@@ -164,6 +169,61 @@ def two_resolutions_two_runs(wine, ids, f):
             shutil.move(saved_tool, tool)
         else:
             os.remove(tool)
+
+
+def unquoted_program(command_line):
+    """Wine hands the child its program path in quotes when it found the program at the
+    blanks of an unquoted command line; the program itself passed it without."""
+    if command_line.startswith('"') and '"' in command_line[1:]:
+        end = command_line.index('"', 1)
+        return command_line[1:end] + command_line[end + 1:]
+    return command_line
+
+
+def check_result_files(f, s, report_name, report_text):
+    """The JSON, the summary line and the kept logs beside the report agree with it."""
+    stamp = report_name[len("result_"):-len(".htm")]
+    json_path = os.path.join(s.results, f"result_{stamp}.json")
+    if f.check(os.path.exists(json_path), "the JSON lies beside the report"):
+        with open(json_path, encoding="utf-8") as inp:
+            doc = json.load(inp)
+        shutil.copy(json_path, os.path.join(s.wine.artifacts, "result.json"))
+        f.check(doc.get("schema_version") == 1, "the JSON names its schema version")
+        f.check(doc.get("report_file") == report_name, "the JSON names its report")
+        started = doc.get("started", {}).get("text", "")
+        f.check(f"The benchmark started at {started}</FONT>" in report_text,
+                f"the JSON's start time is the report's: {started!r}")
+        runs = doc.get("runs", [])
+        scores = [r.get("score") for r in runs]
+        report_scores = [int(x) for x in re.findall(r"<b>Score = (\d+) FPS</b>", report_text)]
+        f.check(scores == report_scores, f"the JSON's scores are the report's: {scores} {report_scores}")
+        f.check([(r.get("tag"), r.get("repetition")) for r in runs] == [("640", 1), ("640", 2), ("800", 1), ("800", 2)],
+                f"every run by tag and repetition: {[(r.get('tag'), r.get('repetition')) for r in runs]}")
+        f.check(all(r.get("frame_rate_text") == "61.5" for r in runs), "the unrounded rate as the game printed it")
+        started_with = [unquoted_program(c[len("commandline="):]) for c in s.game_runs()]
+        f.check([r.get("command_line") for r in runs] == started_with,
+                f"the JSON's command lines are those the game was started with: {runs[:1]} {started_with[:1]}")
+        averages = [r.get("average_score") for r in doc.get("resolutions", [])]
+        report_averages = [int(x) for x in re.findall(r"Average score = (\d+) FPS", report_text)]
+        f.check(averages == report_averages, f"the JSON's averages are the report's: {averages} {report_averages}")
+
+    csv_path = os.path.join(s.results, "results.csv")
+    if f.check(os.path.exists(csv_path), "results.csv is in the results folder"):
+        with open(csv_path, encoding="utf-8-sig", newline="") as inp:
+            rows = list(csv.reader(inp))
+        f.check(len(rows) == 3 and rows[0][:2] == ["started", "resolution"], f"a header and two lines: {rows}")
+        lines = rows[1:]
+        f.check([r[1] for r in lines] == ["640x480", "800x600"], f"one line per resolution: {lines}")
+        report_averages = re.findall(r"Average score = (\d+) FPS", report_text)
+        f.check([r[7] for r in lines] == report_averages, f"the summary's averages are the report's: {lines}")
+        f.check(all(r[-1] == report_name for r in lines), "each line names the report")
+
+    logs = os.path.join(s.results, f"result_{stamp}_logs")
+    kept = sorted(os.listdir(logs)) if os.path.isdir(logs) else []
+    f.check(kept == ["640_1_qconsole.log", "640_2_qconsole.log", "800_1_qconsole.log", "800_2_qconsole.log"],
+            f"one kept log per run: {kept}")
+    f.check(all(b"= 61.5 fps" in read_bytes(os.path.join(logs, name)) for name in kept),
+            "each kept log holds its run's result line")
 
 
 def render_report(wine, path):
@@ -200,7 +260,12 @@ def failing_game(wine, ids, f, fault):
     f.check(s.wait_idle(30), f"{fault}: the window is idle again")
     time.sleep(1)
     f.check(len(s.game_runs()) == 1, f"{fault}: the benchmark ends after that run: {s.game_runs()}")
-    f.check(os.listdir(s.results) == [], f"{fault}: no report without a score")
+    left = os.listdir(s.results)
+    f.check(len(left) == 1 and left[0].startswith("result_") and left[0].endswith("_logs"),
+            f"{fault}: no report, no JSON and no summary without a score: {left}")
+    if len(left) == 1:
+        kept = os.listdir(os.path.join(s.results, left[0]))
+        f.check(kept == ["640_1_qconsole.log"], f"{fault}: the failed run's log is kept: {kept}")
     f.check(not os.path.exists(s.browser_log), f"{fault}: nothing is opened")
     s.expect_user_files(f"{fault}, after the run")
     s.exit_program()

@@ -517,8 +517,112 @@ TEST_F(BenchmarkRun, AReportTheResultsFolderRefusesGoesToTheTemporaryFolder) {
   const std::string saved = "C:\\Windows\\Temp\\result_" + std::string(kStamp) + ".htm";
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{saved});
   EXPECT_NE(fake.files.Contents(saved).find("Score = 70 FPS"), std::string::npos);
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  ASSERT_EQ(fake.shell.messages.size(), 2u);
   EXPECT_NE(fake.shell.messages[0].text.find(saved), std::string::npos);
+  // The JSON follows the page; the summary and the log have no place and are named once.
+  EXPECT_NE(fake.files.Contents("C:\\Windows\\Temp\\result_" + std::string(kStamp) + ".json"), "<missing>");
+  const std::string& extras = fake.shell.messages[1].text;
+  EXPECT_NE(extras.find("results.csv"), std::string::npos) << extras;
+  EXPECT_NE(extras.find("640_1_qconsole.log"), std::string::npos) << extras;
+}
+
+const std::string kJsonPath = std::string(kResults) + "result_" + kStamp + ".json";
+const std::string kCsvPath = std::string(kResults) + "results.csv";
+const std::string kLogFolder = std::string(kResults) + "result_" + kStamp + "_logs\\";
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(BenchmarkRun, TheReportGetsItsJsonItsSummaryLinesAndOneKeptLogPerRun) {
+  Prepare({0, 1}, 2);
+  form->NoteEdit.SetText("caf\xE9 \"test\"");
+  form->BenchButton.UserClick();
+  PlayAll({"61.5", "62.5", "100", "101.5"});
+  ASSERT_TRUE(Idle());
+  EXPECT_TRUE(fake.shell.messages.empty());
+
+  const std::string json = fake.files.Contents(kJsonPath);
+  ASSERT_NE(json, "<missing>");
+  EXPECT_NE(json.find("\"schema_version\": 1"), std::string::npos);
+  EXPECT_NE(json.find("\"text\": \"03.11.2006 14:05:09\""), std::string::npos);
+  EXPECT_NE(json.find("\"iso8601\": \"2006-11-03T14:05:09\""), std::string::npos);
+  EXPECT_NE(json.find("\"note\": \"caf\xC3\xA9 \\\"test\\\"\""), std::string::npos);
+  EXPECT_NE(json.find("\"quality\": \"High\""), std::string::npos);
+  EXPECT_EQ(Occurrences(json, "\"score\": 62,"), 2u);
+  EXPECT_EQ(Occurrences(json, "\"score\": 100,"), 1u);
+  EXPECT_EQ(Occurrences(json, "\"score\": 102,"), 1u);
+  EXPECT_EQ(Occurrences(json, "\"frame_rate_text\": \"101.5\""), 1u);
+  EXPECT_EQ(Occurrences(json, "\"frames\": 2133,"), 4u);
+  EXPECT_EQ(Occurrences(json, "\"seconds\": 34.4,"), 4u);
+  EXPECT_EQ(Occurrences(json, "\"command_line\": \"C:\\\\Games\\\\Quake 4\\\\quake4.exe +set logFile 1"), 4u);
+  EXPECT_NE(json.find("\"average_score\": 62,"), std::string::npos);
+  EXPECT_NE(json.find("\"average_score\": 101,"), std::string::npos);
+
+  const auto csv = SplitLines(fake.files.Contents(kCsvPath));
+  ASSERT_EQ(csv.size(), 3u);
+  EXPECT_EQ(csv[1], "03.11.2006 14:05:09,640x480,High,4\xC3\x97,8\xC3\x97,2,0,62,62,62,0.00,result_" +
+                        std::string(kStamp) + ".htm");
+  EXPECT_EQ(csv[2], "03.11.2006 14:05:09,800x600,High,4\xC3\x97,8\xC3\x97,2,0,101,100,102,1.40,result_" +
+                        std::string(kStamp) + ".htm");
+
+  EXPECT_EQ(fake.files.Contents(kLogFolder + "640_1_qconsole.log"), Log("61.5"));
+  EXPECT_EQ(fake.files.Contents(kLogFolder + "640_2_qconsole.log"), Log("62.5"));
+  EXPECT_EQ(fake.files.Contents(kLogFolder + "800_1_qconsole.log"), Log("100"));
+  EXPECT_EQ(fake.files.Contents(kLogFolder + "800_2_qconsole.log"), Log("101.5"));
+  std::size_t kept = 0;
+  for (const auto& path : fake.files.AllFiles()) kept += path.find("_logs\\") != std::string::npos;
+  EXPECT_EQ(kept, 4u);
+  ExpectUserFilesBack();
+}
+
+TEST_F(BenchmarkRun, ARunWithoutScoreIsInTheJsonWithItsReasonAndLeftOutOfTheFigures) {
+  Prepare({0}, 3);
+  form->BenchButton.UserClick();
+  EndRun(Log("61.5"));
+  EndRun("Quake 4 1.4.2\r\ncouldn't open demos/VKRdemo.demo\r\n");
+  ASSERT_TRUE(Idle());
+  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{kNoScoreMessage});
+
+  const std::string json = fake.files.Contents(kJsonPath);
+  EXPECT_NE(json.find("\"no_score_reason\": \"The console log holds no frame rate.\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"runs\": 2,\r\n      \"runs_without_score\": 1,"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"average_score\": 62,"), std::string::npos);
+  EXPECT_EQ(SplitLines(fake.files.Contents(kCsvPath)).at(1),
+            "03.11.2006 14:05:09,640x480,High,4\xC3\x97,8\xC3\x97,2,1,62,62,62,,result_" + std::string(kStamp) +
+                ".htm");
+  // The failed run's log is kept too: it tells why.
+  EXPECT_NE(fake.files.Contents(kLogFolder + "640_2_qconsole.log"), "<missing>");
+}
+
+TEST_F(BenchmarkRun, ResultFilesThatCannotBeWrittenLeaveTheReportAndAreNamedInOneMessage) {
+  Prepare({0}, 2);
+  fake.files.AddFile(kJsonPath, "an older one");
+  fake.files.SetReadOnly(kJsonPath);
+  fake.files.AddFile(kCsvPath, "started,mine\r\n");
+  fake.files.SetReadOnly(kCsvPath);
+  fake.files.AddFolder(kLogFolder);
+  fake.files.SetReadOnly(kLogFolder.substr(0, kLogFolder.size() - 1));
+  form->BenchButton.UserClick();
+  PlayAll({"70", "72"});
+  ASSERT_TRUE(Idle());
+
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  const std::string report = fake.files.Contents(kReportPath);
+  EXPECT_NE(report.find("Average score = 71 FPS"), std::string::npos);
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  const std::string& text = fake.shell.messages[0].text;
+  EXPECT_EQ(text.find("The report and its scores are saved"), 0u) << text;
+  for (const std::string& name : {kJsonPath, kCsvPath, kLogFolder + "640_1_qconsole.log",
+                                  kLogFolder + "640_2_qconsole.log"}) {
+    EXPECT_NE(text.find("\"" + name + "\""), std::string::npos) << name << " in " << text;
+  }
+  EXPECT_EQ(fake.files.Contents(kJsonPath), "an older one");
+  EXPECT_EQ(fake.files.Contents(kCsvPath), "started,mine\r\n");
+  EXPECT_EQ(fake.ui.sleeps.size(), 2u * 3u + 1u);  // nothing waits for the result files
+  ExpectUserFilesBack();
 }
 
 // A benchmark of two resolutions, then either exit: the user's files come back byte

@@ -1,0 +1,78 @@
+#include "bench/ResultFiles.h"
+
+#include <exception>
+
+#include "bench/ResultJson.h"
+#include "bench/ResultSummaryCsv.h"
+#include "common/Text.h"
+#include "platform/FileSystem.h"
+
+namespace dx {
+
+namespace {
+
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.find_last_of('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The report's name holds two backslashes in a row where the results folder ends in
+// one; the user is shown the path as the file system reads it.
+std::string ShownPath(const std::string& path) {
+  std::string shown = path.substr(0, 2);
+  for (std::size_t i = 2; i < path.size(); ++i) {
+    if (path[i] == '\\' && shown.back() == '\\') continue;
+    shown += path[i];
+  }
+  return shown;
+}
+
+}  // namespace
+
+void ResultFileProblems::Add(const std::string& path, const std::string& why) {
+  lines_.push_back("\"" + ShownPath(path) + "\": " + (why.empty() ? "the system gave no reason." : Trim(why)));
+}
+
+std::string ResultFileProblems::Message(bool reportSaved) const {
+  std::string text = reportSaved ? "The report and its scores are saved, but these result files could not be written:"
+                                 : "These result files could not be written:";
+  for (const auto& line : lines_) text += "\r\n" + line;
+  return text;
+}
+
+std::string JsonFileName(const std::string& reportPath) {
+  if (EndsWith(reportPath, ".htm")) return reportPath.substr(0, reportPath.size() - 4) + ".json";
+  return reportPath + ".json";
+}
+
+void WriteResultFiles(const BenchmarkRecord& record, const ReportSaveResult& saved, const std::string& resultsPath,
+                      char decimalSeparator, platform::IFileSystem& files, ResultFileProblems& problems) {
+  if (saved.status != ReportSaveStatus::Saved && saved.status != ReportSaveStatus::SavedElsewhere) return;
+  const std::string reportFile = FileNameOf(saved.path);
+
+  const std::string jsonPath = JsonFileName(saved.path);
+  try {
+    if (auto written = files.WriteFile(jsonPath, ResultJson(record, reportFile)); !written.ok) {
+      problems.Add(jsonPath, written.errorText);
+    }
+  } catch (const std::exception& e) {
+    problems.Add(jsonPath, e.what());
+  }
+
+  if (resultsPath.empty()) {
+    problems.Add(kSummaryFileName, "No results folder is set.");
+    return;
+  }
+  std::string folder = resultsPath;
+  if (folder.back() != '\\') folder += '\\';
+  const std::string csvPath = folder + kSummaryFileName;
+  try {
+    if (auto appended = AppendToSummary(files, csvPath, record, reportFile, decimalSeparator); !appended.ok) {
+      problems.Add(csvPath, appended.errorText);
+    }
+  } catch (const std::exception& e) {
+    problems.Add(csvPath, e.what());
+  }
+}
+
+}  // namespace dx

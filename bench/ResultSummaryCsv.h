@@ -1,0 +1,41 @@
+#pragma once
+// results.csv in the results folder: one line per resolution of every benchmark, for a
+// spreadsheet. UTF-8 with a byte-order mark; the list separator is ";" where the decimal
+// separator is "," and "," elsewhere, and a file keeps the separator of its header.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/BenchmarkRecord.h"
+
+namespace dx {
+
+namespace platform {
+class IFileSystem;
+}
+
+inline constexpr const char* kSummaryFileName = "results.csv";
+
+char CsvSeparatorFor(char decimalSeparator);
+// The field as a spreadsheet reads it back: quoted, inner quotes doubled, when it holds
+// the separator, a quote or a line end. utf8 is already UTF-8.
+std::string CsvField(std::string_view utf8, char separator);
+std::string CsvHeader(char separator);
+// The lines of one benchmark, without line ends.
+std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::string& reportFile, char separator,
+                                  char decimalSeparator);
+
+struct SummaryAppendResult {
+  bool ok = false;
+  std::string errorText;
+};
+
+// Appends the benchmark's lines to path, creating the file with its header when it is
+// missing. The file is rewritten whole through a temporary file, so its earlier lines
+// are either all kept or the file is left as it was; a file that cannot be read is
+// left alone.
+SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::string& path,
+                                    const BenchmarkRecord& record, const std::string& reportFile,
+                                    char decimalSeparator);
+
+}  // namespace dx

@@ -1,0 +1,43 @@
+#include "bench/RunLogKeeper.h"
+
+#include "bench/Report.h"
+#include "common/Text.h"
+#include "gameprep/GameInterface.h"
+#include "platform/FileSystem.h"
+
+namespace dx {
+
+std::string RunLogFolder(const std::string& resultsPath, const std::string& fileStamp) {
+  if (resultsPath.empty()) return {};
+  std::string folder = resultsPath;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder + "result_" + fileStamp + "_logs\\";
+}
+
+std::string KeptLogName(const std::string& tag, int repetition, const std::string& fileName) {
+  return tag + "_" + IntToStr(repetition) + "_" + fileName;
+}
+
+std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
+                                        const std::string& logFolder, const std::string& tag, int repetition) {
+  std::vector<KeptLogProblem> problems;
+  for (const char* name : {game::kConsoleLog, game::kNetDemoDump}) {
+    const std::string source = gameBasePath + name;
+    if (!files.FileExists(source)) continue;
+    const std::string target = logFolder + KeptLogName(tag, repetition, name);
+    if (logFolder.empty()) {
+      problems.push_back({KeptLogName(tag, repetition, name), "No results folder is set."});
+      continue;
+    }
+    auto read = files.ReadFile(source);
+    if (!read.ok) {
+      problems.push_back({target, read.errorText});
+      continue;
+    }
+    if (!files.FolderExists(logFolder)) CreateFolderPath(files, logFolder.substr(0, logFolder.size() - 1));
+    if (auto written = files.WriteFile(target, read.data); !written.ok) problems.push_back({target, written.errorText});
+  }
+  return problems;
+}
+
+}  // namespace dx
