@@ -5,6 +5,7 @@
 #include "app/Base64.h"
 #include "app/SettingsStore.h"
 #include "common/Text.h"
+#include "extras/SelfUpdater.h"
 #include "gameprep/GameInterface.h"
 
 namespace dx {
@@ -76,6 +77,7 @@ void TForm1::WireHandlers() {
   cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
+  RzToolButton3.OnClick = [this] { RzToolButton3Click(); };
   OpenResFolder.OnClick = [this] { OpenResFolderClick(); };
   NoteEdit.OnChange = [this] { NoteEditChange(); };
   res.OnMouseLeave = [this] { resMouseLeave(); };
@@ -106,6 +108,7 @@ void TForm1::FormCreate() {
   GroupCaptionColour = kGroupCaptionColour;
   ProgramDir = ExtractFilePath(host_.ExecutablePath());
   CreateDiagnostics();
+  CreateUpdater();
   DisplayModeList.Clear();
   DiagnosticLines.Clear();
   ResultReport.Clear();
@@ -122,6 +125,7 @@ void TForm1::FormCreate() {
   } catch (...) {
     loadError = std::current_exception();
   }
+  Updater->VersionNumber = UpdaterOwnVersion;
 
   Form3 = std::make_unique<TForm3>(platform_.display, SharedRegistry,
                                    [this](const std::string& width, const std::string& height) {
