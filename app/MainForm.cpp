@@ -173,6 +173,7 @@ void TForm1::Image2Click() {
   } catch (...) {
     registryError = std::current_exception();
   }
+  if (Updater) Updater->ApplicationTerminating();
   host_.EndProgram();
   if (registryError) std::rethrow_exception(registryError);
 }
@@ -191,6 +192,7 @@ void TForm1::CloseGameFolder() {
 
 void TForm1::FormClose() {
   if (!GameBasePath.empty()) CloseGameFolder();
+  if (Updater) Updater->ApplicationTerminating();
   std::exception_ptr registryError;
   try {
     ClearSessionSettings();

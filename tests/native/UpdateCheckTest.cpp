@@ -167,5 +167,24 @@ TEST_F(UpdateCheck, TheHandOverStartsTheHelperAndClosesTheMainWindowTheNormalWay
   EXPECT_TRUE(ProgramMessages().empty());
 }
 
+TEST_F(UpdateCheck, LeavingTheProgramWithTheDownloadsCompleteStillHandsOver) {
+  StartWithUpdater();
+  Info("#version=1.5.0.13\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n");
+  fake.internet.answers["http://www.dextrel.org/files/Dextrel.exe"] = {200, {}, "new program"};
+  Press();
+  Settle();
+  form->FormClose();
+  EXPECT_EQ(host.starter.commandLines.size(), 1u);
+  EXPECT_EQ(host.updaterUi.events.back(), "close");
+  EXPECT_EQ(host.Count("close main window"), 0);
+
+  // Downloads not complete yet: nothing is started on the way out.
+  Press();
+  host.starter.commandLines.clear();
+  form->Image2Click();
+  Settle();
+  EXPECT_TRUE(host.starter.commandLines.empty());
+}
+
 }  // namespace
 }  // namespace dx::test
