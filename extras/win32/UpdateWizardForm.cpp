@@ -9,7 +9,8 @@
 namespace dx::win32 {
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not clipping its children: the group boxes leave their inside to the window's background.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 constexpr const char* kAboutText = "Dextrel update wizard";
 
@@ -57,7 +58,7 @@ bool TUpdateWizardForm::Create(HWND owner) {
     allFilesGroup_.push_back(id);
   };
   const DWORD line = WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-  inCurrent("BUTTON", " Current file ", WS_VISIBLE | BS_GROUPBOX, 0, 0, 319, 95, IDC_LCurrentFile);
+  inCurrent("BUTTON", " Current file ", WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0, 0, 319, 95, IDC_LCurrentFile);
   // The source of the file is not shown in this program; the field keeps it all the same.
   inCurrent("STATIC", "Downloading file from", SS_LEFT, 6, 14, 120, 13, IDC_LDownloadingFileFrom);
   inCurrent("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 6, 30, 307, 18, IDC_FileURL);
@@ -65,7 +66,7 @@ bool TUpdateWizardForm::Create(HWND owner) {
   inCurrent("STATIC", "", line, 6, 30, 307, 13, IDC_LTransferRate);
   inCurrent("STATIC", "Preparing. . .", line, 6, 46, 307, 13, IDC_LEstimatedTime);
   inCurrent(PROGRESS_CLASSA, "", WS_VISIBLE, 6, 66, 307, 22, IDC_ProgressCurrentFile);
-  inAll("BUTTON", " All files ", WS_VISIBLE | BS_GROUPBOX, 0, 0, 319, 67, IDC_LAllFiles);
+  inAll("BUTTON", " All files ", WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0, 0, 319, 67, IDC_LAllFiles);
   inAll("STATIC", "", line, 6, 16, 307, 13, IDC_AllDownloading);
   inAll(PROGRESS_CLASSA, "", WS_VISIBLE, 6, 38, 307, 22, IDC_ProgressAllFiles);
   for (int id : {IDC_ProgressCurrentFile, IDC_ProgressAllFiles}) ::SendMessageA(Item(id), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
@@ -75,8 +76,11 @@ bool TUpdateWizardForm::Create(HWND owner) {
                     hwnd(), IDC_FinishBtn);
   ui::CreateControl("BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 380, 248, 75, 25, hwnd(),
                     IDC_CancelBtn);
-  // Shown without taking the input away from the program's main window.
-  ::ShowWindow(hwnd(), SW_SHOWNA);
+  // The frames lie under the lines they hold.
+  for (int id : {IDC_LCurrentFile, IDC_LAllFiles}) {
+    ::SetWindowPos(Item(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ::ShowWindow(hwnd(), SW_SHOW);
   return true;
 }
 
@@ -153,6 +157,13 @@ LRESULT TUpdateWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       Paint(dc);
       ::EndPaint(hwnd(), &ps);
       return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+      ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     case DM_GETDEFID:
       return ::IsWindowEnabled(Item(IDC_FinishBtn)) ? MAKELRESULT(IDC_FinishBtn, DC_HASDEFID) : 0;
