@@ -103,8 +103,18 @@ def run(wine, ids, f, server, root, log):
     f.check(any(line.split()[1].endswith("/" + INFO_PATH) for line in asked),
             f"the check asked the proxy for the maker's file: {requests()!r}")
 
-    # A download the user cancels: every ".uTMP" file goes, the earlier one too.
+    # A newer version declined with Escape in the question window.
     offer(f"#version=1.5.0.13\r\n#url1={MAKER}/slow/30000000\r\n#message={{Faster start}}\r\n")
+    wine.drive("click", update_button)
+    code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
+    if f.check(code == 0, "the question window appears"):
+        wine.drive("key", by_id("YesBtn", ask.strip()), "ESCAPE")
+        box = wine.message_box()
+        f.check(box.get("text") == "Update aborted." and box.get("title") == "Dextrel", f"Escape declines: {box}")
+        if box:
+            wine.answer(box, "ok")
+
+    # A download the user cancels: every ".uTMP" file goes, the earlier one too.
     wine.drive("click", update_button)
     code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
     if f.check(code == 0, "the question window appears"):
