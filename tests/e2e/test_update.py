@@ -79,6 +79,25 @@ def run(wine, ids, f, server, root, log):
     def text_of(hwnd):
         return wine.drive("text", hwnd)[1].rstrip("\r\n")
 
+    def layout(top, *names):
+        """The client size of a window and, by name, each control's left, top, width and
+        height in its client area, from one run of the driver. The client area's origin on
+        the screen follows from the window's frame, the same on three sides."""
+        chain = ["rect", top, "--client", ";", "rect", top]
+        for name in names:
+            chain += [";", "find", "--parent", top, "--id", str(ids[name]), "--timeout", "5000", ";", "rect", "$_"]
+        out = wine.drive(*chain)[1]
+        rects = [tuple(int(n) for n in line.split()) for line in out.splitlines()
+                 if len(line.split()) == 4 and all(n.lstrip("-").isdigit() for n in line.split())]
+        if len(rects) != 2 + len(names):
+            return (0, 0), {}
+        client, outer = rects[0], rects[1]
+        size = (client[2] - client[0], client[3] - client[1])
+        border = (outer[2] - outer[0] - size[0]) // 2
+        origin = (outer[0] + border, outer[3] - border - size[1])
+        return size, {name: (r[0] - origin[0], r[1] - origin[1], r[2] - r[0], r[3] - r[1])
+                      for name, r in zip(names, rects[2:])}
+
     def utmp_files():
         return sorted(n for n in os.listdir(setup.program_dir) if n.lower().endswith(".utmp"))
 
@@ -123,13 +142,24 @@ def run(wine, ids, f, server, root, log):
         wine.screenshot("question.png")
         f.check(text_of(by_id("UpgradeAskLabel", ask)).startswith("A newer version of Dextrel was released."),
                 "the question names the program")
-        client = wine.drive("rect", ask, "--client")[1].split()
-        f.check(len(client) == 4 and int(client[2]) - int(client[0]) == 318, f"the question is 318 wide: {client}")
+        size, places = layout(ask, "UpgradeAskLabel", "YesBtn", "LaterBtn")
+        label = places.get("UpgradeAskLabel", (0, 0, 0, 0))
+        f.check(size[0] == 318, f"the question is 318 wide: {size}")
+        f.check(label[:2] == (45, 5), f"the text's place: {label}")
+        f.check(size[1] == 5 + label[3] + 45, f"the height is text and strip: {size} {label}")
+        strip = 5 + label[3]
+        f.check(places.get("YesBtn") == (78, strip + 13, 75, 23), f"the Yes button's place: {places}")
+        f.check(places.get("LaterBtn") == (167, strip + 13, 75, 23), f"the Later button's place: {places}")
         wine.drive("click", by_id("YesBtn", ask))
     code, wizard, _ = wine.drive("wait-window", "--class", "TUpdateWizardForm", "--exe", "Dextrel.exe",
                                  "--timeout", "15000")
     if f.check(code == 0, "the download window appears"):
         wizard = wizard.strip()
+        size, places = layout(wizard, "FinishBtn", "CancelBtn", "ProgressCurrentFile")
+        f.check(size == (463, 281), f"the download window's size: {size}")
+        f.check(places.get("FinishBtn") == (296, 248, 75, 25), f"the Next button's place: {places}")
+        f.check(places.get("CancelBtn") == (380, 248, 75, 25), f"the Cancel button's place: {places}")
+        f.check(places.get("ProgressCurrentFile") == (142, 110, 307, 22), f"the file's progress bar: {places}")
         size = by_id("LFileSize", wizard)
         f.check(wine.drive("wait-state", size, "text=File size: 29296.9 Kb", "--timeout", "10000")[0] == 0,
                 f"the file size is shown: {text_of(size)!r}")
