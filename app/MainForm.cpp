@@ -5,6 +5,7 @@
 #include "app/Base64.h"
 #include "app/SettingsStore.h"
 #include "common/Text.h"
+#include "extras/SelfUpdater.h"
 #include "gameprep/GameInterface.h"
 
 namespace dx {
@@ -76,6 +77,7 @@ void TForm1::WireHandlers() {
   cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
+  RzToolButton3.OnClick = [this] { RzToolButton3Click(); };
   OpenResFolder.OnClick = [this] { OpenResFolderClick(); };
   NoteEdit.OnChange = [this] { NoteEditChange(); };
   res.OnMouseLeave = [this] { resMouseLeave(); };
@@ -106,6 +108,7 @@ void TForm1::FormCreate() {
   GroupCaptionColour = kGroupCaptionColour;
   ProgramDir = ExtractFilePath(host_.ExecutablePath());
   CreateDiagnostics();
+  CreateUpdater();
   DisplayModeList.Clear();
   DiagnosticLines.Clear();
   ResultReport.Clear();
@@ -124,9 +127,15 @@ void TForm1::FormCreate() {
   }
   // Only one copy runs per program folder, so a benchmark's files found now were left by
   // a run that ended before it could put them back.
-  if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
-    Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+  // A failure here must not keep the hidden windows from being made either.
+  try {
+    if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
+      Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+    }
+  } catch (...) {
+    if (!loadError) loadError = std::current_exception();
   }
+  Updater->VersionNumber = UpdaterOwnVersion;
 
   Form3 = std::make_unique<TForm3>(platform_.display, SharedRegistry,
                                    [this](const std::string& width, const std::string& height) {
@@ -174,6 +183,7 @@ void TForm1::Image2Click() {
   } catch (...) {
     registryError = std::current_exception();
   }
+  if (Updater) Updater->ApplicationTerminating();
   host_.EndProgram();
   if (registryError) std::rethrow_exception(registryError);
 }
@@ -192,6 +202,7 @@ void TForm1::CloseGameFolder() {
 
 void TForm1::FormClose() {
   if (!GameBasePath.empty()) CloseGameFolder();
+  if (Updater) Updater->ApplicationTerminating();
   std::exception_ptr registryError;
   try {
     ClearSessionSettings();

@@ -26,6 +26,8 @@
 
 namespace dx {
 
+class TSelfUpdater;
+
 enum class MouseButton { Left, Right, Middle };
 
 // The page of each side-bar item.
@@ -43,6 +45,7 @@ inline constexpr const char* kMessageCaption = "Dextrel";
 class TForm1 {
  public:
   TForm1(platform::Platform& platform, IMainFormHost& host);
+  ~TForm1();
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
@@ -93,6 +96,13 @@ class TForm1 {
   void SMPBoxMouseLeave();
   void AmbientLightBoxMouseLeave();
   void ALValuesChange();
+  // "Update benchmark": the proxy fields as they are now, then the update check.
+  void RzToolButton3Click();
+
+  // ---- Update component
+  void UpdaterLaterUpgrade();
+  void UpdaterAborted();
+  void UpdaterHostUnreachable(const std::string& url, const std::string& host);
 
   // ---- Benchmark
   // The run button: prepares the game folder, makes sure the diagnostic values are in
@@ -197,6 +207,8 @@ class TForm1 {
   ConfigWriter Config;
   DemoHousekeeping Housekeeping;
   std::unique_ptr<TForm3> Form3;
+  // Made at start-up once the program's path is known (app/UpdateCheck.cpp).
+  std::unique_ptr<TSelfUpdater> Updater;
 
   // ---- Benchmark
   TJvCreateProcess cp;     // the game
@@ -222,6 +234,7 @@ class TForm1 {
   void CloseGameFolder();
   // Benchmark steps (app/BenchmarkController.cpp).
   void CreateDiagnostics();
+  void CreateUpdater();
   void FailStart(const std::string& message);
   void ShowMessageOk(const std::string& text);
   void UpdateRunsLine();

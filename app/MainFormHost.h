@@ -7,6 +7,8 @@
 namespace dx {
 
 class TForm3;
+class IUpdaterUi;
+class IProgramStarter;
 namespace controls {
 class TControl;
 }
@@ -34,6 +36,16 @@ class IMainFormHost {
   virtual void MinimiseProgram() = 0;
   // Hands the window to the window system's move loop.
   virtual void StartWindowMove() = 0;
+  // The update check's windows and message boxes, and the start of the upgrade helper.
+  virtual IUpdaterUi& UpdaterUi() = 0;
+  virtual IProgramStarter& ProgramStarter() = 0;
+  // The user's temporary folder; empty when the system has none.
+  virtual std::string TemporaryFolder() = 0;
+  // The upgrade helper's executable, which the program carries.
+  virtual std::string UpgradeHelperBytes() = 0;
+  // A close request, as the window's close box makes it: the program's normal way out.
+  virtual void CloseMainWindow() = 0;
+
   // Paints the control now, not at the next idle moment (the benchmark blocks the
   // event loop while it runs).
   virtual void RepaintNow(const controls::TControl& control) = 0;

@@ -273,10 +273,18 @@ void TSelfUpdater::FinishClicked() {
   completed_ = false;
   windowOpen_ = false;
   ui_window_.CloseDownloadWindow();
-  HandOver();
+  HandOver(true);
 }
 
-void TSelfUpdater::HandOver() {
+void TSelfUpdater::ApplicationTerminating() {
+  if (!completed_) return;
+  completed_ = false;
+  windowOpen_ = false;
+  ui_window_.CloseDownloadWindow();
+  HandOver(false);
+}
+
+void TSelfUpdater::HandOver(bool closeMainWindow) {
   const std::string bytes = HelperBytes ? HelperBytes() : std::string();
   // A helper that cannot be written is not started; the program closes all the same and
   // the downloaded files wait for the next upgrade.
@@ -284,7 +292,7 @@ void TSelfUpdater::HandOver() {
     fileSystem_.SetAttributes(helperPath_, kAttributeTemporary);
     starter_.StartProgram(HelperCommandLine());
   }
-  if (CloseMainWindow) CloseMainWindow();
+  if (closeMainWindow && CloseMainWindow) CloseMainWindow();
 }
 
 }  // namespace dx

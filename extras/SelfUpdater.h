@@ -52,6 +52,9 @@ class TSelfUpdater : public THttpTransfer {
   void FinishClicked();
   bool CancelRequested();
   void Abort();
+  // The program is ending while the download window shows the completion state: the
+  // update is handed over all the same (the main window is closing already).
+  void ApplicationTerminating();
 
   const std::vector<UpdateFileEntry>& UpdateFileList() const { return files_; }
   bool Checking() const { return checking_; }
@@ -72,7 +75,7 @@ class TSelfUpdater : public THttpTransfer {
   // Message 28; false when the user chose to abort (the abort has then happened).
   bool SkipLostFile(const std::string& name, const std::string& caption);
   void EndAfterFailure();
-  void HandOver();
+  void HandOver(bool closeMainWindow);
   std::string CurrentUrl() const;
 
   platform::IFileSystem& fileSystem_;

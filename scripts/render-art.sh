@@ -24,6 +24,7 @@ bmp icon-browse 16 16
 bmp icon-open 16 16
 bmp icon-update 16 16
 bmp icon-close 16 16
+bmp wizard 118 218
 jpg splash 785 547
 jpg dialog 228 502
 for s in 16 32 48 64; do rsvg-convert -w $s -h $s "$src/app-icon.svg" -o "$out/app-icon-$s.png"; done

@@ -46,3 +46,23 @@
 #define IDC_Page0 1100
 #define IDC_Panel1 1110
 #define IDC_RzGroupBar1 1111
+// The update check's question window (class TUpgradeAskForm).
+#define IDC_UpgradeAskIcon 1190
+#define IDC_UpgradeAskLabel 1191
+#define IDC_YesBtn 1192
+#define IDC_LaterBtn 1193
+// The update check's download window (class TUpdateWizardForm).
+#define IDC_WizardTitle 1200
+#define IDC_LCurrentFile 1201
+#define IDC_LDownloadingFileFrom 1202
+#define IDC_FileURL 1203
+#define IDC_LFileSize 1204
+#define IDC_LTransferRate 1205
+#define IDC_LEstimatedTime 1206
+#define IDC_ProgressCurrentFile 1207
+#define IDC_LAllFiles 1208
+#define IDC_AllDownloading 1209
+#define IDC_ProgressAllFiles 1210
+#define IDC_AfterNote 1211
+#define IDC_FinishBtn 1212
+#define IDC_CancelBtn 1213

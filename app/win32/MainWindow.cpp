@@ -97,10 +97,12 @@ bool MainWindow::Create() {
     return false;
   }
   shell_.SetOwner(hwnd());
+  updaterUi_.SetOwner(hwnd());
   BuildFrame();
   // Start-up steps of the form: folders, lists, page, registry, version, settings, the
   // hidden windows. A failing settings load is reported; the window still opens.
   RunGuarded([this] { form_->FormCreate(); });
+  updaterUi_.Attach(form_->Updater.get());
   ShowActivePage();
   return true;
 }
@@ -364,6 +366,15 @@ void MainWindow::EndProgram() {
   // The exit button's way out: no close query, no close sequence.
   ending_ = true;
   ::DestroyWindow(hwnd());
+}
+
+std::string MainWindow::TemporaryFolder() { return win32::TemporaryFolder(); }
+
+std::string MainWindow::UpgradeHelperBytes() { return LoadUpgradeHelperBytes(); }
+
+void MainWindow::CloseMainWindow() {
+  // Posted: the download window's button that asked for it finishes first.
+  ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
 void MainWindow::MinimiseProgram() { ::ShowWindow(hwnd(), SW_MINIMIZE); }

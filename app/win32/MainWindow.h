@@ -11,6 +11,8 @@
 #include "app/win32/view/ViewContainer.h"
 #include "extras/win32/CustomResolutionDialog.h"
 #include "extras/win32/NewsWindow.h"
+#include "extras/win32/UpdaterSupport.h"
+#include "extras/win32/UpdaterWindows.h"
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Win32Shell.h"
 
@@ -41,6 +43,11 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   void MinimiseProgram() override;
   void StartWindowMove() override;
   void RepaintNow(const controls::TControl& control) override;
+  IUpdaterUi& UpdaterUi() override { return updaterUi_; }
+  IProgramStarter& ProgramStarter() override { return starter_; }
+  std::string TemporaryFolder() override;
+  std::string UpgradeHelperBytes() override;
+  void CloseMainWindow() override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -62,6 +69,9 @@ class MainWindow : public ViewContainer, public IMainFormHost {
 
   platform::Platform& platform_;
   Win32Shell& shell_;
+  // Before the form: its update component uses them until it is gone.
+  WinExecStarter starter_;
+  UpdaterWindows updaterUi_;
   std::unique_ptr<TForm1> form_;
   Picture art_, exitGlyph_, minimiseGlyph_, runUp_, runDown_, logo_;
   Picture browseIcon_, openIcon_, updateIcon_;

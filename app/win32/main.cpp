@@ -46,6 +46,7 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (dx::win32::RouteDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }

@@ -13,6 +13,7 @@
 #define IDB_ICON_OPEN 307
 #define IDB_ICON_UPDATE 308
 #define IDB_ICON_CLOSE 309
+#define IDB_WIZARD 310
 
 #define IDJ_SPLASH 400
 #define IDJ_DIALOG 401

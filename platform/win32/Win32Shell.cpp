@@ -24,8 +24,8 @@ bool Win32Shell::Open(const std::string& target, platform::ShowMode mode) {
   return result > 32;
 }
 
-platform::MessageResult Win32Shell::ShowMessage(const std::string& text, const std::string& caption,
-                                                platform::MessageButtons buttons, platform::MessageIcon icon) {
+platform::MessageResult ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
+                                       platform::MessageButtons buttons, platform::MessageIcon icon) {
   UINT flags = 0;
   switch (buttons) {
     case platform::MessageButtons::Ok: flags |= MB_OK; break;
@@ -40,12 +40,17 @@ platform::MessageResult Win32Shell::ShowMessage(const std::string& text, const s
     case platform::MessageIcon::Error: flags |= MB_ICONERROR; break;
     case platform::MessageIcon::Question: flags |= MB_ICONQUESTION; break;
   }
-  switch (::MessageBoxA(owner_, text.c_str(), caption.c_str(), flags)) {
+  switch (::MessageBoxA(owner, text.c_str(), caption.c_str(), flags)) {
     case IDYES: return platform::MessageResult::Yes;
     case IDNO: return platform::MessageResult::No;
     case IDCANCEL: return platform::MessageResult::Cancel;
     default: return platform::MessageResult::Ok;
   }
+}
+
+platform::MessageResult Win32Shell::ShowMessage(const std::string& text, const std::string& caption,
+                                                platform::MessageButtons buttons, platform::MessageIcon icon) {
+  return ShowMessageBox(owner_, text, caption, buttons, icon);
 }
 
 std::optional<std::string> Win32Shell::BrowseForFolder(const std::string& title, bool allowCreateAndDelete) {

@@ -5,6 +5,10 @@
 
 namespace dx::win32 {
 
+// A message box owned by owner, with the buttons and the icon asked for.
+platform::MessageResult ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
+                                       platform::MessageButtons buttons, platform::MessageIcon icon);
+
 class Win32Shell : public platform::IShell {
  public:
   // Message boxes and dialogs are owned by this window (the main window once it exists).

@@ -6,6 +6,18 @@ namespace dx::win32 {
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
 
+namespace {
+constexpr const char* kDialogMark = "Dextrel.Dialog";
+}
+
+void MarkAsDialog(HWND window) { ::SetPropA(window, kDialogMark, reinterpret_cast<HANDLE>(1)); }
+
+bool RouteDialogKeys(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+  return root && ::GetPropA(root, kDialogMark) && ::IsDialogMessageA(root, &msg);
+}
+
 void PumpWaitingMessages() {
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -63,6 +75,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   LRESULT result = 0;
   const bool handled = RunGuarded([&] { result = self->HandleMessage(message, wParam, lParam); });
   if (message == WM_NCDESTROY) {
+    ::RemovePropA(hwnd, kDialogMark);
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     self->OnDestroyed();

@@ -42,6 +42,12 @@ class Window {
 
 HINSTANCE ModuleInstance();
 
+// A window that is not modal but takes the dialog keys (Tab, Enter, Escape, mnemonics)
+// from the program's message loop; the mark goes with the window.
+void MarkAsDialog(HWND window);
+// For the message loop: true when msg was a key for a marked window and has been handled.
+bool RouteDialogKeys(MSG& msg);
+
 // Handles the messages waiting in this thread's queue. A WM_QUIT met on the way is put
 // back for the message loop that owns the thread.
 void PumpWaitingMessages();

@@ -7,6 +7,7 @@
 
 #include "app/MainFormHost.h"
 #include "app/controls/Control.h"
+#include "tests/doubles/FakeUpdaterUi.h"
 
 namespace dx::test {
 
@@ -17,6 +18,10 @@ class FakeMainFormHost : public IMainFormHost {
   std::optional<std::string> fileVersion = std::string(DEXTREL_VERSION);
   std::vector<std::string> calls;
   TForm3* customResolutionModel = nullptr;
+  FakeUpdaterUi updaterUi;
+  RecordingStarter starter;
+  std::string temporaryFolder = "C:\\Temp\\";
+  std::string helperBytes = "MZ helper";
   // Runs while the custom-resolution window is "open".
   std::function<void()> whileCustomResolutionShown;
 
@@ -35,6 +40,11 @@ class FakeMainFormHost : public IMainFormHost {
   void EndProgram() override { calls.push_back("end program"); }
   void MinimiseProgram() override { calls.push_back("minimise"); }
   void StartWindowMove() override { calls.push_back("move window"); }
+  IUpdaterUi& UpdaterUi() override { return updaterUi; }
+  IProgramStarter& ProgramStarter() override { return starter; }
+  std::string TemporaryFolder() override { return temporaryFolder; }
+  std::string UpgradeHelperBytes() override { return helperBytes; }
+  void CloseMainWindow() override { calls.push_back("close main window"); }
   void RepaintNow(const controls::TControl& control) override { calls.push_back("repaint " + control.Name()); }
 
   int Count(const std::string& call) const {

@@ -51,6 +51,9 @@ class Wine:
         self.started = []
         self.env = dict(os.environ, WINEDEBUG="-all", WINEARCH="win64",
                         WINEDLLOVERRIDES="mshtml=d;mscoree=d;winemenubuilder.exe=d")
+        # No proxy of the machine's own may come between the program and a loopback server.
+        for key in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "no_proxy", "NO_PROXY"):
+            self.env.pop(key, None)
         prefix = os.environ.get("WINEPREFIX") or os.path.join(self.bin_dir, "wineprefix")
         self.env["WINEPREFIX"] = prefix
         if not os.path.exists(os.path.join(prefix, ".dextrel-ready")):
@@ -113,6 +116,24 @@ class Wine:
                                   stdin=subprocess.DEVNULL, stdout=o, stderr=e, timeout=timeout).returncode
         with open(out, encoding="cp1252") as o, open(err, encoding="cp1252") as e:
             return code, o.read(), e.read()
+
+    def message_box(self, exe="Dextrel.exe", timeout=10000):
+        """The next message box of the program: hwnd, title, text, buttons; {} when none came."""
+        code, out, _ = self.drive("message-box", "--exe", exe, "--timeout", str(timeout))
+        if code != 0:
+            return {}
+        box, key = {}, None
+        for line in out.split("\n"):
+            name, sep, value = line.partition("=")
+            if sep and name in ("hwnd", "title", "text", "buttons"):
+                key = name
+                box[key] = value.rstrip("\r")
+            elif key == "text":  # the text's own line breaks
+                box[key] += "\n" + line.rstrip("\r")
+        return box
+
+    def answer(self, box, button):
+        return self.drive("answer", box["hwnd"], button)[0] == 0
 
     def reg_query(self, key, value):
         """The string stored, or None when the value (or key) is missing."""

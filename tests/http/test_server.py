@@ -8,6 +8,10 @@ Routes (n is a byte count):
   /missing      404 with a short body
   /early/n      announces n bytes, sends half of them and closes the connection
   /slow/n       like /file/n but pauses between pieces
+  anything else with --root DIR: the file of that path under DIR, when there is one
+An absolute request URI, as a client sends it to a proxy, is answered for any host from
+the same routes, so a client told to use this server as its proxy reaches it for every
+host name.
 With --proxy it is instead a forwarding proxy for absolute request URIs, which logs
 every request line it forwards to --log. With --proxy-auth USER:PASSWORD it answers
 407 until the request carries that account.
@@ -45,6 +49,8 @@ def send_body(wfile, n, pause=0.0):
 
 class Origin(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    root = None
+    log_path = None
 
     def log_message(self, *args):
         pass
@@ -55,12 +61,35 @@ class Origin(http.server.BaseHTTPRequestHandler):
         except (IndexError, ValueError):
             return 0
 
+    def served_file(self, path):
+        """The file under --root for the path, or None (never one outside it)."""
+        if not self.root:
+            return None
+        root = os.path.realpath(self.root)
+        wanted = os.path.realpath(os.path.join(root, path.split("?")[0].lstrip("/")))
+        if wanted.startswith(root + os.sep) and os.path.isfile(wanted):
+            return wanted
+        return None
+
     def do_GET(self):
         path = self.path
         if path.startswith("http://"):  # an absolute URI reached the origin directly
             path = "/" + path.split("/", 3)[3]
+        if self.log_path:
+            with open(self.log_path, "a") as log:
+                log.write(self.requestline + "\n")
         n = self.number()
-        if path.startswith("/file/") or path.startswith("/slow/"):
+        served = self.served_file(path)
+        if served:
+            with open(served, "rb") as f:
+                data = f.read()
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(len(data)))
+            self.send_header("Last-Modified", LAST_MODIFIED)
+            self.end_headers()
+            self.wfile.write(data)
+        elif path.startswith("/file/") or path.startswith("/slow/"):
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
             self.send_header("Content-Length", str(n))
@@ -139,9 +168,12 @@ def main():
     parser.add_argument("--proxy", action="store_true")
     parser.add_argument("--proxy-auth")
     parser.add_argument("--log")
+    parser.add_argument("--root")
     parser.add_argument("--lifetime", type=float, default=600)
     args = parser.parse_args()
     handler = Origin
+    Origin.root = args.root
+    Origin.log_path = args.log
     if args.proxy:
         handler = Proxy
         Proxy.log_path = args.log

@@ -6,6 +6,7 @@
 #include "extras/SelfUpdater.h"
 #include "extras/Sha256.h"
 #include "tests/doubles/FakePlatform.h"
+#include "tests/doubles/FakeUpdaterUi.h"
 #include "tests/doubles/PumpedUiThread.h"
 
 namespace dx {
@@ -14,66 +15,8 @@ namespace {
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
-
-class FakeUpdaterUi : public IUpdaterUi {
- public:
-  struct Message {
-    std::string text, caption;
-    MessageButtons buttons;
-    MessageIcon icon;
-  };
-  std::vector<std::string> events;
-  std::vector<Message> messages;
-  std::deque<MessageResult> answers;  // default: Ok / Yes
-  bool agree = true;
-  std::string askCaption, askText;
-  std::vector<std::string> progress;
-  std::string completedTitle, completedNote;
-  bool windowShown = false;
-
-  bool AskUpgrade(const std::string& caption, const std::string& text) override {
-    events.push_back("ask");
-    askCaption = caption;
-    askText = text;
-    return agree;
-  }
-  void ShowDownloadWindow() override {
-    events.push_back("window");
-    windowShown = true;
-  }
-  void ShowFile(const std::string& url, const std::string& all) override { events.push_back("file " + url + " " + all); }
-  void ShowFileSize(const std::string& text) override { events.push_back(text); }
-  void ShowProgress(int current, int all, const std::string& rate, const std::string& left) override {
-    progress.push_back(std::to_string(current) + " " + std::to_string(all) + " " + rate + " " + left);
-  }
-  void ShowCompleted(const std::string& title, const std::string& note) override {
-    events.push_back("completed");
-    completedTitle = title;
-    completedNote = note;
-  }
-  void CloseDownloadWindow() override {
-    events.push_back("close");
-    windowShown = false;
-  }
-  MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageButtons buttons,
-                            MessageIcon icon) override {
-    messages.push_back({text, caption, buttons, icon});
-    if (!answers.empty()) {
-      auto a = answers.front();
-      answers.pop_front();
-      return a;
-    }
-    return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Yes;
-  }
-};
-
-struct RecordingStarter : IProgramStarter {
-  std::vector<std::string> commandLines;
-  bool StartProgram(const std::string& commandLine) override {
-    commandLines.push_back(commandLine);
-    return true;
-  }
-};
+using test::FakeUpdaterUi;
+using test::RecordingStarter;
 
 constexpr const char* kInfoUrl = "http://updates.example/benchmarks/fennick/orvalle.inf";
 

@@ -48,7 +48,9 @@ class Win32HelperSystem : public dx::upgrade::IHelperSystem {
     return true;
   }
   void WaitTurn() override {
-    ::Sleep(1);
+    // Waiting for messages, not sleeping: the program that started the helper with
+    // WinExec is held until the helper waits for input, and it cannot end before.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);

@@ -1,0 +1,54 @@
+// The update check's side of the main window: the component it owns, the button that
+// starts a check and the component's three events.
+#include "app/MainForm.h"
+#include "common/Errors.h"
+#include "common/Text.h"
+#include "extras/Hosts.h"
+#include "extras/SelfUpdater.h"
+
+namespace dx {
+
+// Here, where the component's type is complete.
+TForm1::~TForm1() = default;
+
+void TForm1::CreateUpdater() {
+  Updater = std::make_unique<TSelfUpdater>(platform_, host_.ProgramStarter(), host_.UpdaterUi(),
+                                           host_.ExecutablePath(), host_.TemporaryFolder());
+  Updater->InfoFileURL = std::string("http://") + kMakerHomePage + kUpdateInfoPath;
+  Updater->ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
+  Updater->RestartParams = "/afterupgrade";
+  Updater->HelperBytes = [this] { return host_.UpgradeHelperBytes(); };
+  Updater->OnLaterUpgrade = [this] { UpdaterLaterUpgrade(); };
+  Updater->OnAborted = [this] { UpdaterAborted(); };
+  Updater->OnHostUnreachable = [this](const std::string& url, const std::string& host) {
+    UpdaterHostUnreachable(url, host);
+  };
+  Updater->CloseMainWindow = [this] { host_.CloseMainWindow(); };
+}
+
+void TForm1::RzToolButton3Click() {
+  if (!Updater) return;
+  THttpProxySettings& proxy = Updater->Proxy;
+  if (UseProxyBox.Checked()) {
+    proxy.ProxyServer = ProxyServerEdit.Text();
+    int port = 0;
+    if (!TryStrToInt(ProxyPortEdit.Text(), port)) {
+      throw Error(FormatMessageText("'%s' is not a valid integer value", ProxyPortEdit.Text()));
+    }
+    proxy.ProxyPort = port;
+    proxy.ProxyUsername = ProxyUsernameEdit.Text();
+    proxy.ProxyPassword = ProxyPassEdit.Text();
+    proxy.AccessType = atUseProxy;
+  } else {
+    proxy.AccessType = atDirect;
+  }
+  Updater->CheckUpdate();
+}
+
+void TForm1::UpdaterLaterUpgrade() { ShowMessageOk("Update aborted."); }
+
+void TForm1::UpdaterAborted() { ShowMessageOk("Update aborted."); }
+
+void TForm1::UpdaterHostUnreachable(const std::string&, const std::string&) { ShowMessageOk("No internet connection."); }
+
+}  // namespace dx
