@@ -13,6 +13,11 @@ add_compile_options(-g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined 
 add_link_options(-fsanitize=address,undefined)
 
 dextrel_core_library(dextrel_fuzz_core)
+# Long texts split over lines are meant to be joined.
+target_compile_options(dextrel_fuzz_core PRIVATE -Wno-string-concatenation)
+# The standard headers parsed once for every file rather than once per file.
+target_precompile_headers(dextrel_fuzz_core PRIVATE <algorithm> <functional> <map> <memory> <optional> <string>
+                          <string_view> <vector>)
 
 # The doubles the settings load runs on.
 add_library(dextrel_fuzz_doubles STATIC tests/doubles/FakeRegistry.cpp tests/doubles/MemoryFileSystem.cpp)
@@ -23,6 +28,7 @@ set(DEXTREL_FUZZ_TARGETS)
 foreach(source IN LISTS DEXTREL_FUZZ_SOURCES)
   get_filename_component(name "${source}" NAME_WE)
   add_executable(${name} "${source}")
+  target_precompile_headers(${name} REUSE_FROM dextrel_fuzz_core)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE dextrel_fuzz_doubles dextrel_fuzz_core dextrel_fuzz_core_upgrade)
   dextrel_warnings(${name})
