@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every suite: the native core tests, then the Windows-side
-# suites and end-to-end scenarios under wine and Xvfb. Ends with CTest's summary.
+# Builds everything and runs every suite: the native core tests, a short run of the fuzz
+# targets, then the Windows-side suites and end-to-end scenarios under wine and Xvfb.
+# Ends with CTest's summary.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -32,6 +33,11 @@ sanitized_status=0
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build/native-asan/dextrel_tests --gtest_brief=1 || sanitized_status=$?
 
+echo "== fuzz targets, short run"
+# Every parser of outside input for a few thousand inputs; scripts/fuzz.sh alone runs long.
+fuzz_status=0
+JOBS="$jobs" bash scripts/fuzz.sh --smoke || fuzz_status=$?
+
 echo "== Windows tests (wine)"
 . scripts/wine-env.sh
 . scripts/xvfb.sh
@@ -44,9 +50,9 @@ wine_server_start
 win_status=0
 (cd build/win && ctest --output-on-failure) || win_status=$?
 
-echo "== done in $(( $(date +%s) - started )) s (native: $native_status, sanitized: $sanitized_status, wine: $win_status)"
+echo "== done in $(( $(date +%s) - started )) s (native: $native_status, sanitized: $sanitized_status, fuzz: $fuzz_status, wine: $win_status)"
 if [ "$native_status" -ne 0 ]; then
   echo "native suite failed; its summary:"
   (cd build/native && ctest --rerun-failed 2>&1 | tail -n 4) || true
 fi
-[ "$native_status" -eq 0 ] && [ "$sanitized_status" -eq 0 ] && [ "$win_status" -eq 0 ]
+[ "$native_status" -eq 0 ] && [ "$sanitized_status" -eq 0 ] && [ "$fuzz_status" -eq 0 ] && [ "$win_status" -eq 0 ]

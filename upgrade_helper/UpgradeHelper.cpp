@@ -86,7 +86,10 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
     if (name.size() <= 5 || !EndsWithNoCase(name, kDownloadEnding)) continue;
     std::string target = name.substr(0, name.size() - 5);
     bool isSetup = false;
-    if (!taken && target.size() >= 3 && target.compare(target.size() - 3, 3, "exe") == 0) {
+    // A program path without a file name gives no name to install under: the folder
+    // itself would be the target.
+    if (!taken && (external || !executableName.empty()) && target.size() >= 3 &&
+        target.compare(target.size() - 3, 3, "exe") == 0) {
       if (!external) {
         target = executableName;
       } else {

@@ -1,5 +1,6 @@
 #pragma once
 // An in-memory registry: keys by path (case-insensitive, as on Windows), values typed.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -9,8 +10,16 @@
 
 namespace dx::test {
 
+// The order of the lower-cased texts, without making them: every lookup compares.
 struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const { return ToLowerAscii(a) < ToLowerAscii(b); }
+  static unsigned char Lower(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+  }
+  bool operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Lower(x) < Lower(y); });
+  }
 };
 
 class FakeRegistry : public platform::IRegistry {

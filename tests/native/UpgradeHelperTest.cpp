@@ -164,6 +164,16 @@ TEST_F(UpgradeHelperTest, AnExeInCapitalsIsNeverTakenAsTheProgram) {
   EXPECT_EQ(system.Contents("C:\\Bench\\NEW.EXE"), "capitals");
 }
 
+TEST_F(UpgradeHelperTest, AProgramPathWithoutAFileNameInstallsADownloadedExeUnderItsOwnName) {
+  system.Add("C:\\Bench\\new.exe.uTMP", "new program");
+  system.Add("C:\\Bench\\data.pak.uTMP", "data");
+  Run({"C:\\Bench\\", "+/afterupgrade0"});
+  EXPECT_EQ(system.Contents("C:\\Bench\\new.exe"), "new program");
+  EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\"));
+  EXPECT_EQ(system.entries.size(), 2u);
+}
+
 TEST_F(UpgradeHelperTest, AnExternalSetupRunsAndIsDeletedBeforeTheProgramRestarts) {
   system.Add("C:\\Bench\\prog.exe", "old");
   system.Add("C:\\Bench\\setup.exe.uTMP", "setup");

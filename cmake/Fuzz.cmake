@@ -1,0 +1,36 @@
+# Fuzzing tree: one libFuzzer program per parser of outside input, on the portable core
+# built with AddressSanitizer and UndefinedBehaviorSanitizer. Needs clang++.
+if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "DEXTREL_FUZZ needs clang++ (-DCMAKE_CXX_COMPILER=clang++)")
+endif()
+
+# -O1 whatever the build type: quick enough to fuzz, still close to the source.
+set(CMAKE_CXX_FLAGS_DEBUG "")
+set(CMAKE_CXX_FLAGS_RELEASE "")
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "")
+add_compile_options(-g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all
+                    -fsanitize=fuzzer-no-link)
+add_link_options(-fsanitize=address,undefined)
+
+dextrel_core_library(dextrel_fuzz_core)
+# Long texts split over lines are meant to be joined.
+target_compile_options(dextrel_fuzz_core PRIVATE -Wno-string-concatenation)
+# The standard headers parsed once for every file rather than once per file.
+target_precompile_headers(dextrel_fuzz_core PRIVATE <algorithm> <functional> <map> <memory> <optional> <string>
+                          <string_view> <vector>)
+
+# The doubles the settings load runs on.
+add_library(dextrel_fuzz_doubles STATIC tests/doubles/FakeRegistry.cpp tests/doubles/MemoryFileSystem.cpp)
+target_link_libraries(dextrel_fuzz_doubles PUBLIC dextrel_fuzz_core)
+
+file(GLOB DEXTREL_FUZZ_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp")
+set(DEXTREL_FUZZ_TARGETS)
+foreach(source IN LISTS DEXTREL_FUZZ_SOURCES)
+  get_filename_component(name "${source}" NAME_WE)
+  add_executable(${name} "${source}")
+  target_precompile_headers(${name} REUSE_FROM dextrel_fuzz_core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE dextrel_fuzz_doubles dextrel_fuzz_core dextrel_fuzz_core_upgrade)
+  dextrel_warnings(${name})
+  list(APPEND DEXTREL_FUZZ_TARGETS ${name})
+endforeach()
