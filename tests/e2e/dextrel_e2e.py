@@ -1,15 +1,44 @@
 """Shared pieces of the end-to-end scenarios: the wine prefix of the test run, a game
 folder with the simulated game registered as Quake 4, a copy of the program in a folder
 of its own, the GUI driver, the registry and screenshots."""
+import argparse
 import os
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import time
 
 SETTINGS_KEY = r"HKLM\SOFTWARE\Tamberlin\Dextrel"
 GAME_KEY = r"HKLM\SOFTWARE\id\Quake 4"
+
+
+# A user's own files in the game folder, which every scenario must find unchanged.
+USER_AUTOEXEC = b"// mine\r\nbind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n"
+USER_CONFIG = b"seta r_mode \"5\"\r\nseta com_machineSpec \"1\"\r\nbind w \"_forward\"\r\n"
+
+
+def scenario_arguments():
+    """--bin (the Windows build) and --source (the tree), as CTest passes them."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--source", required=True)
+    return parser.parse_args()
+
+
+def capture_browser(wine):
+    """The shell's "open" of a document ends in winebrowser: it is made to write what it
+    was given into a log, whose path is returned."""
+    log = os.path.join(wine.root, "browser.log")
+    script = os.path.join(wine.root, "browser.sh")
+    with open(script, "w") as out:
+        out.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >> "{log}"\n')
+    os.chmod(script, os.stat(script).st_mode | stat.S_IEXEC)
+    wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/d", script, "/f")
+    # A prefix made without wine's HTML engine lacks the page type's association.
+    wine.run("reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f")
+    return log
 
 
 def control_ids(source_dir):

@@ -6,22 +6,19 @@ shell, with its JSON, its lines of results.csv and one kept log per run beside i
 game folder afterwards holding exactly the user's files; then a game that
 crashes and one that writes no result, which end the benchmark with nothing of the
 user's lost. Screenshots go to the build's e2e-artifacts folder."""
-import argparse
 import csv
 import json
 import os
 import re
 import shutil
-import stat
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Installation, Session, Wine, control_ids,  # noqa: E402
-                         files_below, read_bytes, state_of)
+from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Failures, Installation,  # noqa: E402
+                         Session, Wine, capture_browser, control_ids, files_below, read_bytes, scenario_arguments,
+                         state_of)
 
-USER_AUTOEXEC = b"// mine\r\nbind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n"
-USER_CONFIG = b"seta r_mode \"5\"\r\nseta com_machineSpec \"1\"\r\nbind w \"_forward\"\r\n"
 NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
 
 
@@ -41,15 +38,7 @@ class Scenario(Session):
         wine.reg_add(SETTINGS_KEY, "AspectRatio", "0")
         wine.reg_add(SETTINGS_KEY, "AALevel", "1")
         wine.reg_add(SETTINGS_KEY, "AFLevel", "2")
-        # The shell's "open" of a document ends in winebrowser, which runs these.
-        self.browser_log = os.path.join(wine.root, "browser.log")
-        script = os.path.join(wine.root, "browser.sh")
-        with open(script, "w") as out:
-            out.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >> "{self.browser_log}"\n')
-        os.chmod(script, os.stat(script).st_mode | stat.S_IEXEC)
-        wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/d", script, "/f")
-        # A prefix made without wine's HTML engine lacks the page type's association.
-        wine.run("reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f")
+        self.browser_log = capture_browser(wine)
         self.record = os.path.join(wine.root, "game-record.txt")
 
     def start(self, **env):
@@ -274,10 +263,7 @@ def failing_game(wine, ids, f, fault):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     ids = control_ids(args.source)
     f = Failures()
     for name, scenario in [("benchmark", two_resolutions_two_runs),

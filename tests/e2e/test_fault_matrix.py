@@ -8,7 +8,6 @@ the build's e2e-artifacts folder, and to docs/FAULT-MATRIX.md when DEXTREL_WRITE
 
 One program start serves several cases: the simulated game reads its switches from a
 file at every start, so the cases change the game under the running program."""
-import argparse
 import os
 import shutil
 import signal
@@ -18,11 +17,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Installation, Session, Wine, control_ids,  # noqa: E402
-                         files_below, read_bytes, state_of)
+from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Failures, Installation,  # noqa: E402
+                         Session, Wine, capture_browser, control_ids, files_below, read_bytes, scenario_arguments,
+                         state_of)
 
-USER_AUTOEXEC = b"// mine\r\nbind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n"
-USER_CONFIG = b"seta r_mode \"5\"\r\nseta com_machineSpec \"1\"\r\nbind w \"_forward\"\r\n"
 USER_DEMO = b"// a demo of the user's own\r\nframes 1800\r\n"
 EARLIER_REPORT = b"<html><body>an earlier benchmark\r\n</body></html>\r\n"
 NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
@@ -70,13 +68,7 @@ class FaultRun(Session):
         self.switches = os.path.join(wine.root, "game-switches.txt")
         self.record = os.path.join(wine.root, "game-record.txt")
         self.set_game()
-        self.browser_log = os.path.join(wine.root, "browser.log")
-        script = os.path.join(wine.root, "browser.sh")
-        with open(script, "w") as out:
-            out.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >> "{self.browser_log}"\n')
-        os.chmod(script, os.stat(script).st_mode | stat.S_IEXEC)
-        wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/d", script, "/f")
-        wine.run("reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f")
+        self.browser_log = capture_browser(wine)
 
     @staticmethod
     def put(path, data):
@@ -140,8 +132,18 @@ class FaultRun(Session):
         return False
 
     def reports(self, folder=None):
+        """The report pages; the data files beside them are not reports."""
         folder = folder or self.results
-        return sorted(n for n in os.listdir(folder) if n.startswith("result_")) if os.path.isdir(folder) else []
+        return sorted(n for n in os.listdir(folder) if n.startswith("result_") and n.endswith(".htm")) \
+            if os.path.isdir(folder) else []
+
+    @staticmethod
+    def remove_result_files(folder):
+        """Everything a benchmark left in a folder: pages, data files, log folders, the summary."""
+        for name in os.listdir(folder):
+            if name.startswith("result_") and name != "result_earlier.htm" or name == "results.csv":
+                path = os.path.join(folder, name)
+                shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
 
     def game_runs(self):
         if not os.path.exists(self.record):
@@ -324,13 +326,16 @@ def one_program_run(s, m):
     finally:
         read_only(s.results, False)
     elsewhere = s.reports(s.setup.program_dir)
-    f.check(ended and runs == 1 and len(messages) == 1 and "could not be saved in the results folder" in messages[0]
+    # The page goes elsewhere with a word; the summary and the logs, which belong in the
+    # results folder, are named once in a second message.
+    f.check(ended and runs == 1 and len(messages) == 2 and "could not be saved in the results folder" in messages[0]
+            and "could not be written" in messages[1]
             and len(elsewhere) == 1, f"read-only results: saved elsewhere and said so: {messages} {elsewhere}")
     m.add("read-only results folder", "results folder and its reports made read-only, then a benchmark",
-          outcome_text(ended, messages, runs, f"report saved in the program's folder instead ({len(elsewhere)})"),
+          outcome_text(ended, messages, runs, f"report saved in the program's folder instead ({len(elsewhere)}), "
+                       "its data file beside it; one message for the summary and the log that could not be written"),
           s.check_user_files("read-only results", reports=mine))
-    for name in elsewhere:
-        os.remove(os.path.join(s.setup.program_dir, name))
+    s.remove_result_files(s.setup.program_dir)
 
     # A results folder that has gone: made again.
     away = s.results + ".away"
@@ -339,9 +344,7 @@ def one_program_run(s, m):
         ended, messages, runs, _ = s.benchmark()
         made = s.reports()
         f.check(ended and not messages and runs == 1 and len(made) == 1, f"missing results: made again: {made}")
-        for name in made:
-            os.remove(os.path.join(s.results, name))
-        os.rmdir(s.results)
+        shutil.rmtree(s.results)
     finally:
         os.rename(away, s.results)
     m.add("missing results folder", "results folder renamed away while the program runs, then a benchmark",
@@ -505,10 +508,7 @@ def eight_copies_with_long_paths(s, m):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     ids = control_ids(args.source)
     f = Failures()
     m = Matrix()

@@ -5,7 +5,6 @@ view the program reads; the installed program starts, finds its key and shows no
 installing again keeps the settings; the uninstaller removes what was installed and
 nothing else. The portable zip holds the same files, the key text and a .reg file that
 creates the key the program reads."""
-import argparse
 import glob
 import os
 import shutil
@@ -15,7 +14,7 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids  # noqa: E402
+from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids, scenario_arguments  # noqa: E402
 
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dextrel"
 PROGRAM_FILES = ["Dextrel.exe", "help.chm", "offlinenews.html", os.path.join("Demos", "VKRdemo.demo")]
@@ -29,10 +28,7 @@ def step(what):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     packages = os.path.join(os.path.abspath(args.bin), "packages")
     setups = glob.glob(os.path.join(packages, "Dextrel-*-setup*.exe"))
     zips = glob.glob(os.path.join(packages, "Dextrel-*-portable*.zip"))

@@ -3,22 +3,19 @@
 with the version, every side-bar item, settings reaching the registry at their moments,
 the custom resolution dialog, and the two ways out with what each leaves in the game
 folder. Screenshots of every page go to the build's e2e-artifacts folder."""
-import argparse
 import os
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids, state_of  # noqa: E402
+from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids,  # noqa: E402
+                         scenario_arguments, state_of)
 
 NEWS_PHRASE = "Fresh scores & new demos"
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     ids = control_ids(args.source)
     wine = Wine(args.bin, args.source, "main_window")
     f = Failures()

@@ -2,7 +2,6 @@
 """The built-in demo as shipped (assets/demo/VKRdemo.demo) played by the simulated game
 in a game folder laid out like an installed one, with the program's timed-demo
 command line: the result line is in qconsole.log and the demo folder is untouched."""
-import argparse
 import os
 import re
 import shutil
@@ -10,12 +9,12 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import scenario_arguments  # noqa: E402
+
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     bin_dir = os.path.abspath(args.bin)
     env = dict(os.environ, WINEDEBUG="-all", WINEARCH="win64", DEXTREL_SIM_WINDOW="none",
                DEXTREL_SIM_PLAY_MS="0", DEXTREL_SIM_SEED="1")

@@ -5,7 +5,6 @@ version; a download cancelled in the download window, which deletes every ".uTMP
 and an update of two files installed by the upgrade helper after the program ended,
 with the program started again with "/afterupgrade". Screenshots of the question and
 the download window go to the build's e2e-artifacts folder."""
-import argparse
 import os
 import shutil
 import sys
@@ -16,21 +15,15 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "http"))
 import loopback  # noqa: E402
-from dextrel_e2e import SETTINGS_KEY, Failures, Installation, Wine, control_ids  # noqa: E402
+from dextrel_e2e import (SETTINGS_KEY, Failures, Installation, Wine, control_ids,  # noqa: E402
+                         scenario_arguments, state_of)
 
 INFO_PATH = "benchmarks/fennick/orvalle.inf"
 MAKER = "http://www.dextrel.org"
 
 
-def state_of(text):
-    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
-
-
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     ids = control_ids(args.source)
     wine = Wine(args.bin, args.source, "update")
     work = tempfile.mkdtemp(prefix="dextrel-update-")
