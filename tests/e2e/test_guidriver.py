@@ -2,90 +2,22 @@
 """The GUI driver against a window of known controls (guidriver_target.exe): every
 command is run as an end-to-end test runs it, one wine process per invocation, and
 its effect is read back from the target's own log of what it received."""
-import argparse
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-failures = []
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import Failures, Wine, scenario_arguments  # noqa: E402
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what, flush=True)
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Wine:
-    def __init__(self, bin_dir, work):
-        self.bin_dir = os.path.abspath(bin_dir)
-        bin_dir = self.bin_dir
-        self.work = work
-        self.started = []
-        self.env = dict(os.environ, WINEDEBUG="-all", WINEARCH="win64",
-                        WINEDLLOVERRIDES="mshtml=d;mscoree=d;winemenubuilder.exe=d")
-        ready = os.path.join(bin_dir, "wineprefix", ".dextrel-ready")
-        if os.path.exists(ready):
-            self.env["WINEPREFIX"] = os.path.join(bin_dir, "wineprefix")
-        else:
-            root = os.environ.get("WINEPREFIX_ROOT", os.path.join(bin_dir, "e2e-prefixes"))
-            self.env["WINEPREFIX"] = os.path.join(root, "guidriver")
-            scripts = os.environ.get("SCRIPTS_DIR", "")
-            subprocess.run(["bash", "-c", '. "$0/wine-env.sh" && wine_env_prepare', scripts], env=self.env,
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=300, check=True)
-        if not self.env.get("DISPLAY"):
-            self.start_xvfb()
-
-    def start_xvfb(self):
-        for n in range(150, 250):
-            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                start_new_session=True)
-        self.started.append(xvfb)
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-            time.sleep(0.1)
-        self.env["DISPLAY"] = f":{n}"
-
-    def start(self, program, *args):
-        # No pipes: wine's background processes would hold them open past the test.
-        process = subprocess.Popen(["wine", os.path.join(self.bin_dir, program), *args], env=self.env,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, start_new_session=True)
-        self.started.append(process)
-        return process
-
-    def drive(self, *args, timeout=60):
-        out_path = os.path.join(self.work, "out.txt")
-        err_path = os.path.join(self.work, "err.txt")
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            code = subprocess.run(["wine", os.path.join(self.bin_dir, "guidriver.exe"), *args], env=self.env,
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout).returncode
-        with open(out_path, encoding="cp1252") as out, open(err_path, encoding="cp1252") as err:
-            return code, out.read(), err.read()
-
-    def stop(self):
-        for process in reversed(self.started):
-            if process.poll() is None:
-                process.kill()
-                process.wait(timeout=10)
+failures = Failures()
+check = failures.check
 
 
 class Target:
     def __init__(self, wine):
-        self.log = os.path.join(wine.work, "target.log")
-        self.process = wine.start("guidriver_target.exe", windows_path(self.log))
+        self.log = os.path.join(wine.root, "target.log")
+        self.process = wine.start(os.path.join(wine.bin_dir, "guidriver_target.exe"), wine.windows_path(self.log))
 
     def lines(self):
         try:
@@ -228,8 +160,8 @@ def run(wine):
     check(target.wait_for("answer no", seen), "the answer reaches the program")
 
     # Screenshots.
-    shot = os.path.join(wine.work, "window.bmp")
-    code, _, err = wine.drive("screenshot", windows_path(shot), "--window", window)
+    shot = os.path.join(wine.root, "window.bmp")
+    code, _, err = wine.drive("screenshot", wine.windows_path(shot), "--window", window)
     with open(shot, "rb") as f:
         head = f.read(54)
     width = int.from_bytes(head[18:22], "little")
@@ -262,28 +194,17 @@ def run(wine):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     for program in ("guidriver.exe", "guidriver_target.exe"):
         if not os.path.exists(os.path.join(args.bin, program)):
             print(f"{program} is not built in {args.bin}")
             return 1
-    work = tempfile.mkdtemp(prefix="dextrel-guidriver-")
-    wine = None
+    wine = Wine(args.bin, args.source, "guidriver")
     try:
-        wine = Wine(args.bin, work)
         run(wine)
     finally:
-        if wine:
-            wine.stop()
-        shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} check(s) failed")
-        return 1
-    print("all checks passed")
-    return 0
+        wine.kill_started()
+    failures.exit("guidriver")
 
 
 if __name__ == "__main__":

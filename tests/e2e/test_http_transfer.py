@@ -2,7 +2,6 @@
 """THttpTransfer over WinInet under wine against the project's own loopback server:
 bodies with and without a length, a partial answer, a missing file, a connection that
 closes early, a refused port, a proxy on loopback and the direct path."""
-import argparse
 import os
 import shutil
 import sys
@@ -11,20 +10,15 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "http"))
 import loopback  # noqa: E402
 
-failures = []
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import Failures, scenario_arguments  # noqa: E402
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what, flush=True)
+failures = Failures()
+check = failures.check
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     work = tempfile.mkdtemp(prefix="dextrel-http-")
     servers = []
     try:
@@ -100,11 +94,7 @@ def main():
         for server in servers:
             server.stop()
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} check(s) failed")
-        return 1
-    print("all checks passed")
-    return 0
+    failures.exit("http transfer")
 
 
 if __name__ == "__main__":

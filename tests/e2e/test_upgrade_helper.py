@@ -3,7 +3,6 @@
 ".uTMP" files replace the program and its data and the program is started again with
 the restart arguments; with the external-setup method the setup program runs, is
 deleted, and the program is started after it."""
-import argparse
 import os
 import shutil
 import sys
@@ -13,13 +12,11 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "http"))
 import loopback  # noqa: E402
 
-failures = []
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import Failures, scenario_arguments  # noqa: E402
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what, flush=True)
+failures = Failures()
+check = failures.check
 
 
 def read(path):
@@ -45,10 +42,7 @@ def run_helper(wine, folder, method):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--source", required=True)
-    args = parser.parse_args()
+    args = scenario_arguments()
     work = tempfile.mkdtemp(prefix="dextrel-upgrade-")
     try:
         wine = loopback.Wine(args.bin, work, "upgrade")
@@ -83,11 +77,7 @@ def main():
         check(read(os.path.join(setup_folder, "prog.exe")) == probe, "the program itself stayed")
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} check(s) failed")
-        return 1
-    print("all checks passed")
-    return 0
+    failures.exit("upgrade helper")
 
 
 if __name__ == "__main__":
