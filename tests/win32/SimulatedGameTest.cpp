@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LineList.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -26,22 +27,6 @@ const char* const kSwitches[] = {"DEXTREL_SIM_PLAY_MS", "DEXTREL_SIM_FPS",     "
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line.push_back(text[i]);
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
 }
 
 std::string Without(std::string text, const std::string& set) {
@@ -62,7 +47,7 @@ double TimedDemoRate(const std::string& log) {
 
 // The rate as the program cuts it from a console dump: the line before the stop line.
 double NetDemoRate(const std::string& dump, const std::string& demo) {
-  const auto lines = Lines(dump);
+  const auto lines = dx::SplitLines(dump);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (Lower(lines[i]) != Lower("stopped demo playback of 'demos/" + demo + "'")) continue;
     const std::size_t at = Lower(lines[i - 1]).find("ms: ");
@@ -142,7 +127,7 @@ class SimulatedGame : public ::testing::Test {
   std::string Base(const std::string& name) const { return test::ReadWholeFile(base_ + name); }
   std::string Record() const { return test::ReadWholeFile(temp_.path() + "record.txt"); }
   bool RecordHas(const std::string& line) const {
-    const auto lines = Lines(Record());
+    const auto lines = dx::SplitLines(Record());
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
   double RateAt(int width, int height) {

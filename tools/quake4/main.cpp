@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LineList.h"
 #include "tools/quake4/Engine.h"
 
 namespace {
@@ -87,22 +88,6 @@ bool ReadFile(const std::string& path, std::string& data) {
   out << in.rdbuf();
   data = out.str();
   return true;
-}
-
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line.push_back(text[i]);
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
 }
 
 [[noreturn]] void Crash() {
@@ -272,7 +257,7 @@ bool Game::OpenDemo(const std::string& name, std::string& shownName, int& frames
     return false;
   }
   frames = 2133;
-  for (const std::string& line : LinesOf(data)) {
+  for (const std::string& line : dx::SplitLines(data)) {
     const auto words = sim::SplitWords(line);
     if (words.size() == 2 && words[0] == "frames") frames = std::max(1, std::atoi(words[1].c_str()));
   }
@@ -333,7 +318,7 @@ void Game::ExecFile(const std::string& name, bool quietWhenMissing) {
   }
   console_.Print("execing " + name);
   Record("exec=" + name);
-  for (const std::string& line : LinesOf(data)) {
+  for (const std::string& line : dx::SplitLines(data)) {
     const auto words = sim::SplitWords(line);
     if (!words.empty()) Execute(words);
   }
