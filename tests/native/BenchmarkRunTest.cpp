@@ -634,13 +634,7 @@ TEST_P(UserFilesAfterBenchmark, AreByteIdenticalAfterTheExit) {
   form->BenchButton.UserClick();
   PlayAll({"70", "71", "40", "41"});
   ASSERT_TRUE(Idle());
-  if (GetParam()) {
-    form->Image2Click();
-  } else {
-    bool canClose = false;
-    form->FormCloseQuery(canClose);
-    form->FormClose();
-  }
+  Leave(GetParam());
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
   for (const char* name : {"autoexec_old.cfg", "Quake4Configold.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt",

@@ -47,6 +47,20 @@ class FormFixture : public ::testing::Test {
     form->FormCreate();
     return *form;
   }
+  // The window's close box: the close query, then the close.
+  void CloseWindow() {
+    bool canClose = false;
+    form->FormCloseQuery(canClose);
+    form->FormClose();
+  }
+  // Either way out: the exit button, or the window's close.
+  void Leave(bool byExitButton) {
+    if (byExitButton) {
+      form->Image2Click();
+    } else {
+      CloseWindow();
+    }
+  }
   // A started program with the game and the settings key, nothing stored yet.
   TForm1& StartInstalled() {
     InstallGame();

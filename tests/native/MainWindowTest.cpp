@@ -132,9 +132,7 @@ TEST_F(MainWindow, WithoutAGameFolderOnlyTheRegistryStepRuns) {
   // Relative paths would land beside the program; nothing may be touched.
   fake.files.AddFile("q4base\\autoexec_old.cfg", "x");
   form->Image2Click();
-  bool canClose = false;
-  form->FormCloseQuery(canClose);
-  form->FormClose();
+  CloseWindow();
   EXPECT_TRUE(fake.files.shellCalls().empty());
   EXPECT_EQ(fake.files.Contents("q4base\\autoexec_old.cfg"), "x");
   ExpectSessionCleared();
@@ -227,13 +225,7 @@ TEST_P(UserFilesSurvive, TwoBenchmarksAndAnExit) {
   EXPECT_EQ(SplitLines(BaseFile("autoexec.cfg")).size(), 28u);
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), config);
 
-  if (GetParam()) {
-    form->Image2Click();
-  } else {
-    bool canClose = false;
-    form->FormCloseQuery(canClose);
-    form->FormClose();
-  }
+  Leave(GetParam());
   EXPECT_EQ(BaseFile("autoexec.cfg"), autoexec);
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), config);
   for (const char* name : {"autoexec_old.cfg", "Quake4Configold.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt"}) {
