@@ -7,39 +7,49 @@
 namespace dx {
 namespace {
 
-// Position just after "#key=", or npos.
-std::size_t FindKey(std::string_view text, std::string_view key) {
-  const std::string lowered = ToLowerAscii(text);
-  std::string wanted(1, '#');
-  wanted += ToLowerAscii(key);
-  wanted += '=';
-  const std::size_t at = lowered.find(wanted);
-  return at == std::string::npos ? at : at + wanted.size();
-}
+// The information file with its keys looked up in a lower-cased copy made once.
+class InfoText {
+ public:
+  explicit InfoText(std::string_view text) : text_(text), lowered_(ToLowerAscii(text)) {}
 
-std::optional<std::string> OptionalValue(std::string_view text, std::string_view key) {
-  if (FindKey(text, key) == std::string::npos) return std::nullopt;
-  return InfoValue(text, key);
-}
+  // Position just after "#key=", or npos.
+  std::size_t FindKey(std::string_view key) const {
+    std::string wanted(1, '#');
+    wanted += ToLowerAscii(key);
+    wanted += '=';
+    const std::size_t at = lowered_.find(wanted);
+    return at == std::string::npos ? at : at + wanted.size();
+  }
+
+  // The value up to the first control character; nothing when the key is absent.
+  std::optional<std::string> OptionalValue(std::string_view key) const {
+    const std::size_t start = FindKey(key);
+    if (start == std::string::npos) return std::nullopt;
+    std::size_t end = start;
+    while (end < text_.size() && static_cast<unsigned char>(text_[end]) >= 32) ++end;
+    return std::string(text_.substr(start, end - start));
+  }
+
+  std::string Value(std::string_view key) const { return OptionalValue(key).value_or(std::string()); }
+
+ private:
+  std::string_view text_;
+  std::string lowered_;
+};
 
 }  // namespace
 
-std::string InfoValue(std::string_view text, std::string_view key) {
-  const std::size_t start = FindKey(text, key);
-  if (start == std::string::npos) return {};
-  std::size_t end = start;
-  while (end < text.size() && static_cast<unsigned char>(text[end]) >= 32) ++end;
-  return std::string(text.substr(start, end - start));
-}
+std::string InfoValue(std::string_view text, std::string_view key) { return InfoText(text).Value(key); }
 
 UpdateInfo ReadUpdateInfo(std::string_view text) {
+  const InfoText keys(text);
   UpdateInfo info;
-  info.version = InfoValue(text, "version");
+  info.version = keys.Value("version");
 
   const auto add = [&](const std::string& suffix) {
-    std::string url = InfoValue(text, "url" + suffix);
+    std::string url = keys.Value("url" + suffix);
     if (url.empty()) return false;
-    info.files.push_back({std::move(url), OptionalValue(text, "sha256" + suffix)});
+    info.files.push_back({std::move(url), keys.OptionalValue("sha256" + suffix)});
     return true;
   };
   add("");
@@ -47,7 +57,7 @@ UpdateInfo ReadUpdateInfo(std::string_view text) {
   for (std::size_t n = info.files.size() + 1; add(std::to_string(n)); ++n) {
   }
 
-  const std::size_t message = FindKey(text, "message");
+  const std::size_t message = keys.FindKey("message");
   if (message != std::string::npos && message < text.size() && text[message] == '{') {
     const std::size_t close = text.find('}', message + 1);
     info.releaseNotes = std::string(text.substr(message + 1, close == std::string_view::npos
@@ -55,7 +65,7 @@ UpdateInfo ReadUpdateInfo(std::string_view text) {
                                                                    : close - message - 1));
   }
 
-  const std::string method = InfoValue(text, "method");
+  const std::string method = keys.Value("method");
   if (!method.empty() && method[0] == '1') info.method = umUseExternalSetup;
   if (!method.empty() && method[0] == '2') info.method = umRedirectToURL;
   return info;
