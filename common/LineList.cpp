@@ -1,5 +1,7 @@
 #include "common/LineList.h"
 
+#include <algorithm>
+
 #include "common/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -25,6 +27,10 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 void LineList::Delete(std::size_t index) {
   if (index < lines_.size()) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void LineList::DeleteFirst(std::size_t count) {
+  lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(std::min(count, lines_.size())));
 }
 
 int LineList::IndexOf(std::string_view text) const {

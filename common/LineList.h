@@ -21,7 +21,8 @@ class LineList {
   void Clear() { lines_.clear(); }
   void Add(std::string line) { lines_.push_back(std::move(line)); }
   void Delete(std::size_t index);
-  void DeleteFirst() { Delete(0); }
+  // The first count lines (fewer when there are fewer), in one step.
+  void DeleteFirst(std::size_t count = 1);
   std::size_t Count() const { return lines_.size(); }
   bool Empty() const { return lines_.empty(); }
   const std::string& operator[](std::size_t index) const { return lines_.at(index); }

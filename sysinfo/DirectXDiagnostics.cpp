@@ -32,7 +32,7 @@ std::optional<std::string> FindMarker(LineList& lines, std::string_view marker) 
     std::string text = TakenText(lines[i]);
     if (i > 0) text = WithoutLeadingBlanks(text);
     if (ContainsNoCase(text, marker)) {
-      for (std::size_t k = 0; k < i; ++k) lines.DeleteFirst();
+      lines.DeleteFirst(i);
       return text;
     }
   }

@@ -40,6 +40,11 @@ TEST(LineList, DeleteFirstIndexAndCount) {
   EXPECT_EQ(list.IndexOf("one"), -1);
   list.Delete(7);  // out of range changes nothing
   EXPECT_EQ(list.Count(), 2u);
+  LineList longer({"a", "b", "c", "d"});
+  longer.DeleteFirst(3);
+  EXPECT_EQ(longer.Lines(), std::vector<std::string>{"d"});
+  longer.DeleteFirst(5);  // more than there are: all gone
+  EXPECT_TRUE(longer.Empty());
   list.Clear();
   EXPECT_TRUE(list.Empty());
 }
