@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "common/Text.h"
 #include "extras/SelfUpdater.h"
+#include "gameprep/BenchmarkMark.h"
 #include "gameprep/GameInterface.h"
 
 namespace dx {
@@ -74,6 +75,7 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
 
 void TForm1::WireHandlers() {
   BenchButton.OnClick = [this] { BenchButtonClick(); };
+  CancelButton.OnClick = [this] { CancelButtonClick(); };
   cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
@@ -125,12 +127,14 @@ void TForm1::FormCreate() {
   } catch (...) {
     loadError = std::current_exception();
   }
-  // Only one copy runs per program folder, so a benchmark's files found now were left by
-  // a run that ended before it could put them back.
+  // A benchmark's files found while no copy holds the game folder's mark were left by a
+  // run that ended before it could put them back; while one holds it, they are its own.
   // A failure here must not keep the hidden windows from being made either.
   try {
     if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
-      Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+      if (auto mark = platform_.marks.TryTake(BenchmarkMarkName(GamePath))) {
+        Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+      }
     }
   } catch (...) {
     if (!loadError) loadError = std::current_exception();
@@ -172,6 +176,9 @@ void TForm1::ClearSessionSettings() {
 }
 
 void TForm1::Image2Click() {
+  // Leaving during a benchmark asks first; on yes the game is closed and what was
+  // measured saved before anything of the exit runs.
+  if (!ConfirmStop()) return;
   if (!GameBasePath.empty()) {
     RestoreAutoexec(false);
     RemoveNetDemoFiles();
@@ -189,6 +196,10 @@ void TForm1::Image2Click() {
 }
 
 void TForm1::FormCloseQuery(bool& canClose) {
+  if (!ConfirmStop()) {
+    canClose = false;
+    return;
+  }
   if (!GameBasePath.empty()) RemoveBuiltinDemo();
   canClose = true;
 }
@@ -367,7 +378,11 @@ void TForm1::PrepareDemo() {
 
 void TForm1::BackupGameConfig() { Housekeeping.BackupGameConfig(GameBasePath); }
 void TForm1::RestoreGameConfig() { Housekeeping.RestoreGameConfig(GameBasePath); }
-void TForm1::RestoreAutoexec(bool removeUnbacked) { Housekeeping.RestoreAutoexec(GameBasePath, removeUnbacked); }
+void TForm1::RestoreAutoexec(bool removeUnbacked) {
+  Housekeeping.RestoreAutoexec(GameBasePath, removeUnbacked, Config.AutoexecBackup);
+  // Once it is back, the next benchmark puts the user's file aside afresh.
+  if (!platform_.files.FileExists(GameBasePath + Config.AutoexecBackup)) Config.AutoexecBackup.clear();
+}
 void TForm1::RemoveBuiltinDemo() { Housekeeping.RemoveBuiltinDemo(GameDemoPath); }
 void TForm1::RemoveNetDemoFiles() { Housekeeping.RemoveNetDemoFiles(GameBasePath); }
 void TForm1::RemoveConsoleLog() { Housekeeping.RemoveConsoleLog(GameBasePath); }
