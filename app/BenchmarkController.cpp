@@ -5,6 +5,8 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "app/MainForm.h"
 #include "app/SettingsStore.h"
@@ -13,6 +15,7 @@
 #include "bench/ResultParsing.h"
 #include "bench/RunLogKeeper.h"
 #include "common/Errors.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkMark.h"
 
@@ -30,29 +33,37 @@ constexpr const char* kStopQuestion = "Stop the benchmark? The game will be clos
 constexpr const char* kCancelledReason = "The run was cancelled.";
 constexpr const char* kMeasuredKept = "The runs measured until then are in the report.";
 constexpr int kDefaultRunTimeLimitMinutes = 30;
-// The most minutes a timer of milliseconds in 32 bits can hold.
-constexpr int kLongestRunTimeLimitMinutes = 71582;
+// The longest a 32-bit timer of milliseconds holds.
+constexpr double kLongestRunTimeLimitMinutes = 4294967295.0 / 60000.0;
 
 std::string OrNoInformation(const std::string& value) { return value.empty() ? kNoInformation : value; }
 
-std::string TimeLimitText(int minutes) {
-  return "The game did not finish the run within the time limit of " + IntToStr(minutes) +
-         (minutes == 1 ? " minute" : " minutes") + " and was closed.";
+std::string TimeLimitText(const std::string& minutes) {
+  return "The game did not finish the run within the time limit of " + minutes +
+         (minutes == "1" ? " minute" : " minutes") + " and was closed.";
 }
 
-// Minutes from the stored value, a string or a number; anything else is the default.
-int RunTimeLimitMinutes(const platform::RegistryValue& value) {
-  int minutes = kDefaultRunTimeLimitMinutes;
+// The stored value in minutes, a string (a fraction too, for a quick look) or a number;
+// anything else is the default.
+std::pair<std::uint32_t, std::string> RunTimeLimit(const platform::RegistryValue& value) {
+  double minutes = kDefaultRunTimeLimitMinutes;
+  std::string text = IntToStr(kDefaultRunTimeLimitMinutes);
   if (value.type == platform::RegistryValueType::String) {
-    int read = 0;
-    if (TryStrToInt(Trim(value.data), read) && read >= 0) minutes = read;
+    const std::string typed = Trim(value.data);
+    auto read = TryReadDecimal(typed, '.');
+    if (!read) read = TryReadDecimal(typed, ',');
+    if (read && *read >= 0) {
+      minutes = *read;
+      text = typed;
+    }
   } else if (value.type == platform::RegistryValueType::Dword && value.data.size() == 4) {
     std::uint32_t read = 0;
     for (int i = 3; i >= 0; --i) read = (read << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
-    minutes = read > static_cast<std::uint32_t>(kLongestRunTimeLimitMinutes) ? kLongestRunTimeLimitMinutes
-                                                                              : static_cast<int>(read);
+    minutes = read;
+    text = IntToStr(read);
   }
-  return std::min(minutes, kLongestRunTimeLimitMinutes);
+  minutes = std::min(minutes, kLongestRunTimeLimitMinutes);
+  return {static_cast<std::uint32_t>(minutes * 60000.0 + 0.5), text};
 }
 
 // "High" of "Quality: High": the value of a summary line as the report shows it.
@@ -60,7 +71,6 @@ std::string SummaryValue(const std::string& line) {
   const auto colon = line.find(": ");
   return colon == std::string::npos ? line : line.substr(colon + 2);
 }
-
 }  // namespace
 
 void TForm1::CreateDiagnostics() {
@@ -171,7 +181,7 @@ void TForm1::StartBenchmark() {
 
   if (auto line = RunsLineText(RunCount, 0)) RunsLabel.SetCaption(*line);
   SharedRegistry.OpenKey(settings::kSettingsKey, false);
-  runTimeLimitMinutes_ = RunTimeLimitMinutes(SharedRegistry.ReadValue(settings::kRunTimeLimit));
+  std::tie(runTimeLimitMs_, runTimeLimitText_) = RunTimeLimit(SharedRegistry.ReadValue(settings::kRunTimeLimit));
   Panel1.SetVisible(true);
   host_.RepaintNow(Panel1);
   host_.RepaintNow(Label2);
@@ -222,10 +232,7 @@ bool TForm1::Launch(const std::string& tag) {
   const auto outcome =
       LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window, &failure);
   if (outcome == LaunchOutcome::Started) {
-    if (runTimeLimitMinutes_ > 0) {
-      runTimer_ = host_.StartTimer(static_cast<std::uint32_t>(runTimeLimitMinutes_) * 60000u,
-                                   [this] { RunTimeLimitReached(); });
-    }
+    if (runTimeLimitMs_ > 0) runTimer_ = host_.StartTimer(runTimeLimitMs_, [this] { RunTimeLimitReached(); });
     return true;
   }
   if (outcome == LaunchOutcome::StartFailed || outcome == LaunchOutcome::ScriptFailed) {
@@ -309,7 +316,7 @@ void TForm1::StopBenchmark(BenchmarkOutcome reason) {
   runTimer_.reset();
   const bool gameEnded = cp.Terminate();
   if (!gameEnded) dxrun.Terminate();
-  const std::string why = reason == BenchmarkOutcome::boTimedOut ? TimeLimitText(runTimeLimitMinutes_)
+  const std::string why = reason == BenchmarkOutcome::boTimedOut ? TimeLimitText(runTimeLimitText_)
                                                                  : std::string(kCancelledReason);
   if (gameEnded) {
     // The run in progress is counted nowhere; its log, if any, is kept as it is.

@@ -288,7 +288,8 @@ class TForm1 {
   // Held from the run button to the end, so that no other copy touches the game folder.
   std::unique_ptr<platform::IHeldMark> benchmarkMark_;
   std::unique_ptr<IHostTimer> runTimer_;
-  int runTimeLimitMinutes_ = 0;
+  std::uint32_t runTimeLimitMs_ = 0;  // 0: none
+  std::string runTimeLimitText_;     // in minutes, as stored
   // Set by the ways a benchmark ends early; otherwise the runs tell.
   std::optional<BenchmarkOutcome> endReason_;
 };

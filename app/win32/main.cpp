@@ -48,6 +48,7 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (window.TranslateProgramKey(msg)) continue;
     if (dx::win32::RouteDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
