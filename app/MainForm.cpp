@@ -180,8 +180,10 @@ void TForm1::Image2Click() {
   // measured saved before anything of the exit runs.
   if (!ConfirmStop()) return;
   if (!GameBasePath.empty()) {
-    RestoreAutoexec(false);
-    RemoveNetDemoFiles();
+    if (auto mark = TakeGameFolder()) {
+      RestoreAutoexec(false);
+      RemoveNetDemoFiles();
+    }
   }
   // A registry that refuses the values must not keep the program from ending.
   std::exception_ptr registryError;
@@ -200,8 +202,16 @@ void TForm1::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  if (!GameBasePath.empty()) RemoveBuiltinDemo();
+  if (!GameBasePath.empty()) {
+    if (auto mark = TakeGameFolder()) RemoveBuiltinDemo();
+  }
   canClose = true;
+}
+
+// Another copy's benchmark has its files in the game folder: leaving touches none of them.
+std::unique_ptr<platform::IHeldMark> TForm1::TakeGameFolder() {
+  if (GamePath.empty()) return nullptr;
+  return platform_.marks.TryTake(BenchmarkMarkName(GamePath));
 }
 
 void TForm1::CloseGameFolder() {
@@ -212,7 +222,9 @@ void TForm1::CloseGameFolder() {
 }
 
 void TForm1::FormClose() {
-  if (!GameBasePath.empty()) CloseGameFolder();
+  if (!GameBasePath.empty()) {
+    if (auto mark = TakeGameFolder()) CloseGameFolder();
+  }
   if (Updater) Updater->ApplicationTerminating();
   std::exception_ptr registryError;
   try {

@@ -253,6 +253,8 @@ class TForm1 {
   void ClearSessionSettings();
   // The game folder's part of the close: restore, then remove the benchmark's files.
   void CloseGameFolder();
+  // The game folder's mark for the exit's file steps; null while another copy benchmarks.
+  std::unique_ptr<platform::IHeldMark> TakeGameFolder();
   // Benchmark steps (app/BenchmarkController.cpp).
   void CreateDiagnostics();
   void CreateUpdater();

@@ -592,10 +592,21 @@ TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks)
   EXPECT_TRUE(other.BenchButton.Enabled());
   EXPECT_EQ(fake.processes.children.size(), 1u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  // Nor does leaving it touch the running benchmark's files.
+  PutBase("autoexec_old.cfg", "// older\r\n");
+  bool canClose = false;
+  other.FormCloseQuery(canClose);
+  other.FormClose();
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "// older\r\n");
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
+  fake.files.RemoveFile(std::string(kBase) + "autoexec_old.cfg");
 
   EndRun(Log("70"));
   EXPECT_TRUE(Idle());
-  other.BenchButton.UserClick();  // the mark is free again
+  TForm1 third(view, otherHost);
+  third.FormCreate();
+  third.BenchButton.UserClick();  // the mark is free again
   EXPECT_EQ(fake.processes.children.size(), 2u);
 }
 
