@@ -302,7 +302,7 @@ bool TForm1::ConfirmStop() {
   const auto answer = platform_.shell.ShowMessage(kStopQuestion, kMessageCaption, platform::MessageButtons::YesNo,
                                                   platform::MessageIcon::Question);
   if (answer != platform::MessageResult::Yes) return false;
-  // The benchmark may have ended on its own while the question was open.
+  // Stopping does nothing when the benchmark ended on its own while the question was open.
   StopBenchmark(BenchmarkOutcome::boCancelled);
   return true;
 }
