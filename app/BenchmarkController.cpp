@@ -1,9 +1,12 @@
 // The main window's benchmark: from the run button through every game run to the saved
 // and opened report. Everything runs on the user-interface thread; the game's exit
 // re-enters through cpTerminate.
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "app/MainForm.h"
 #include "app/SettingsStore.h"
@@ -12,7 +15,9 @@
 #include "bench/ResultParsing.h"
 #include "bench/RunLogKeeper.h"
 #include "common/Errors.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
+#include "gameprep/BenchmarkMark.h"
 
 namespace dx {
 namespace {
@@ -24,14 +29,48 @@ constexpr const char* kNoGameMessage = "ERROR. Please, install the retail versio
 constexpr const char* kNoResolutionMessage = "ERROR. Please, choose a resolution of Quake 4.";
 constexpr const char* kCustomDemoMessage = "ERROR. Please, check your custom defined demo parameters.";
 
+constexpr const char* kStopQuestion = "Stop the benchmark? The game will be closed.";
+constexpr const char* kCancelledReason = "The run was cancelled.";
+constexpr const char* kMeasuredKept = "The runs measured until then are in the report.";
+constexpr int kDefaultRunTimeLimitMinutes = 30;
+// The longest a 32-bit timer of milliseconds holds.
+constexpr double kLongestRunTimeLimitMinutes = 4294967295.0 / 60000.0;
+
 std::string OrNoInformation(const std::string& value) { return value.empty() ? kNoInformation : value; }
+
+std::string TimeLimitText(const std::string& minutes) {
+  return "The game did not finish the run within the time limit of " + minutes +
+         (minutes == "1" ? " minute" : " minutes") + " and was closed.";
+}
+
+// The stored value in minutes, a string (a fraction too, for a quick look) or a number;
+// anything else is the default.
+std::pair<std::uint32_t, std::string> RunTimeLimit(const platform::RegistryValue& value) {
+  double minutes = kDefaultRunTimeLimitMinutes;
+  std::string text = IntToStr(kDefaultRunTimeLimitMinutes);
+  if (value.type == platform::RegistryValueType::String) {
+    const std::string typed = Trim(value.data);
+    auto read = TryReadDecimal(typed, '.');
+    if (!read) read = TryReadDecimal(typed, ',');
+    if (read && *read >= 0) {
+      minutes = *read;
+      text = typed;
+    }
+  } else if (value.type == platform::RegistryValueType::Dword && value.data.size() == 4) {
+    std::uint32_t read = 0;
+    for (int i = 3; i >= 0; --i) read = (read << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
+    minutes = read;
+    text = IntToStr(read);
+  }
+  minutes = std::min(minutes, kLongestRunTimeLimitMinutes);
+  return {static_cast<std::uint32_t>(minutes * 60000.0 + 0.5), text};
+}
 
 // "High" of "Quality: High": the value of a summary line as the report shows it.
 std::string SummaryValue(const std::string& line) {
   const auto colon = line.find(": ");
   return colon == std::string::npos ? line : line.substr(colon + 2);
 }
-
 }  // namespace
 
 void TForm1::CreateDiagnostics() {
@@ -50,17 +89,29 @@ void TForm1::FailStart(const std::string& message) {
   Panel1.SetVisible(false);
   SharedRegistry.OpenKey(settings::kSettingsKey, true);
   BenchButton.SetEnabled(true);
+  endReason_ = BenchmarkOutcome::boCouldNotStart;
+  EndBenchmark();
 }
 
 void TForm1::BenchButtonClick() {
   // The runner refuses a second game or tool while one runs, and the run in progress
   // still has to be recorded: a press then changes nothing.
-  if (cp.State() == TJvProcessState::Waiting || dxrun.State() == TJvProcessState::Waiting) return;
+  if (busy_ || cp.State() == TJvProcessState::Waiting || dxrun.State() == TJvProcessState::Waiting) return;
   if (!Diagnostics) CreateDiagnostics();
 
   // A stale or missing game folder is reported by the start's first check. Touching it
   // before would let the demo copy create the folder tree and pass that check.
   const bool gameFolderPresent = !GamePath.empty() && platform_.files.FolderExists(GamePath);
+  if (gameFolderPresent) {
+    // Another copy's benchmark has the user's files aside: nothing here may touch them.
+    benchmarkMark_ = platform_.marks.TryTake(BenchmarkMarkName(GamePath));
+    if (!benchmarkMark_) {
+      ShowMessageOk(kAnotherCopyBenchmarking);
+      return;
+    }
+  }
+  busy_ = true;
+  endReason_.reset();
 
   Label2.SetCaption("Collecting system information...");
   if (gameFolderPresent) RemoveBuiltinDemo();
@@ -89,6 +140,8 @@ void TForm1::BenchButtonClick() {
 }
 
 void TForm1::StartBenchmark() {
+  // A benchmark stopped while the diagnostic tool ran has ended already.
+  if (!busy_) return;
   BuildSmpSummary();
   BuildAmbientLightLine();
   BuildFilteringLines();
@@ -128,6 +181,7 @@ void TForm1::StartBenchmark() {
 
   if (auto line = RunsLineText(RunCount, 0)) RunsLabel.SetCaption(*line);
   SharedRegistry.OpenKey(settings::kSettingsKey, false);
+  std::tie(runTimeLimitMs_, runTimeLimitText_) = RunTimeLimit(SharedRegistry.ReadValue(settings::kRunTimeLimit));
   Panel1.SetVisible(true);
   host_.RepaintNow(Panel1);
   host_.RepaintNow(Label2);
@@ -174,21 +228,105 @@ bool TForm1::Launch(const std::string& tag) {
     host_.RepaintNow(Label2);
   };
   window.enableBenchButton = [this] { BenchButton.SetEnabled(true); };
-  window.showMessage = [this](const std::string& text) { ShowMessageOk(text); };
-  const auto outcome = LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window);
-  if (outcome == LaunchOutcome::StartFailed) AbandonUnstartedRun();
-  return outcome == LaunchOutcome::Started;
+  std::string failure;
+  const auto outcome =
+      LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window, &failure);
+  if (outcome == LaunchOutcome::Started) {
+    if (runTimeLimitMs_ > 0) runTimer_ = host_.StartTimer(runTimeLimitMs_, [this] { RunTimeLimitReached(); });
+    return true;
+  }
+  if (outcome == LaunchOutcome::StartFailed || outcome == LaunchOutcome::ScriptFailed) {
+    EndAfterFailedLaunch(outcome == LaunchOutcome::ScriptFailed, failure);
+  }
+  return false;
 }
 
-// A game that cannot be started would leave the busy panel up for good with the user
-// none the wiser: the window goes back to idle, the user's files back in place.
-void TForm1::AbandonUnstartedRun() {
-  Panel1.SetVisible(false);
-  BenchButton.SetEnabled(true);
+// What was measured before is never thrown away: the run that could not start is
+// recorded without score, and the benchmark ends as after a run without score.
+void TForm1::EndAfterFailedLaunch(bool scriptFailed, const std::string& failure) {
+  const std::string reason =
+      (scriptFailed ? "The net-demo script could not be written. " : "Quake 4 could not be started. ") + failure;
+  ResultRecord.runs.push_back(RecordUnfinishedRun(BenchmarkRunState, ResultReport, BlockInputs(),
+                                                  BenchmarkRunState.RepetitionsDone + 1, reason));
+  endReason_ = BenchmarkOutcome::boCouldNotStart;
+  std::string message;
+  if (AnyRunScored()) {
+    message = reason + "\r\n" + kMeasuredKept;
+  } else {
+    message = scriptFailed ? failure : std::string(kNoGameMessage);
+  }
+  EndEarly(message);
+}
+
+bool TForm1::AnyRunScored() const {
+  return std::any_of(ResultRecord.runs.begin(), ResultRecord.runs.end(),
+                     [](const RecordedRun& run) { return run.score.has_value(); });
+}
+
+ResolutionBlockInputs TForm1::BlockInputs() const {
+  return {CusWidth.Text(), CusHeight.Text(), Housekeeping.DemoArgument, Config.ConfigSummary};
+}
+
+void TForm1::EndEarly(const std::string& message) {
+  runTimer_.reset();
+  if (AnyRunScored()) {
+    FinishBenchmark();
+  } else {
+    // Nothing measured: no report, only the window idle and the user's files back.
+    Panel1.SetVisible(false);
+    BenchButton.SetEnabled(true);
+    RestoreGameConfig();
+    RemoveBuiltinDemo();
+  }
   RestoreAutoexec(true);
-  RestoreGameConfig();
-  RemoveBuiltinDemo();
-  ShowMessageOk(kNoGameMessage);
+  RemoveConsoleLog();
+  RemoveNetDemoFiles();
+  if (!message.empty()) ShowMessageOk(message);
+  EndBenchmark();
+}
+
+void TForm1::EndBenchmark() {
+  busy_ = false;
+  runTimer_.reset();
+  benchmarkMark_.reset();
+  const bool allScored = std::all_of(ResultRecord.runs.begin(), ResultRecord.runs.end(),
+                                     [](const RecordedRun& run) { return run.score.has_value(); });
+  LastBenchmarkOutcome =
+      endReason_.value_or(allScored ? BenchmarkOutcome::boAllScored : BenchmarkOutcome::boRunWithoutScore);
+  endReason_.reset();
+  if (OnBenchmarkEnded) OnBenchmarkEnded(LastBenchmarkOutcome);
+}
+
+bool TForm1::ConfirmStop() {
+  if (!busy_) return true;
+  const auto answer = platform_.shell.ShowMessage(kStopQuestion, kMessageCaption, platform::MessageButtons::YesNo,
+                                                  platform::MessageIcon::Question);
+  if (answer != platform::MessageResult::Yes) return false;
+  // Stopping does nothing when the benchmark ended on its own while the question was open.
+  StopBenchmark(BenchmarkOutcome::boCancelled);
+  return true;
+}
+
+void TForm1::CancelButtonClick() { ConfirmStop(); }
+
+void TForm1::RunTimeLimitReached() { StopBenchmark(BenchmarkOutcome::boTimedOut); }
+
+void TForm1::StopBenchmark(BenchmarkOutcome reason) {
+  if (!busy_) return;
+  runTimer_.reset();
+  const bool gameEnded = cp.Terminate();
+  if (!gameEnded) dxrun.Terminate();
+  const std::string why = reason == BenchmarkOutcome::boTimedOut ? TimeLimitText(runTimeLimitText_)
+                                                                 : std::string(kCancelledReason);
+  if (gameEnded) {
+    // The run in progress is counted nowhere; its log, if any, is kept as it is.
+    KeepRun(RecordUnfinishedRun(BenchmarkRunState, ResultReport, BlockInputs(), BenchmarkRunState.RepetitionsDone + 1,
+                                why));
+  }
+  endReason_ = reason;
+  std::string message;
+  if (reason == BenchmarkOutcome::boTimedOut) message = why + (AnyRunScored() ? std::string("\r\n") + kMeasuredKept : "");
+  EndEarly(message);
 }
 
 bool TForm1::RecordRun() {
@@ -196,7 +334,7 @@ bool TForm1::RecordRun() {
   inputs.gameBasePath = GameBasePath;
   inputs.runCount = RunCount;
   inputs.netDemoMode = Housekeeping.NetDemoMode;
-  inputs.block = {CusWidth.Text(), CusHeight.Text(), Housekeeping.DemoArgument, Config.ConfigSummary};
+  inputs.block = BlockInputs();
 
   RecordCallbacks callbacks;
   callbacks.repaint = [this] {
@@ -268,6 +406,7 @@ void TForm1::UpdateRunsLine() {
 }
 
 void TForm1::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /*exitCode*/) {
+  runTimer_.reset();
   platform_.ui.Sleep(kSettleMilliseconds);
   auto& state = BenchmarkRunState;
   if (!IsResolutionTag(state.CurrentTag)) return;
@@ -283,14 +422,21 @@ void TForm1::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /*exitCode*
   std::optional<std::string> next;
   if (state.RepetitionsDone < runCount) {
     --state.FinishedResolutions;
-    if (!RecordRun()) return;
+    if (!RecordRun()) {
+      EndBenchmark();
+      return;
+    }
     next = tag;
   } else {
     if (tag == kCustomTag || state.FinishedResolutions == state.SelectedResolutions) {
       RecordRun();
+      EndBenchmark();
       return;
     }
-    if (!RecordRun()) return;
+    if (!RecordRun()) {
+      EndBenchmark();
+      return;
+    }
     state.RepetitionsDone = 0;
     state.HeaderWritten = false;
     next = SuccessorTag(tag);
@@ -299,7 +445,10 @@ void TForm1::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /*exitCode*
   // A selection that changed under the running benchmark may leave nothing to launch;
   // the benchmark then ends with what it has measured rather than waiting for ever.
   const bool started = next && Launch(*next);
-  if (!started && !BenchButton.Enabled()) FinishBenchmark();
+  if (!started && busy_) {
+    FinishBenchmark();
+    EndBenchmark();
+  }
 }
 
 void TForm1::FinishBenchmark() {

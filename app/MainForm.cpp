@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "common/Text.h"
 #include "extras/SelfUpdater.h"
+#include "gameprep/BenchmarkMark.h"
 #include "gameprep/GameInterface.h"
 
 namespace dx {
@@ -74,6 +75,7 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
 
 void TForm1::WireHandlers() {
   BenchButton.OnClick = [this] { BenchButtonClick(); };
+  CancelButton.OnClick = [this] { CancelButtonClick(); };
   cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
@@ -125,12 +127,14 @@ void TForm1::FormCreate() {
   } catch (...) {
     loadError = std::current_exception();
   }
-  // Only one copy runs per program folder, so a benchmark's files found now were left by
-  // a run that ended before it could put them back.
+  // A benchmark's files found while no copy holds the game folder's mark were left by a
+  // run that ended before it could put them back; while one holds it, they are its own.
   // A failure here must not keep the hidden windows from being made either.
   try {
     if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
-      Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+      if (auto mark = platform_.marks.TryTake(BenchmarkMarkName(GamePath))) {
+        Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
+      }
     }
   } catch (...) {
     if (!loadError) loadError = std::current_exception();
@@ -172,9 +176,14 @@ void TForm1::ClearSessionSettings() {
 }
 
 void TForm1::Image2Click() {
+  // Leaving during a benchmark asks first; on yes the game is closed and what was
+  // measured saved before anything of the exit runs.
+  if (!ConfirmStop()) return;
   if (!GameBasePath.empty()) {
-    RestoreAutoexec(false);
-    RemoveNetDemoFiles();
+    if (auto mark = TakeGameFolder()) {
+      RestoreAutoexec(false);
+      RemoveNetDemoFiles();
+    }
   }
   // A registry that refuses the values must not keep the program from ending.
   std::exception_ptr registryError;
@@ -189,8 +198,20 @@ void TForm1::Image2Click() {
 }
 
 void TForm1::FormCloseQuery(bool& canClose) {
-  if (!GameBasePath.empty()) RemoveBuiltinDemo();
+  if (!ConfirmStop()) {
+    canClose = false;
+    return;
+  }
+  if (!GameBasePath.empty()) {
+    if (auto mark = TakeGameFolder()) RemoveBuiltinDemo();
+  }
   canClose = true;
+}
+
+// Another copy's benchmark has its files in the game folder: leaving touches none of them.
+std::unique_ptr<platform::IHeldMark> TForm1::TakeGameFolder() {
+  if (GamePath.empty()) return nullptr;
+  return platform_.marks.TryTake(BenchmarkMarkName(GamePath));
 }
 
 void TForm1::CloseGameFolder() {
@@ -201,7 +222,9 @@ void TForm1::CloseGameFolder() {
 }
 
 void TForm1::FormClose() {
-  if (!GameBasePath.empty()) CloseGameFolder();
+  if (!GameBasePath.empty()) {
+    if (auto mark = TakeGameFolder()) CloseGameFolder();
+  }
   if (Updater) Updater->ApplicationTerminating();
   std::exception_ptr registryError;
   try {
@@ -367,7 +390,11 @@ void TForm1::PrepareDemo() {
 
 void TForm1::BackupGameConfig() { Housekeeping.BackupGameConfig(GameBasePath); }
 void TForm1::RestoreGameConfig() { Housekeeping.RestoreGameConfig(GameBasePath); }
-void TForm1::RestoreAutoexec(bool removeUnbacked) { Housekeeping.RestoreAutoexec(GameBasePath, removeUnbacked); }
+void TForm1::RestoreAutoexec(bool removeUnbacked) {
+  Housekeeping.RestoreAutoexec(GameBasePath, removeUnbacked, Config.AutoexecBackup);
+  // Once it is back, the next benchmark puts the user's file aside afresh.
+  if (!platform_.files.FileExists(GameBasePath + Config.AutoexecBackup)) Config.AutoexecBackup.clear();
+}
 void TForm1::RemoveBuiltinDemo() { Housekeeping.RemoveBuiltinDemo(GameDemoPath); }
 void TForm1::RemoveNetDemoFiles() { Housekeeping.RemoveNetDemoFiles(GameBasePath); }
 void TForm1::RemoveConsoleLog() { Housekeeping.RemoveConsoleLog(GameBasePath); }

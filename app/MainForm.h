@@ -3,7 +3,9 @@
 // folders and lists the window owns, and the handlers that read and write them. The
 // Win32 view creates the real windows and keeps them in step with these models.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/MainFormHost.h"
@@ -11,6 +13,7 @@
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
 #include "bench/BenchmarkRecord.h"
+#include "bench/Report.h"
 #include "bench/ResultFiles.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
@@ -41,6 +44,16 @@ inline constexpr int kPageAdditional = 5;
 // RGB (166, 193, 98) as the window system stores colours (0x00BBGGRR).
 inline constexpr std::uint32_t kGroupCaptionColour = 0x0062C1A6;
 inline constexpr const char* kMessageCaption = "Dextrel";
+
+// How the last benchmark of this program run ended, for whoever waits on it.
+enum class BenchmarkOutcome {
+  boNone,             // none has ended yet
+  boAllScored,        // every run gave a score
+  boRunWithoutScore,  // a run gave none, which ended the benchmark there
+  boCancelled,        // the user stopped it
+  boTimedOut,         // a run took longer than the time limit and was ended
+  boCouldNotStart,    // a check of the start failed, or the game (or its script) could not be started
+};
 
 class TForm1 {
  public:
@@ -115,6 +128,13 @@ class TForm1 {
   void cpTerminate(TJvCreateProcess& sender, std::uint32_t exitCode);
   // Back to idle, the game's configuration restored, the report saved and shown.
   void FinishBenchmark();
+  // From the press of the run button until the window is idle again.
+  bool BenchmarkRunning() const { return busy_; }
+  // The busy panel's "Cancel" and the Escape key: asks, and on yes stops the benchmark.
+  void CancelButtonClick();
+  BenchmarkOutcome LastBenchmarkOutcome = BenchmarkOutcome::boNone;
+  // Raised once a benchmark has ended and every file is back in place.
+  std::function<void(BenchmarkOutcome)> OnBenchmarkEnded;
 
   // ---- Game preparation, on the controls' current state (the benchmark calls these)
   void BuildSmpSummary();
@@ -144,6 +164,7 @@ class TForm1 {
   controls::TLabel Label3{"Label3", "Benchmarking in progress"};
   controls::TLabel Label2{"Label2", "Resolution: ..."};
   controls::TLabel RunsLabel{"RunsLabel"};
+  controls::TButton CancelButton{"CancelButton", "Cancel"};
   controls::TButton BenchButton{"BenchButton"};
   controls::TLabel Label6{"Label6"};
   std::uint32_t GroupCaptionColour = 0;
@@ -232,6 +253,8 @@ class TForm1 {
   void ClearSessionSettings();
   // The game folder's part of the close: restore, then remove the benchmark's files.
   void CloseGameFolder();
+  // The game folder's mark for the exit's file steps; null while another copy benchmarks.
+  std::unique_ptr<platform::IHeldMark> TakeGameFolder();
   // Benchmark steps (app/BenchmarkController.cpp).
   void CreateDiagnostics();
   void CreateUpdater();
@@ -240,7 +263,20 @@ class TForm1 {
   void UpdateRunsLine();
   // Launches the first selected resolution at or after tag; false when none started.
   bool Launch(const std::string& tag);
-  void AbandonUnstartedRun();
+  // The game or its script could not be started: the benchmark ends with what it has.
+  void EndAfterFailedLaunch(bool scriptFailed, const std::string& failure);
+  // The question of Cancel and of leaving during a benchmark; on yes the benchmark is
+  // stopped. True when none runs any more.
+  bool ConfirmStop();
+  void StopBenchmark(BenchmarkOutcome reason);
+  void RunTimeLimitReached();
+  // Ends a benchmark before its last run: saves and opens what was measured, puts every
+  // file back, then tells the user (when there is something to tell).
+  void EndEarly(const std::string& message);
+  // The benchmark is over: the mark let go, the outcome set and announced.
+  void EndBenchmark();
+  bool AnyRunScored() const;
+  ResolutionBlockInputs BlockInputs() const;
   // Records the run that has just ended; true when the sequence goes on.
   bool RecordRun();
   // The choices the benchmark starts with, for the result files.
@@ -250,6 +286,14 @@ class TForm1 {
 
   platform::Platform& platform_;
   IMainFormHost& host_;
+  bool busy_ = false;
+  // Held from the run button to the end, so that no other copy touches the game folder.
+  std::unique_ptr<platform::IHeldMark> benchmarkMark_;
+  std::unique_ptr<IHostTimer> runTimer_;
+  std::uint32_t runTimeLimitMs_ = 0;  // 0: none
+  std::string runTimeLimitText_;     // in minutes, as stored
+  // Set by the ways a benchmark ends early; otherwise the runs tell.
+  std::optional<BenchmarkOutcome> endReason_;
 };
 
 // The quality description of item 0 to 3 (the "Ultra Quality" one for any other).

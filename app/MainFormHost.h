@@ -1,6 +1,9 @@
 #pragma once
 // What the main window's logic asks of the window system. The Win32 front end
 // implements it; the tests have a recording double.
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +15,12 @@ class IProgramStarter;
 namespace controls {
 class TControl;
 }
+
+// A timer of the host; destroying it stops it.
+class IHostTimer {
+ public:
+  virtual ~IHostTimer() = default;
+};
 
 class IMainFormHost {
  public:
@@ -49,6 +58,9 @@ class IMainFormHost {
   // Paints the control now, not at the next idle moment (the benchmark blocks the
   // event loop while it runs).
   virtual void RepaintNow(const controls::TControl& control) = 0;
+
+  // Calls onElapsed once, on the user-interface thread, after the time has passed.
+  virtual std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) = 0;
 };
 
 }  // namespace dx

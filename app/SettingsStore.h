@@ -40,6 +40,8 @@ inline constexpr const char* kDisplayMemory = "Display Memory";
 inline constexpr const char* kDriverVersion = "Driver Version";
 inline constexpr const char* kSound = "Sound";
 inline constexpr const char* kNews = "News";
+// Minutes one game run may take before it is ended; missing means the default, "0" none.
+inline constexpr const char* kRunTimeLimit = "RunTimeLimit";
 
 // The nine presets in the order of the resolution group: value names and mode texts.
 inline constexpr std::array<const char*, 9> kResolutionValues = {"640",  "800",  "1024", "1280", "1600",

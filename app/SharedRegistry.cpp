@@ -25,7 +25,6 @@ bool SharedRegistry::OpenKey(const std::string& path, bool canCreate, platform::
   if (!opened) return false;
   key_ = std::move(opened);
   currentPath_ = target;
-  view_ = view;
   return true;
 }
 
@@ -60,6 +59,8 @@ void SharedRegistry::WriteString(const std::string& name, const std::string& val
 
 bool SharedRegistry::ValueExists(const std::string& name) { return key_ && key_->ValueExists(name); }
 
-bool SharedRegistry::KeyExists(const std::string& path) { return registry_.KeyExists(Resolve(path), view_); }
+bool SharedRegistry::KeyExists(const std::string& path, platform::RegistryView view) {
+  return registry_.KeyExists(Resolve(path), view);
+}
 
 }  // namespace dx

@@ -31,7 +31,9 @@ class SharedRegistry {
   // Stores REG_SZ; throws dx::Error "Failed to set data for '<name>'" when it fails.
   void WriteString(const std::string& name, const std::string& value);
   bool ValueExists(const std::string& name);
-  bool KeyExists(const std::string& path);
+  // Looks in the view asked for, never in the one of the last open: a check for the
+  // settings key after the adapter keys were read natively must still find it.
+  bool KeyExists(const std::string& path, platform::RegistryView view = platform::RegistryView::Wow32);
 
  private:
   std::string Resolve(const std::string& path) const;
@@ -39,7 +41,6 @@ class SharedRegistry {
   platform::IRegistry& registry_;
   std::unique_ptr<platform::IRegistryKey> key_;
   std::string currentPath_;
-  platform::RegistryView view_ = platform::RegistryView::Wow32;
 };
 
 }  // namespace dx

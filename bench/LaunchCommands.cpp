@@ -71,7 +71,7 @@ void FillNetDemoScript(LineList& script, const std::string& demoArgument) {
 
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           const LaunchWindow& window) {
+                           const LaunchWindow& window, std::string* failure) {
   const auto chosen = FirstSelectedFrom(inputs.selection, tag);
   if (!chosen) return LaunchOutcome::NothingSelected;
   const auto size = LaunchSize(inputs.selection, *chosen);
@@ -87,8 +87,8 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
       scriptList.SaveToFile(files, inputs.gamePath + game::kBaseFolder + game::kNetDemoScript);
     } catch (const Error& e) {
       // Without its script the game would sit in its console and never quit, so it is
-      // not started; the user learns why and may press the run button again.
-      if (window.showMessage) window.showMessage(e.what());
+      // not started.
+      if (failure) *failure = e.what();
       if (window.enableBenchButton) window.enableBenchButton();
       return LaunchOutcome::ScriptFailed;
     }
@@ -102,8 +102,8 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
   cp.CommandLine = state.CommandLine;
   try {
     cp.Run();
-  } catch (const Error&) {
-    // Stalled: the progress panel stays as it is, the state keeps its values.
+  } catch (const Error& e) {
+    if (failure) *failure = e.what();
     if (window.enableBenchButton) window.enableBenchButton();
     return LaunchOutcome::StartFailed;
   }

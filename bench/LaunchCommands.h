@@ -63,22 +63,21 @@ struct LaunchWindow {
   std::function<void(const std::string&)> setProgressText;
   // The run button, enabled again when the game cannot be started.
   std::function<void()> enableBenchButton;
-  // A modal message with an OK button.
-  std::function<void(const std::string&)> showMessage;
 };
 
 enum class LaunchOutcome {
   Started,
   NothingSelected,  // no selected resolution at or after the tag: nothing changed
   StartFailed,      // the game could not be started: the run button is enabled again
-  ScriptFailed,     // the net-demo script could not be written: the user is told, nothing started
+  ScriptFailed,     // the net-demo script could not be written: nothing started, the button enabled
 };
 
 // Starts the game for the first selected resolution at or after tag. Sets CurrentTag
 // and CommandLine; with a net demo writes the script (scriptList is its scratch list)
-// into the game's base folder first.
+// into the game's base folder first. When it fails, failure (if given) gets the error's
+// text for the user.
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           const LaunchWindow& window);
+                           const LaunchWindow& window, std::string* failure = nullptr);
 
 }  // namespace dx

@@ -40,6 +40,22 @@ std::optional<std::string> ReadText(platform::IFileSystem& files, const std::str
   return std::move(read.data);
 }
 
+RecordedRun RunOf(const BenchmarkRunState& state, const ResolutionBlockInputs& block, int repetition) {
+  RecordedRun run;
+  run.tag = state.CurrentTag;
+  if (const auto index = TagIndex(run.tag); index && *index < kPresetCount) {
+    const auto& preset = ResolutionPresets()[static_cast<std::size_t>(*index)];
+    run.width = IntToStr(preset.width);
+    run.height = IntToStr(preset.height);
+  } else {
+    run.width = block.customWidth;
+    run.height = block.customHeight;
+  }
+  run.repetition = repetition;
+  run.commandLine = state.CommandLine;
+  return run;
+}
+
 }  // namespace
 
 // Horspool's search: skipping ahead by up to the pattern's length keeps a console log of
@@ -129,6 +145,19 @@ std::int32_t AverageScore(std::int32_t scoreSum, int runCount) {
   return runCount < 1 ? scoreSum : static_cast<std::int32_t>(scoreSum / runCount);
 }
 
+RecordedRun RecordUnfinishedRun(BenchmarkRunState& state, LineList& report, const ResolutionBlockInputs& block,
+                                int repetition, const std::string& reason) {
+  if (!state.HeaderWritten) {
+    state.HeaderWritten = true;
+    AppendResolutionHeader(report, state.CurrentTag, block);
+  }
+  AppendNoScore(report);
+  AppendBlockSeparator(report);
+  RecordedRun run = RunOf(state, block, repetition);
+  run.noScoreReason = reason;
+  return run;
+}
+
 RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
                           platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
                           const RecordCallbacks& callbacks) {
@@ -143,18 +172,7 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
   // outcome of a run of an earlier benchmark.
   bool runWithoutScore = false;
 
-  RecordedRun run;
-  run.tag = state.CurrentTag;
-  if (const auto index = TagIndex(run.tag); index && *index < kPresetCount) {
-    const auto& preset = ResolutionPresets()[static_cast<std::size_t>(*index)];
-    run.width = IntToStr(preset.width);
-    run.height = IntToStr(preset.height);
-  } else {
-    run.width = inputs.block.customWidth;
-    run.height = inputs.block.customHeight;
-  }
-  run.repetition = state.RepetitionsDone;
-  run.commandLine = state.CommandLine;
+  RecordedRun run = RunOf(state, inputs.block, state.RepetitionsDone);
   run.noScoreReason = kNoLogReason;
 
   // A game that crashed, or was ended from outside, before it wrote its log has no score

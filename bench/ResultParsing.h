@@ -88,6 +88,13 @@ enum class RunRecord {
              // back, so no further run would measure the benchmark's settings
 };
 
+// A run the game gave no result for because it was stopped or never started: its
+// resolution header when due, the no-score line and the block separator (nothing runs
+// after it). The run is returned for the result files, without score and with reason;
+// it does not count towards an average. repetition: 1 for a resolution's first run.
+RecordedRun RecordUnfinishedRun(BenchmarkRunState& state, LineList& report, const ResolutionBlockInputs& block,
+                                int repetition, const std::string& reason);
+
 // Records the run that has just ended: waits, reads the score, appends the report lines,
 // finishes or ends the benchmark, puts the configuration back after a run without score,
 // removes the run's files and waits again. RepetitionsDone and FinishedResolutions have

@@ -205,24 +205,39 @@ bool ConfigWriter::IsOwnFile(const std::string& path) {
   return (written_ && read.data == *written_) || IsWrittenConfiguration(read.data);
 }
 
-// autoexec_old.cfg holds the user's own file from the first benchmark on, so it is
-// never replaced: a later autoexec.cfg is one this program wrote and is simply
-// overwritten. A file of the user's that cannot be put aside is not overwritten.
+std::string AutoexecBackupName(int n) {
+  if (n <= 0) return game::kAutoexecBackup;
+  return "autoexec_old" + IntToStr(n) + ".cfg";
+}
+
+int HighestAutoexecBackup(platform::IFileSystem& files, const std::string& gameBasePath) {
+  int highest = 0;
+  for (const auto& name : files.ListFiles(gameBasePath, "autoexec_old*.cfg")) {
+    const std::string lower = ToLowerAscii(name);
+    const std::string digits = lower.substr(12, lower.size() - 12 - 4);
+    int n = 0;
+    const bool allDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    if (allDigits && digits.size() < 6 && TryStrToInt(digits, n) && n > highest) highest = n;
+  }
+  return highest;
+}
+
+// An earlier autoexec_old.cfg is the user's too and is never replaced: the current file
+// goes to the next numbered name, above every one there, so the start-up after a killed
+// run knows which one to put back. A later autoexec.cfg is one this program wrote and is
+// simply overwritten. A file of the user's that cannot be put aside is not overwritten.
 void ConfigWriter::BackupAutoexec(const std::string& gameBasePath) {
   const std::string current = gameBasePath + game::kAutoexec;
-  const std::string backup = gameBasePath + game::kAutoexecBackup;
   if (!files_.FileExists(current) || IsOwnFile(current)) return;
-  if (files_.FileExists(backup)) {
-    throw Error(FormatMessageText("Cannot create file \"%s\". %s", current,
-                                  "The file exists, and " + std::string(game::kAutoexecBackup) +
-                                      " already holds an earlier one."));
-  }
-  files_.ShellMove(current, backup, kFileOpTitle);
+  std::string name = game::kAutoexecBackup;
+  if (files_.FileExists(gameBasePath + name)) name = AutoexecBackupName(HighestAutoexecBackup(files_, gameBasePath) + 1);
+  const std::string backup = gameBasePath + name;
+  if (!files_.FileExists(backup)) files_.ShellMove(current, backup, kFileOpTitle);
   if (files_.FileExists(current) || !files_.FileExists(backup)) {
     throw Error(FormatMessageText("Cannot create file \"%s\". %s", current,
-                                  "The existing file could not be moved to " +
-                                      std::string(game::kAutoexecBackup) + "."));
+                                  "The existing file could not be moved to " + name + "."));
   }
+  AutoexecBackup = name;
 }
 
 void ConfigWriter::WriteAutoexec(int qualityIndex, LineList& gameConfigLines, const std::string& gameBasePath) {

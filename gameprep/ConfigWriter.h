@@ -35,6 +35,11 @@ bool IsWrittenConfiguration(std::string_view content);
 // The multiprocessing switch as a console command; nothing hands it to the game.
 std::string SmpConsoleCommand(bool smpChecked);
 
+// autoexec_old.cfg for 0, autoexec_old<n>.cfg after it.
+std::string AutoexecBackupName(int n);
+// The highest n of the autoexec_old<n>.cfg in the folder; 0 when there is none.
+int HighestAutoexecBackup(platform::IFileSystem& files, const std::string& gameBasePath);
+
 // The values live as long as the program; each operation overwrites only its own.
 class ConfigWriter {
  public:
@@ -47,10 +52,11 @@ class ConfigWriter {
   void BuildFilteringLines(int antialiasingIndex, int filteringIndex);
   // Index of the checked aspect item; none (-1) keeps the fragment.
   void BuildAspectArgument(int aspectIndex);
-  // Moves the user's autoexec.cfg aside, fills gameConfigLines from the checked preset
-  // (none keeps the list) and saves it as autoexec.cfg. Throws dx::Error
-  // "Cannot create file "%s". %s" when the file cannot be written, and the same error
-  // instead of writing when the user's own file could not be kept.
+  // Moves the user's autoexec.cfg aside (AutoexecBackup names where), fills
+  // gameConfigLines from the checked preset (none keeps the list) and saves it as
+  // autoexec.cfg. Throws dx::Error "Cannot create file "%s". %s" when the file cannot be
+  // written, and the same error instead of writing when the user's own file could not
+  // be kept.
   void WriteAutoexec(int qualityIndex, LineList& gameConfigLines, const std::string& gameBasePath);
 
   std::string AmbientLightLine;
@@ -58,6 +64,9 @@ class ConfigWriter {
   std::string AnisotropyLine;
   std::string AspectArgument;
   ConfigSummaryLines ConfigSummary;
+  // The file name in the base folder that holds the user's autoexec.cfg put aside in this
+  // program run; empty while none is.
+  std::string AutoexecBackup;
 
  private:
   void BackupAutoexec(const std::string& gameBasePath);

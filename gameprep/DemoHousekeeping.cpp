@@ -80,10 +80,18 @@ void DemoHousekeeping::RestoreGameConfig(const std::string& gameBasePath) {
   if (files_.FileExists(backup)) files_.ShellMove(backup, gameBasePath + game::kGameConfig, kFileOpTitle);
 }
 
-void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked) {
+bool DemoHousekeeping::WrittenOrAbsent(const std::string& path) {
+  if (!files_.FileExists(path)) return true;
+  const auto current = files_.ReadFile(path);
+  return current.ok && (current.data.empty() || IsWrittenConfiguration(current.data));
+}
+
+void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked,
+                                       const std::string& backupName) {
   const std::string current = gameBasePath + game::kAutoexec;
-  const std::string backup = gameBasePath + game::kAutoexecBackup;
+  const std::string backup = gameBasePath + (backupName.empty() ? std::string(game::kAutoexecBackup) : backupName);
   if (files_.FileExists(backup)) {
+    if (backupName.empty() && !WrittenOrAbsent(current)) return;
     RemoveIfExists(current);
     files_.ShellMove(backup, current, kFileOpTitle);
   } else if (removeUnbacked) {
@@ -93,11 +101,9 @@ void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool rem
 
 void DemoHousekeeping::RecoverUnfinishedBenchmark(const std::string& gameBasePath) {
   const std::string autoexec = gameBasePath + game::kAutoexec;
-  if (files_.FileExists(gameBasePath + game::kAutoexecBackup)) {
-    const auto current = files_.ReadFile(autoexec);
-    const bool written = !files_.FileExists(autoexec) ||
-                         (current.ok && (current.data.empty() || IsWrittenConfiguration(current.data)));
-    if (written) RestoreAutoexec(gameBasePath, false);
+  const std::string latest = AutoexecBackupName(HighestAutoexecBackup(files_, gameBasePath));
+  if (files_.FileExists(gameBasePath + latest) && WrittenOrAbsent(autoexec)) {
+    RestoreAutoexec(gameBasePath, false, latest);
   }
   const std::string config = gameBasePath + game::kGameConfig;
   const std::string backup = gameBasePath + game::kGameConfigBackup;

@@ -36,14 +36,18 @@ class DemoHousekeeping {
   // that did not finish) is kept under a name of its own before the new one is taken.
   void BackupGameConfig(const std::string& gameBasePath);
   void RestoreGameConfig(const std::string& gameBasePath);
-  void RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked);
+  // backupName: the file that holds the user's autoexec.cfg put aside in this program
+  // run. Without one, autoexec_old.cfg goes back only over a file this program wrote, so
+  // the user's own autoexec.cfg beside an earlier back-up stays as it is.
+  void RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked, const std::string& backupName = {});
   void RemoveBuiltinDemo(const std::string& gameDemoPath);
   void RemoveNetDemoFiles(const std::string& gameBasePath);
   void RemoveConsoleLog(const std::string& gameBasePath);
   // At start-up, what a program run that ended in the middle of a benchmark left behind:
-  // the user's autoexec.cfg and game configuration go back in place. Nothing is
-  // overwritten that the program did not write: a configuration that differs from the
-  // back-up is kept under a name of its own, an autoexec.cfg of the user's stays.
+  // the user's autoexec.cfg (the back-up with the highest number, which was put aside
+  // last) and game configuration go back in place. Nothing is overwritten that the
+  // program did not write: a configuration that differs from the back-up is kept under a
+  // name of its own, an autoexec.cfg of the user's stays.
   void RecoverUnfinishedBenchmark(const std::string& gameBasePath);
 
   // Set by PrepareDemo; kept from one benchmark to the next.
@@ -56,6 +60,8 @@ class DemoHousekeeping {
   // Moves a file to the first free Quake4Configold<n>.cfg; false when it is still there.
   bool PutAside(const std::string& path, const std::string& gameBasePath);
   bool SameContents(const std::string& a, const std::string& b);
+  // Absent, empty, or one of the configurations this program writes.
+  bool WrittenOrAbsent(const std::string& path);
   platform::IFileSystem& files_;
 };
 

@@ -147,7 +147,17 @@ void TJvCreateProcess::Run() {
   if (auto ended = std::exchange(endedDuringStart_, std::nullopt)) Completed(*ended);
 }
 
+bool TJvCreateProcess::Terminate() {
+  if (state_ != TJvProcessState::Waiting || !watch_) return false;
+  auto watch = std::move(watch_);
+  state_ = TJvProcessState::Ready;
+  watch->Terminate();
+  return true;
+}
+
 void TJvCreateProcess::Completed(std::uint32_t exitCode) {
+  // A child that was ended through Terminate is no longer this runner's.
+  if (state_ != TJvProcessState::Waiting) return;
   // Forget the wait thread and take its exit code; Ready and the handles closed before
   // the event, so the handler may start the next child.
   auto finished = std::move(watch_);

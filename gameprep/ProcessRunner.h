@@ -117,6 +117,10 @@ class TJvCreateProcess {
   // error when the child cannot be started (the runner then stays Ready).
   void Run();
 
+  // Ends the watched child, waits a little for it to be gone and stops watching:
+  // OnTerminate is not raised for it. False when no child is watched.
+  bool Terminate();
+
   TJvProcessState State() const { return state_; }
   // Exit code of the last watched child.
   std::uint32_t ExitCode() const { return exitCode_; }

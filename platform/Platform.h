@@ -8,6 +8,7 @@
 #include "platform/Processor.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/SystemMarks.h"
 #include "platform/UiThread.h"
 
 namespace dx::platform {
@@ -22,6 +23,7 @@ struct Platform {
   IShell& shell;
   IInternet& internet;
   ILocaleClock& clock;
+  ISystemMarks& marks;
 };
 
 }  // namespace dx::platform

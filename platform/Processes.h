@@ -35,6 +35,9 @@ struct ProcessStartRequest {
 class IChildWatch {
  public:
   virtual ~IChildWatch() = default;
+  // Ends the child and returns once it has ended, or after a few seconds when the system
+  // is slow to end it. Its end is still reported unless the watch is destroyed first.
+  virtual void Terminate() = 0;
 };
 
 struct ProcessStartResult {

@@ -42,6 +42,7 @@
 #define IDC_Memo1 1087
 #define IDC_AboutMemo 1088
 #define IDC_Image5 1089
+#define IDC_CancelBenchmark 1090
 // The six pages, the busy panel and the side bar.
 #define IDC_Page0 1100
 #define IDC_Panel1 1110

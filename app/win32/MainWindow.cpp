@@ -155,6 +155,7 @@ void MainWindow::BuildFrame() {
   Add<LabelView>(*panel_, form_->Label3, IDC_Label3, Bounds{64, 88, 260, 18}, palette::kText, ui::FontOfHeight(16, true));
   Add<LabelView>(*panel_, form_->Label2, IDC_Label2, Bounds{64, 120, 260, 13}, palette::kText);
   Add<LabelView>(*panel_, form_->RunsLabel, IDC_RunsLabel, Bounds{64, 144, 260, 13}, palette::kText);
+  Add<ButtonView>(*panel_, form_->CancelButton, IDC_CancelBenchmark, Bounds{64, 180, 75, 23});
   subscriptions_.push_back(std::make_unique<Subscription>(form_->Panel1, [this](const controls::TControl&) {
     if (form_->Panel1.Visible()) {
       ::SetWindowPos(panel_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -325,6 +326,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ::DestroyWindow(hwnd());
       return 0;
     }
+    case WM_TIMER: {
+      const auto found = timers_.find(wParam);
+      if (found == timers_.end()) return 0;
+      ::KillTimer(hwnd(), wParam);
+      const auto elapsed = std::move(found->second);
+      timers_.erase(found);
+      elapsed();
+      return 0;
+    }
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;
@@ -334,7 +344,42 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ViewContainer::HandleMessage(message, wParam, lParam);
 }
 
+bool MainWindow::TranslateProgramKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE || !form_->Panel1.Visible()) return false;
+  if (msg.hwnd != hwnd() && !::IsChild(hwnd(), msg.hwnd)) return false;
+  RunGuarded([this] { form_->CancelButtonClick(); });
+  return true;
+}
+
 // --- IMainFormHost
+
+namespace {
+
+class WindowTimer : public IHostTimer {
+ public:
+  WindowTimer(HWND window, UINT_PTR id, std::map<UINT_PTR, std::function<void()>>& timers)
+      : window_(window), id_(id), timers_(timers) {}
+  ~WindowTimer() override {
+    ::KillTimer(window_, id_);
+    timers_.erase(id_);
+  }
+
+ private:
+  HWND window_;
+  UINT_PTR id_;
+  std::map<UINT_PTR, std::function<void()>>& timers_;
+};
+
+}  // namespace
+
+std::unique_ptr<IHostTimer> MainWindow::StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) {
+  const UINT_PTR id = ++lastTimerId_;
+  const UINT delay = milliseconds > USER_TIMER_MAXIMUM ? USER_TIMER_MAXIMUM : static_cast<UINT>(milliseconds);
+  timers_[id] = std::move(onElapsed);
+  ::SetTimer(hwnd(), id, delay, nullptr);
+  return std::make_unique<WindowTimer>(hwnd(), id, timers_);
+}
+
 
 std::string MainWindow::ExecutablePath() { return OwnExecutablePath(); }
 

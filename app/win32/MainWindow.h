@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the borderless 508 x 323 window over its art, with the side bar,
 // the six pages bound to TForm1's control models, the busy panel and the run button.
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -31,6 +32,8 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   // Shows it centred on the desktop.
   void Show(int showCommand);
   TForm1& form() { return *form_; }
+  // For the message loop: Escape while the busy panel shows is the panel's Cancel.
+  bool TranslateProgramKey(const MSG& msg);
 
   // IMainFormHost
   std::string ExecutablePath() override;
@@ -48,6 +51,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   std::string TemporaryFolder() override;
   std::string UpgradeHelperBytes() override;
   void CloseMainWindow() override;
+  std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -72,6 +76,9 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   // Before the form: its update component uses them until it is gone.
   WinExecStarter starter_;
   UpdaterWindows updaterUi_;
+  // Before the form, whose timers take themselves out of it when they go.
+  std::map<UINT_PTR, std::function<void()>> timers_;
+  UINT_PTR lastTimerId_ = 0;
   std::unique_ptr<TForm1> form_;
   Picture art_, exitGlyph_, minimiseGlyph_, runUp_, runDown_, logo_;
   Picture browseIcon_, openIcon_, updateIcon_;

@@ -15,6 +15,7 @@
 #include "platform/win32/Win32Processor.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32SystemMarks.h"
 #include "platform/win32/Win32UiThread.h"
 
 namespace {
@@ -31,7 +32,8 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
   dx::win32::Win32Shell shell;
   dx::win32::Win32Internet internet;
   dx::win32::Win32LocaleClock clock;
-  dx::platform::Platform platform{registry, files, processes, ui, display, processor, shell, internet, clock};
+  dx::win32::Win32SystemMarks marks;
+  dx::platform::Platform platform{registry, files, processes, ui, display, processor, shell, internet, clock, marks};
 
   {
     dx::win32::TAboutBox splash;
@@ -46,6 +48,7 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (window.TranslateProgramKey(msg)) continue;
     if (dx::win32::RouteDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);

@@ -22,6 +22,8 @@ struct Win32Processes::Gate {
 namespace {
 
 constexpr std::uint32_t kCancelledExitCode = 0xFFFFFFFF;
+// Long enough for a game to let go of its files, short enough for a user waiting on it.
+constexpr DWORD kTerminateWaitMilliseconds = 5000;
 
 // What a watch and its wait thread share. The runner side (the watch) and the callback
 // are touched on the user-interface thread only; the thread touches the cancel event.
@@ -91,6 +93,9 @@ class Win32ChildWatch : public platform::IChildWatch {
     shared_->onExit = nullptr;
     ::SetEvent(shared_->cancel.get());
     // The child's handles close with the members; the child itself runs on.
+  }
+  void Terminate() override {
+    if (::TerminateProcess(process_.get(), 1)) ::WaitForSingleObject(process_.get(), kTerminateWaitMilliseconds);
   }
 
  private:

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's host in a test: every request is recorded in order.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,36 @@ class FakeMainFormHost : public IMainFormHost {
   std::string UpgradeHelperBytes() override { return helperBytes; }
   void CloseMainWindow() override { calls.push_back("close main window"); }
   void RepaintNow(const controls::TControl& control) override { calls.push_back("repaint " + control.Name()); }
+
+  struct Timer {
+    std::uint32_t milliseconds;
+    std::function<void()> onElapsed;
+    bool running = true;
+  };
+  std::vector<std::shared_ptr<Timer>> timers;
+  struct Handle : IHostTimer {
+    explicit Handle(std::shared_ptr<Timer> t) : timer(std::move(t)) {}
+    ~Handle() override { timer->running = false; }
+    std::shared_ptr<Timer> timer;
+  };
+  std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override {
+    auto timer = std::make_shared<Timer>(Timer{milliseconds, std::move(onElapsed)});
+    timers.push_back(timer);
+    return std::make_unique<Handle>(timer);
+  }
+  // The timers still running, as if their time had passed.
+  void ElapseTimers() {
+    for (auto timer : std::vector<std::shared_ptr<Timer>>(timers)) {
+      if (!timer->running) continue;
+      timer->running = false;
+      timer->onElapsed();
+    }
+  }
+  int RunningTimers() const {
+    int n = 0;
+    for (const auto& t : timers) n += t->running;
+    return n;
+  }
 
   int Count(const std::string& call) const {
     int n = 0;

@@ -8,6 +8,7 @@
 #include "tests/doubles/FakeProcessor.h"
 #include "tests/doubles/FakeRegistry.h"
 #include "tests/doubles/FakeShell.h"
+#include "tests/doubles/FakeSystemMarks.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
 
@@ -23,9 +24,10 @@ struct FakePlatform {
   FakeShell shell;
   FakeInternet internet;
   FakeLocaleClock clock;
+  FakeSystemMarks marks;
 
   platform::Platform View() {
-    return {registry, files, processes, ui, display, processor, shell, internet, clock};
+    return {registry, files, processes, ui, display, processor, shell, internet, clock, marks};
   }
 };
 

@@ -18,6 +18,7 @@ class FakeProcesses : public platform::IProcesses {
     std::function<void(std::uint32_t)> onExit;
     bool watched = true;
     bool exited = false;
+    bool terminated = false;
   };
 
   // Start fails with this code (and text) while set.
@@ -60,6 +61,12 @@ class FakeProcesses : public platform::IProcesses {
   struct Watch : platform::IChildWatch {
     explicit Watch(std::shared_ptr<Child> c) : child(std::move(c)) {}
     ~Watch() override { child->watched = false; }
+    // The child ends; the runner drops the watch right after, so nothing is reported.
+    void Terminate() override {
+      if (child->exited) return;
+      child->terminated = true;
+      child->exited = true;
+    }
     std::shared_ptr<Child> child;
   };
 };

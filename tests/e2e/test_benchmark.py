@@ -20,6 +20,9 @@ from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Fai
                          state_of)
 
 NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
+# A back-up of the user's from long ago, which no benchmark may replace.
+EARLIER_AUTOEXEC = b"// kept from an older setup\r\nbind F11 \"quit\"\r\n"
+DISPLAY_CLASS_KEY = r"HKLM\SYSTEM\ControlSet001\Control\Class\{4D36E968-E325-11CE-BFC1-08002BE10318}\0000"
 
 
 class Scenario(Session):
@@ -32,6 +35,8 @@ class Scenario(Session):
             out.write(USER_AUTOEXEC)
         with open(os.path.join(self.setup.base, "Quake4Config.cfg"), "wb") as out:
             out.write(USER_CONFIG)
+        with open(os.path.join(self.setup.base, "autoexec_old.cfg"), "wb") as out:
+            out.write(EARLIER_AUTOEXEC)
         self.user_files = files_below(self.setup.game)
         wine.reg_add(SETTINGS_KEY, "ResultPath", wine.windows_path(self.results) + "\\")
         wine.reg_add(SETTINGS_KEY, "Demo", "1")
@@ -79,6 +84,8 @@ class Scenario(Session):
                 f"{when}: autoexec.cfg is the user's, byte for byte")
         f.check(read_bytes(os.path.join(self.setup.base, "Quake4Config.cfg")) == USER_CONFIG,
                 f"{when}: Quake4Config.cfg is the user's, byte for byte")
+        f.check(read_bytes(os.path.join(self.setup.base, "autoexec_old.cfg")) == EARLIER_AUTOEXEC,
+                f"{when}: the earlier autoexec_old.cfg is untouched")
 
 
 def two_resolutions_two_runs(wine, ids, f):
@@ -89,6 +96,9 @@ def two_resolutions_two_runs(wine, ids, f):
     if os.path.exists(tool) and not os.path.exists(saved_tool):
         shutil.copy(tool, saved_tool)
     shutil.copy(os.path.join(wine.bin_dir, "dxdiag.exe"), tool)
+    # Every real 64-bit Windows has the display class key in its native view; reading
+    # the adapter details there must not hide the settings key from the exit.
+    wine.run("reg", "add", DISPLAY_CLASS_KEY, "/v", "DriverDesc", "/d", "Simulated Radeon 9800", "/f", "/reg:64")
     # Wine would load its own tool of that name from the system folder.
     wine.env["WINEDLLOVERRIDES"] += ";dxdiag.exe=n"
     try:
@@ -152,15 +162,23 @@ def two_resolutions_two_runs(wine, ids, f):
             render_report(wine, path)
 
         game = files_below(s.setup.game)
-        f.check(game == s.user_files | {"q4base/autoexec_old.cfg"},
+        f.check(game == s.user_files | {"q4base/autoexec_old1.cfg"},
                 f"after the benchmark the user's files and the kept autoexec.cfg: {sorted(game)}")
+        f.check(read_bytes(os.path.join(s.setup.base, "autoexec_old1.cfg")) == USER_AUTOEXEC,
+                "the user's autoexec.cfg waits beside the earlier back-up, which is untouched")
         f.check(read_bytes(os.path.join(s.setup.base, "Quake4Config.cfg")) == USER_CONFIG,
                 "Quake4Config.cfg is back to the user's after the benchmark")
-        s.exit_program()
+        # Out through the window's close, the window not activated again.
+        wine.drive("close", s.window)
+        f.check(wine.drive("wait-gone", s.window, "--timeout", "20000")[0] == 0, "the close box ends the program")
+        time.sleep(1)
         f.check(files_below(s.setup.game) == s.user_files,
                 f"after the exit exactly the user's files: {sorted(files_below(s.setup.game))}")
         s.expect_user_files("after the exit")
+        cache = [wine.reg_query(SETTINGS_KEY, name) for name in ("Display Memory", "Driver Version", "Sound", "News")]
+        f.check(cache == ["", "", "", "0"], f"the close empties the diagnostic cache and stores News = 0: {cache}")
     finally:
+        wine.run("reg", "delete", DISPLAY_CLASS_KEY, "/f", "/reg:64")
         if os.path.exists(saved_tool):
             shutil.move(saved_tool, tool)
         else:
@@ -269,13 +287,129 @@ def failing_game(wine, ids, f, fault):
             f"{fault}: after the exit exactly the user's files: {sorted(files_below(s.setup.game))}")
 
 
+def wait_for(condition, timeout):
+    end = time.time() + timeout
+    while time.time() < end:
+        if condition():
+            return True
+        time.sleep(0.3)
+    return condition()
+
+
+def hung_game(wine, ids, f):
+    """A game that hangs: a second copy from another folder keeps its hands off while the
+    first benchmarks; Escape asks and No goes on, Cancel and Yes close the game and keep
+    the run measured before; then the time limit ends a run; then leaving asks too."""
+    s = Scenario(wine, ids, f)
+    wine.reg_add(SETTINGS_KEY, "Display Memory", "128.0 MB")
+    wine.reg_add(SETTINGS_KEY, "Driver Version", "1.0")
+    wine.reg_add(SETTINGS_KEY, "Sound", "Speaker")
+    switches = os.path.join(wine.root, "switches.txt")
+    open(switches, "w").close()
+    if not s.start(DEXTREL_SIM_PLAY_MS="300", DEXTREL_SIM_HANG_MS="600000",
+                   DEXTREL_SIM_SWITCHES=wine.windows_path(switches)):
+        return
+    s.choose(presets=[0], runs=2, quality=1)
+    s.press_run()
+    # The first run scores; the second hangs.
+    f.check(wait_for(lambda: open(s.record, encoding="cp1252").read().count("exit=") == 1
+                     if os.path.exists(s.record) else False, 30), "the first run ends")
+    with open(switches, "w") as out:
+        out.write("DEXTREL_SIM_FAULT=hang\n")
+    f.check(wait_for(lambda: len(s.game_runs()) == 2, 30), "the second run starts and hangs")
+    written = read_bytes(os.path.join(s.setup.base, "autoexec.cfg"))
+
+    # A second copy from another folder: it runs, recovers nothing and starts nothing.
+    other_dir = os.path.join(wine.root, "Portable", "Dextrel")
+    os.makedirs(os.path.join(other_dir, "Demos"))
+    shutil.copy(s.setup.program, os.path.join(other_dir, "Dextrel.exe"))
+    wine.start(wine.windows_path(os.path.join(other_dir, "Dextrel.exe")))
+    other = None
+    end = time.time() + 40
+    while time.time() < end and other is None:
+        listed = wine.drive("list", "--exe", "Dextrel.exe")[1]
+        for line in listed.splitlines():
+            handle = line.split()[0] if line.strip() else ""
+            if "class=TForm1" in line and "visible=1" in line and handle != s.window:
+                other = handle
+        time.sleep(0.5)
+    if f.check(other is not None, "a copy from another folder starts beside the benchmarking one"):
+        f.check(read_bytes(os.path.join(s.setup.base, "autoexec.cfg")) == written and
+                read_bytes(os.path.join(s.setup.base, "Quake4Configold.cfg")) == USER_CONFIG,
+                "the second copy's start-up leaves the running benchmark's files alone")
+        second = Session(wine, ids, f)
+        second.window = other
+        second.press_run()
+        box = wine.message_box()
+        f.check(box.get("text") == "Another copy of Dextrel is benchmarking this game. Wait until it has finished.",
+                f"the second copy's run button is refused: {box}")
+        if box:
+            wine.answer(box, "ok")
+        f.check(read_bytes(os.path.join(s.setup.base, "autoexec.cfg")) == written and len(s.game_runs()) == 2,
+                "the refused press touches nothing")
+        wine.drive("close", other)
+        wine.drive("wait-gone", other, "--timeout", "20000")
+
+    wine.drive("key", s.window, "ESCAPE")
+    box = wine.message_box()
+    f.check(box.get("text") == "Stop the benchmark? The game will be closed.", f"Escape asks: {box}")
+    if box:
+        wine.screenshot("stop-question.png")
+        wine.answer(box, "no")
+    time.sleep(1)
+    f.check(not s.idle(), "No lets the benchmark go on")
+    wine.drive("click", s.by_id("CancelBenchmark"))
+    box = wine.message_box()
+    f.check(box.get("text") == "Stop the benchmark? The game will be closed.", f"Cancel asks: {box}")
+    if box:
+        wine.answer(box, "yes")
+    f.check(s.wait_idle(30), "after Yes the window is idle again")
+    reports = [n for n in os.listdir(s.results) if n.endswith(".htm")]
+    f.check(len(reports) == 1, f"the run measured before is saved: {reports}")
+    if reports:
+        text = read_bytes(os.path.join(s.results, reports[0])).decode("cp1252")
+        f.check(re.search(r"Score = \d+ FPS", text) and "Score = No Score." in text,
+                "the report: a score and the cancelled run")
+        with open(os.path.join(s.results, reports[0][:-4] + ".json"), encoding="utf-8") as inp:
+            reasons = [r.get("no_score_reason") for r in json.load(inp).get("runs", [])]
+        f.check(reasons == [None, "The run was cancelled."], f"the JSON names the cancelled run: {reasons}")
+    s.expect_user_files("after Cancel")
+
+    # The time limit, set low: the hung game is ended and the user told.
+    wine.reg_add(SETTINGS_KEY, "RunTimeLimit", "0.1")
+    s.press_run()
+    box = wine.message_box(timeout=40000)
+    f.check("within the time limit of 0.1 minutes and was closed" in box.get("text", ""), f"the limit is told: {box}")
+    if box:
+        wine.answer(box, "ok")
+    f.check(s.wait_idle(30), "after the limit the window is idle again")
+    s.expect_user_files("after the time limit")
+
+    # Leaving while the game hangs asks the same question.
+    wine.reg_add(SETTINGS_KEY, "RunTimeLimit", "0")
+    s.press_run()
+    f.check(wait_for(lambda: not s.idle(), 20), "a third benchmark runs")
+    time.sleep(2)
+    wine.drive("click", s.by_id("Image2"))
+    box = wine.message_box()
+    f.check(box.get("text") == "Stop the benchmark? The game will be closed.", f"leaving asks: {box}")
+    if box:
+        wine.answer(box, "yes")
+    f.check(wine.drive("wait-gone", s.window, "--timeout", "20000")[0] == 0, "after Yes the program ends")
+    time.sleep(1)
+    f.check(files_below(s.setup.game) == s.user_files,
+            f"after leaving exactly the user's files: {sorted(files_below(s.setup.game))}")
+    s.expect_user_files("after leaving")
+
+
 def main():
     args = scenario_arguments()
     ids = control_ids(args.source)
     f = Failures()
     for name, scenario in [("benchmark", two_resolutions_two_runs),
                            ("benchmark_crash", lambda w, i, f: failing_game(w, i, f, "crash")),
-                           ("benchmark_noresult", lambda w, i, f: failing_game(w, i, f, "noresult"))]:
+                           ("benchmark_noresult", lambda w, i, f: failing_game(w, i, f, "noresult")),
+                           ("benchmark_hung", hung_game)]:
         wine = Wine(args.bin, args.source, name)
         try:
             scenario(wine, ids, f)

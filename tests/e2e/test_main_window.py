@@ -105,6 +105,17 @@ def run(wine, ids, f):
     f.check(stored_soon(wine, "SMP", "1"), "leaving the tick box stores SMP = 1")
     wine.drive("select", by_id("AABox"), "--index", "2")
     f.check(wine.reg_query(SETTINGS_KEY, "AALevel") == "2", "choosing an anti-aliasing item stores it at once")
+    # Typing over a chosen item, key by key: the caret stays behind what was typed.
+    levels = by_id("ALValues")
+    wine.drive("select", levels, "--text", "0.7")
+    f.check(wine.reg_query(SETTINGS_KEY, "AmbientLightV") == "0.7", "choosing an ambient-light level stores it")
+    wine.drive("key", levels, "END")
+    wine.drive("type", levels, "5")
+    f.check(wine.reg_query(SETTINGS_KEY, "AmbientLightV") == "0.75", "every key typed is stored at once")
+    wine.drive("type", levels, "1")
+    shown = wine.drive("text", levels)[1].strip()
+    f.check(shown == "0.751" and wine.reg_query(SETTINGS_KEY, "AmbientLightV") == "0.751",
+            f"the caret stays behind the typed text: {shown!r}")
 
     click_caption("Demos & Quality")
     wine.drive("click", child("--id", str(ids["QualityModeBox"] + 2)))

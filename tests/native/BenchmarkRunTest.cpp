@@ -18,6 +18,8 @@ constexpr const char* kTool = "C:\\WINDOWS\\system32\\dxdiag.exe";
 constexpr const char* kResults = "D:\\Results\\";
 constexpr const char* kStamp = "03_11_2006_14_05_09";
 const std::string kReportPath = std::string(kResults) + "result_" + kStamp + ".htm";
+const std::string kJsonPath = std::string(kResults) + "result_" + kStamp + ".json";
+const std::string kCsvPath = std::string(kResults) + "results.csv";
 // The name the shell is given: the results folder, a backslash of its own, the file.
 const std::string kOpenedPath = std::string(kResults) + "\\result_" + kStamp + ".htm";
 const std::string kUserAutoexec = "bind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n";
@@ -443,17 +445,169 @@ TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUser
   EXPECT_EQ(fake.shell.opened.size(), 1u);
 }
 
-TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkTheSameWay) {
-  Prepare({0, 1}, 1);
+TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkWithWhatWasMeasured) {
+  Prepare({0, 1}, 2);
   form->BenchButton.UserClick();
   fake.processes.failWithCode = 2;
   EndRun(Log("70"));
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.processes.children.size(), 1u);
-  EXPECT_EQ(fake.shell.MessageTexts(),
-            std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."});
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  const std::string& told = fake.shell.messages[0].text;
+  EXPECT_EQ(told.find("Quake 4 could not be started. System Error.  Code: 2."), 0u) << told;
+  EXPECT_NE(told.find("The runs measured until then are in the report."), std::string::npos) << told;
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  EXPECT_NE(fake.files.Contents(kReportPath).find("Score = 70 FPS"), std::string::npos);
+  const std::string json = fake.files.Contents(kJsonPath);
+  EXPECT_NE(json.find("\"no_score_reason\": \"Quake 4 could not be started. System Error."), std::string::npos)
+      << json;
+  EXPECT_EQ(SplitLines(fake.files.Contents(kCsvPath)).size(), 2u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_TRUE(fake.marks.held.empty());
+}
+
+TEST_F(BenchmarkRun, ANetDemoScriptThatCannotBeWrittenEndsTheBenchmarkWithTheFilesBack) {
+  Prepare({0}, 1);
+  fake.files.AddFile("D:\\Demos\\duel.netdemo", "net demo");
+  form->demo.SetItemIndex(1);
+  form->DemoEdit.SetText("D:\\Demos\\duel.netdemo");
+  PutBase("VKRBnetdemo.cfg", "locked");
+  fake.files.SetReadOnly(std::string(kBase) + "VKRBnetdemo.cfg");
+  form->BenchButton.UserClick();
+  EXPECT_TRUE(fake.processes.children.empty());
+  EXPECT_TRUE(Idle());
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  EXPECT_NE(fake.shell.messages[0].text.find("VKRBnetdemo.cfg"), std::string::npos);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
+  EXPECT_FALSE(form->BenchmarkRunning());
+}
+
+TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
+  Prepare({0, 1}, 2);
+  form->BenchButton.UserClick();
+  ASSERT_EQ(host.RunningTimers(), 1);
+  EXPECT_EQ(host.timers.back()->milliseconds, 30u * 60u * 1000u);
+  EndRun(Log("70"));
+  ASSERT_TRUE(Running());
+  EXPECT_EQ(host.RunningTimers(), 1);  // one per run
+
+  fake.shell.answers.push_back(platform::MessageResult::No);
+  form->CancelButton.UserClick();
+  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{"Stop the benchmark? The game will be closed."});
+  EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::YesNo);
+  EXPECT_TRUE(Running());
+  EXPECT_FALSE(fake.processes.children.back()->terminated);
+
+  form->CancelButton.UserClick();  // yes
+  EXPECT_TRUE(fake.processes.children.back()->terminated);
+  EXPECT_FALSE(Running());
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.processes.children.size(), 2u);
+  EXPECT_EQ(fake.shell.messages.size(), 2u);  // only the two questions
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  const std::string report = fake.files.Contents(kReportPath);
+  EXPECT_NE(report.find("Score = 70 FPS"), std::string::npos);
+  EXPECT_NE(report.find("Score = No Score."), std::string::npos);
+  EXPECT_EQ(report.find("Average score"), std::string::npos);
+  const std::string json = fake.files.Contents(kJsonPath);
+  EXPECT_NE(json.find("\"no_score_reason\": \"The run was cancelled.\""), std::string::npos) << json;
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(host.RunningTimers(), 0);
+  EXPECT_TRUE(fake.marks.held.empty());
+}
+
+TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
+  Prepare({0}, 1);
+  Set("RunTimeLimit", "2");
+  std::vector<BenchmarkOutcome> ended;
+  form->OnBenchmarkEnded = [&](BenchmarkOutcome outcome) { ended.push_back(outcome); };
+  form->BenchButton.UserClick();
+  ASSERT_EQ(host.RunningTimers(), 1);
+  EXPECT_EQ(host.timers.back()->milliseconds, 2u * 60u * 1000u);
+  host.ElapseTimers();
+  EXPECT_TRUE(fake.processes.children.back()->terminated);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{
+                                           "The game did not finish the run within the time limit of 2 minutes and "
+                                           "was closed."});
+  EXPECT_TRUE(fake.shell.opened.empty());  // nothing was measured
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
+  EXPECT_EQ(ended, std::vector<BenchmarkOutcome>{BenchmarkOutcome::boTimedOut});
+
+  Set("RunTimeLimit", "0");
+  form->BenchButton.UserClick();
+  EXPECT_EQ(host.RunningTimers(), 0);
+  PlayAll({"70"});
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(ended.back(), BenchmarkOutcome::boAllScored);
+}
+
+TEST_F(BenchmarkRun, LeavingWhileTheGamePlaysAsksAndOnYesSavesAndPutsBackFirst) {
+  Prepare({0}, 2);
+  form->BenchButton.UserClick();
+  EndRun(Log("70"));
+  fake.shell.answers = {platform::MessageResult::No, platform::MessageResult::No};
+  form->Image2Click();
+  bool canClose = true;
+  form->FormCloseQuery(canClose);
+  EXPECT_FALSE(canClose);
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(host.Count("end program"), 0);
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
+
+  form->Image2Click();  // yes
+  EXPECT_TRUE(fake.processes.children.back()->terminated);
+  EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
+  EXPECT_EQ(Stored("Display Memory"), "");
+  EXPECT_EQ(host.calls.back(), "end program");
+}
+
+// Two copies from two folders on one machine share the game folder's mark.
+TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks) {
+  Prepare({0}, 1);
+  form->BenchButton.UserClick();
+  ASSERT_TRUE(Running());
+  const std::string config = BaseFile("Quake4Configold.cfg");
+  const std::string written = BaseFile("autoexec.cfg");
+
+  FakeMainFormHost otherHost;
+  otherHost.executablePath = "D:\\Portable\\Dextrel\\Dextrel.exe";
+  TForm1 other(view, otherHost);
+  other.FormCreate();
+  EXPECT_EQ(BaseFile("Quake4Configold.cfg"), config);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), kUserAutoexec);
+  other.BenchButton.UserClick();
+  EXPECT_EQ(fake.shell.MessageTexts(),
+            std::vector<std::string>{"Another copy of Dextrel is benchmarking this game. Wait until it has finished."});
+  EXPECT_FALSE(other.Panel1.Visible());
+  EXPECT_TRUE(other.BenchButton.Enabled());
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  // Nor does leaving it touch the running benchmark's files.
+  PutBase("autoexec_old.cfg", "// older\r\n");
+  bool canClose = false;
+  other.FormCloseQuery(canClose);
+  other.FormClose();
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "// older\r\n");
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
+  fake.files.RemoveFile(std::string(kBase) + "autoexec_old.cfg");
+
+  EndRun(Log("70"));
+  EXPECT_TRUE(Idle());
+  TForm1 third(view, otherHost);
+  third.FormCreate();
+  third.BenchButton.UserClick();  // the mark is free again
+  EXPECT_EQ(fake.processes.children.size(), 2u);
 }
 
 TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {
@@ -526,8 +680,6 @@ TEST_F(BenchmarkRun, AReportTheResultsFolderRefusesGoesToTheTemporaryFolder) {
   EXPECT_NE(extras.find("640_1_qconsole.log"), std::string::npos) << extras;
 }
 
-const std::string kJsonPath = std::string(kResults) + "result_" + kStamp + ".json";
-const std::string kCsvPath = std::string(kResults) + "results.csv";
 const std::string kLogFolder = std::string(kResults) + "result_" + kStamp + "_logs\\";
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
@@ -631,13 +783,16 @@ class UserFilesAfterBenchmark : public BenchmarkRun, public ::testing::WithParam
 
 TEST_P(UserFilesAfterBenchmark, AreByteIdenticalAfterTheExit) {
   Prepare({0, 8}, 2);
+  // An earlier back-up of the user's own stays as it is.
+  PutBase("autoexec_old.cfg", "// older\r\n");
   form->BenchButton.UserClick();
   PlayAll({"70", "71", "40", "41"});
   ASSERT_TRUE(Idle());
   Leave(GetParam());
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "// older\r\n");
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
-  for (const char* name : {"autoexec_old.cfg", "Quake4Configold.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt",
+  for (const char* name : {"autoexec_old1.cfg", "Quake4Configold.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt",
                            "qconsole.log"}) {
     EXPECT_EQ(BaseFile(name), "<missing>") << name;
   }

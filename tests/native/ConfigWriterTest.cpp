@@ -193,14 +193,27 @@ TEST_F(Writer, AConfigurationLeftByAnEarlierRunIsOverwrittenNotBackedUp) {
   EXPECT_EQ(SplitLines(Autoexec()).size(), 28u);
 }
 
-TEST_F(Writer, AUsersFileThatCannotGoAsideIsNotOverwritten) {
-  files.AddFile(std::string(kBasePath) + "autoexec_old.cfg", "older\r\n");
-  files.AddFile(std::string(kBasePath) + "autoexec.cfg", "newer\r\n");
-  EXPECT_THROW(Write(false, false, "", 0, 0, 0, 0), Error);
-  EXPECT_EQ(Autoexec(), "newer\r\n");
-  EXPECT_EQ(files.Contents(std::string(kBasePath) + "autoexec_old.cfg"), "older\r\n");
+TEST_F(Writer, AnEarlierBackUpStaysAndTheUsersFileGoesAboveEveryNumberedOne) {
+  const std::string base = kBasePath;
+  files.AddFile(base + "autoexec_old.cfg", "older\r\n");
+  files.AddFile(base + "autoexec.cfg", "newer\r\n");
+  Write(false, false, "", 0, 0, 0, 0);
+  EXPECT_EQ(files.Contents(base + "autoexec_old.cfg"), "older\r\n");
+  EXPECT_EQ(files.Contents(base + "autoexec_old1.cfg"), "newer\r\n");
+  EXPECT_EQ(writer.AutoexecBackup, "autoexec_old1.cfg");
 
-  files.RemoveFile(std::string(kBasePath) + "autoexec_old.cfg");
+  // A gap below a numbered one of the user's is not filled.
+  files.AddFile(base + "autoexec_old3.cfg", "third\r\n");
+  files.AddFile(base + "autoexec_oldest.cfg", "not numbered\r\n");
+  files.AddFile(base + "autoexec.cfg", "newest\r\n");
+  Write(false, false, "", 0, 0, 0, 0);
+  EXPECT_EQ(files.Contents(base + "autoexec_old4.cfg"), "newest\r\n");
+  EXPECT_EQ(writer.AutoexecBackup, "autoexec_old4.cfg");
+  EXPECT_EQ(files.Contents(base + "autoexec_old3.cfg"), "third\r\n");
+}
+
+TEST_F(Writer, AUsersFileThatCannotGoAsideIsNotOverwritten) {
+  files.AddFile(std::string(kBasePath) + "autoexec.cfg", "newer\r\n");
   files.SetReadOnly(kBasePath);  // the move is refused
   try {
     Write(false, false, "", 0, 0, 0, 0);

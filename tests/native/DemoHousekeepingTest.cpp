@@ -173,6 +173,18 @@ TEST_F(Housekeeping, AtStartUpAnUnfinishedBenchmarkIsPutRightAndNothingIsLost) {
   EXPECT_EQ(files.shellCalls().size(), calls);
 }
 
+TEST_F(Housekeeping, AtStartUpTheBackUpPutAsideLastGoesBackAndTheEarlierOnesStay) {
+  PutBase("autoexec_old.cfg", "older\r\n");
+  PutBase("autoexec_old1.cfg", "old one\r\n");
+  PutBase("autoexec_old2.cfg", "mine\r\n");
+  PutBase("autoexec.cfg", "");
+  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+  EXPECT_EQ(Base("autoexec_old2.cfg"), "<missing>");
+  EXPECT_EQ(Base("autoexec_old1.cfg"), "old one\r\n");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
+}
+
 TEST_F(Housekeeping, AtStartUpAnAutoexecOfTheUsersOwnIsNotReplaced) {
   PutBase("autoexec_old.cfg", "older\r\n");
   PutBase("autoexec.cfg", "bind F1 \"quit\"\r\n");
@@ -206,9 +218,22 @@ TEST_F(Housekeeping, RestoringAutoexec) {
   EXPECT_EQ(Base("autoexec_old.cfg"), "<missing>");
 
   PutBase("autoexec_old.cfg", "mine\r\n");
-  PutBase("autoexec.cfg", "written\r\n");
+  PutBase("autoexec.cfg", "");  // written with no quality chosen
   keeper.RestoreAutoexec(kFolders.gameBasePath, true);
   EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+
+  // The user's own file beside an earlier back-up: only the back-up named goes back.
+  PutBase("autoexec_old.cfg", "older\r\n");
+  keeper.RestoreAutoexec(kFolders.gameBasePath, false);
+  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
+  files.ShellMove(kFolders.gameBasePath + "autoexec.cfg", kFolders.gameBasePath + "autoexec_old1.cfg", "");
+  PutBase("autoexec.cfg", "");
+  keeper.RestoreAutoexec(kFolders.gameBasePath, true, "autoexec_old1.cfg");
+  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+  EXPECT_EQ(Base("autoexec_old1.cfg"), "<missing>");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
+  files.RemoveFile(kFolders.gameBasePath + "autoexec.cfg");
 
   PutBase("autoexec.cfg", "written\r\n");
   files.RemoveFile(kFolders.gameBasePath + "autoexec_old.cfg");

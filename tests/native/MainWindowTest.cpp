@@ -108,12 +108,12 @@ TEST_F(MainWindow, TheWindowCloseRemovesEverythingTheBenchmarkLeft) {
   FillDiagnosticCache();
   LeaveBenchmarkFiles();
   PutBase("autoexec_old.cfg", "mine\r\n");
-  PutBase("autoexec.cfg", "written\r\n");
+  PutBase("autoexec.cfg", "");  // written with no quality chosen
   bool canClose = false;
   form->FormCloseQuery(canClose);
   EXPECT_TRUE(canClose);
   EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "<missing>");
-  EXPECT_EQ(BaseFile("autoexec.cfg"), "written\r\n");  // the query removes the demo only
+  EXPECT_EQ(BaseFile("autoexec.cfg"), "");  // the query removes the demo only
   form->FormClose();
   EXPECT_EQ(BaseFile("autoexec.cfg"), "mine\r\n");
   for (const char* name : {"autoexec_old.cfg", "VKRBnetdemo.cfg", "VKRnetdemo.txt", "qconsole.log"}) {

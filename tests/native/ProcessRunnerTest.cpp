@@ -208,6 +208,22 @@ TEST_F(ProcessRunnerTest, DestroyingAWaitingRunnerStopsTheWatchAndRaisesNothing)
   EXPECT_EQ(calls, 0);
 }
 
+TEST_F(ProcessRunnerTest, TerminateEndsTheChildAndALateReportOfItsEndRaisesNothing) {
+  int raised = 0;
+  runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++raised; };
+  EXPECT_FALSE(runner.Terminate());
+  runner.Run();
+  EXPECT_TRUE(runner.Terminate());
+  EXPECT_TRUE(processes.children[0]->terminated);
+  EXPECT_EQ(runner.State(), TJvProcessState::Ready);
+  // The system may still hand the end over once the watch is gone.
+  processes.children[0]->onExit(1);
+  EXPECT_EQ(raised, 0);
+  runner.Run();  // ready for the next child
+  processes.ExitLast(0);
+  EXPECT_EQ(raised, 1);
+}
+
 TEST_F(ProcessRunnerTest, WithoutWaitingTheRunnerIsRunningAndMayStartAgain) {
   int calls = 0;
   runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++calls; };

@@ -62,7 +62,7 @@ class SelfUpdaterTest : public ::testing::Test {
   test::FakePlatform fake;
   test::PumpedUiThread pumped;
   platform::Platform view{fake.registry, fake.files, fake.processes, pumped, fake.display,
-                          fake.processor, fake.shell, fake.internet, fake.clock};
+                          fake.processor, fake.shell, fake.internet, fake.clock, fake.marks};
   FakeUpdaterUi ui;
   RecordingStarter starter;
   std::vector<std::string> program;

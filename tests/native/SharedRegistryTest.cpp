@@ -64,6 +64,15 @@ TEST_F(SharedRegistryTest, OpenWithCreationMakesTheKey) {
   EXPECT_TRUE(fake.HasKey("SOFTWARE\\Tamberlin"));
 }
 
+TEST_F(SharedRegistryTest, AKeyCheckLooksInTheViewAskedForWhateverWasOpenedBefore) {
+  const std::string display = "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000";
+  fake.AddKey(display, platform::RegistryView::Native);
+  fake.AddKey("SOFTWARE\\Tamberlin\\Dextrel");
+  ASSERT_TRUE(reg.OpenKey("\\" + display, false, platform::RegistryView::Native));
+  EXPECT_TRUE(reg.KeyExists("\\SOFTWARE\\Tamberlin\\Dextrel"));
+  EXPECT_FALSE(reg.KeyExists("\\SOFTWARE\\Tamberlin\\Dextrel", platform::RegistryView::Native));
+}
+
 TEST_F(SharedRegistryTest, ReadsStringsMissingAsEmptyAndRefusesOtherTypes) {
   fake.SetString("SOFTWARE\\Tamberlin\\Dextrel", "Note", "fast box");
   fake.SetValue("SOFTWARE\\Tamberlin\\Dextrel", "ResultPath", {RegistryValueType::ExpandString, "%TEMP%\\r\\"});

@@ -16,7 +16,7 @@ class UpdateCheck : public FormFixture {
  protected:
   PumpedUiThread pumped;
   platform::Platform pumpedView{fake.registry, fake.files,     fake.processes, pumped,     fake.display,
-                                fake.processor, fake.shell, fake.internet,  fake.clock};
+                                fake.processor, fake.shell, fake.internet,  fake.clock, fake.marks};
 
   TForm1& StartWithUpdater() {
     InstallGame();

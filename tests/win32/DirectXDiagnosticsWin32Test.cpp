@@ -13,6 +13,7 @@
 #include "tests/doubles/FakeLocaleClock.h"
 #include "tests/doubles/FakeProcessor.h"
 #include "tests/doubles/FakeShell.h"
+#include "tests/doubles/FakeSystemMarks.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -116,7 +117,8 @@ class Win32DiagnosticsTest : public ::testing::Test {
   test::FakeShell shell;
   test::FakeInternet internet;
   test::FakeLocaleClock clock;
-  platform::Platform platform{nativeRegistry, files, processes, ui, display, processor, shell, internet, clock};
+  test::FakeSystemMarks marks;
+  platform::Platform platform{nativeRegistry, files, processes, ui, display, processor, shell, internet, clock, marks};
   SharedRegistry registry{nativeRegistry};
   TJvCreateProcess dxrun{processes};
   LineList lines;
