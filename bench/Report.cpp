@@ -5,7 +5,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
-#include "extras/Hosts.h"
+#include "common/Hosts.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleClock.h"
 #include "platform/Shell.h"

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "extras/Hosts.h"
+#include "common/Hosts.h"
 
 namespace dx {
 

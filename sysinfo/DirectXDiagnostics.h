@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "common/LineList.h"
 #include "gameprep/ProcessRunner.h"
 #include "platform/Platform.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "common/LineList.h"
 #include "platform/Display.h"
 #include "platform/LocaleClock.h"

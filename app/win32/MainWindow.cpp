@@ -1,8 +1,8 @@
 #include "app/win32/MainWindow.h"
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
-#include "app/win32/view/Palette.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/win32/ui/Palette.h"
 #include "extras/HelpLinks.h"
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/VersionInfo.h"

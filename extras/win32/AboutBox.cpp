@@ -1,6 +1,6 @@
 #include "extras/win32/AboutBox.h"
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
 
 namespace dx::win32 {
 

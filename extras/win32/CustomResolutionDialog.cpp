@@ -1,6 +1,6 @@
 #include "extras/win32/CustomResolutionDialog.h"
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {

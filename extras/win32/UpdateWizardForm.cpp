@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {

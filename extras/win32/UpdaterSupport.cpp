@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
 
 namespace dx::win32 {
 

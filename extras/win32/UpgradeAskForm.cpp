@@ -1,7 +1,7 @@
 #include "extras/win32/UpgradeAskForm.h"
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <uxtheme.h>
 
-#include "app/win32/view/Palette.h"
+#include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {

@@ -1,6 +1,6 @@
-#include "app/win32/view/ViewContainer.h"
+#include "platform/win32/ui/ViewContainer.h"
 
-#include "app/win32/view/Palette.h"
+#include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {

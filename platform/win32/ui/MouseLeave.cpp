@@ -1,4 +1,4 @@
-#include "app/win32/view/MouseLeave.h"
+#include "platform/win32/ui/MouseLeave.h"
 
 #include <commctrl.h>
 
