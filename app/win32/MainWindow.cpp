@@ -2,6 +2,7 @@
 
 #include "common/win32/ControlIds.h"
 #include "common/win32/ResourceIds.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/ui/Palette.h"
 #include "extras/HelpLinks.h"
 #include "platform/win32/UnexpectedError.h"
@@ -301,10 +302,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
         // After the activation itself: the news window must not steal it half-way.
-        ::PostMessageA(hwnd(), WM_APP + 1, 0, 0);
+        ::PostMessageA(hwnd(), messages::kAfterActivation, 0, 0);
       }
       break;
-    case WM_APP + 1:
+    case messages::kAfterActivation:
       form_->FormActivate();
       return 0;
     case WM_LBUTTONDOWN:

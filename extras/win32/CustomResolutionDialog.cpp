@@ -1,6 +1,7 @@
 #include "extras/win32/CustomResolutionDialog.h"
 
 #include "common/win32/ResourceIds.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -101,11 +102,10 @@ LRESULT CustomResolutionDialog::HandleMessage(UINT message, WPARAM wParam, LPARA
         text.left += 20;
         ::SetBkMode(item.hDC, TRANSPARENT);
         ::SetTextColor(item.hDC, RGB(0, 0, 0));
-        HGDIOBJ old = ::SelectObject(item.hDC, ui::DefaultFont());
+        const ScopedSelection font(item.hDC, ui::DefaultFont());
         if (index < logic_.Items().size()) {
           ::DrawTextA(item.hDC, logic_.Items()[index].c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         }
-        ::SelectObject(item.hDC, old);
         return TRUE;
       }
       break;

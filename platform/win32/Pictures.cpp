@@ -1,5 +1,6 @@
 #include "platform/win32/Pictures.h"
 
+#include "platform/win32/Scoped.h"
 #include <objidl.h>
 #include <shlwapi.h>
 // GDI+'s headers use min and max unqualified.
@@ -65,9 +66,8 @@ Picture LoadJpegPicture(int resourceId) {
 void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
   if (!picture) return;
   ScopedCreatedDc memory(::CreateCompatibleDC(dc));
-  HGDIOBJ old = ::SelectObject(memory.get(), picture.get());
+  const ScopedSelection selected(memory.get(), picture.get());
   ::BitBlt(dc, x, y, picture.width, picture.height, memory.get(), 0, 0, SRCCOPY);
-  ::SelectObject(memory.get(), old);
 }
 
 }  // namespace dx::win32
