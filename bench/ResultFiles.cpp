@@ -26,7 +26,12 @@ std::string ShownPath(const std::string& path) {
 }  // namespace
 
 void ResultFileProblems::Add(const std::string& path, const std::string& why) {
-  lines_.push_back("\"" + ShownPath(path) + "\": " + (why.empty() ? "the system gave no reason." : Trim(why)));
+  // Built in steps: GCC 12 reads "\"" + a temporary as an overlapping copy (-Wrestrict).
+  std::string line = "\"";
+  line += ShownPath(path);
+  line += "\": ";
+  line += why.empty() ? "the system gave no reason." : Trim(why);
+  lines_.push_back(std::move(line));
 }
 
 std::string ResultFileProblems::Message(bool reportSaved) const {

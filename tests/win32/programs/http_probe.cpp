@@ -129,6 +129,11 @@ int main(int argc, char** argv) {
   int progressReports = 0, lastPercent = -1;
   bool fromUiThread = true;
   const DWORD uiThread = ::GetCurrentThreadId();
+  // The outcome wakes the message loop below, which otherwise waits for posted messages.
+  const auto finish = [&](std::string text) {
+    outcome = std::move(text);
+    ::PostThreadMessageA(uiThread, WM_NULL, 0, 0);
+  };
   std::string lastModified = "none";
   transfer.OnHeaders = [&](const dx::THttpHeaders& h, bool&) {
     status = h.status;
@@ -148,22 +153,21 @@ int main(int argc, char** argv) {
     fromUiThread = fromUiThread && ::GetCurrentThreadId() == uiThread;
   };
   transfer.OnComplete = [&](const std::string&, const std::string& data, std::uint64_t n) {
-    outcome = "complete";
+    finish("complete");
     bytes = n;
     if (!quiet && file.empty()) std::printf("body=%.*s\n", static_cast<int>(std::min<size_t>(data.size(), 64)), data.c_str());
   };
-  transfer.OnConnectionLost = [&] { outcome = "lost"; };
-  transfer.OnNoAnswer = [&] { outcome = "no answer"; };
-  transfer.OnHttpError = [&](int s, const std::string&) { outcome = "http " + std::to_string(s); };
-  transfer.OnNotWanted = [&] { outcome = "not wanted"; };
-  transfer.OnTargetFileError = [&](const std::string&, const std::string& text) { outcome = "file error " + text; };
+  transfer.OnConnectionLost = [&] { finish("lost"); };
+  transfer.OnNoAnswer = [&] { finish("no answer"); };
+  transfer.OnHttpError = [&](int s, const std::string&) { finish("http " + std::to_string(s)); };
+  transfer.OnNotWanted = [&] { finish("not wanted"); };
+  transfer.OnTargetFileError = [&](const std::string&, const std::string& text) { finish("file error " + text); };
 
   const DWORD started = ::GetTickCount();
   if (!transfer.Start(url, file)) return 2;
-  while (outcome.empty()) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    ui.ProcessMessages();
-  }
+  // A message loop like the program's: sent calls are handled inside GetMessage.
+  MSG msg;
+  while (outcome.empty() && ::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
   const DWORD elapsed = ::GetTickCount() - started;
   std::printf("outcome=%s\nstatus=%d\nbytes=%llu\nprogress=%d\npercent=%d\nuithread=%d\nlastmodified=%s\nms=%lu\n",
               outcome.c_str(), status, bytes, progressReports, lastPercent, fromUiThread ? 1 : 0,
