@@ -22,6 +22,9 @@ file(GLOB DEXTREL_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS
 
 function(dextrel_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  if(DEXTREL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
 function(dextrel_core_library name)

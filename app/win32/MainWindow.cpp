@@ -76,15 +76,15 @@ void MainWindow::Name(HWND window, int id, const controls::TControl* model) {
 }
 
 bool MainWindow::Create() {
-  art_ = LoadBitmapPicture(IDB_WINDOW);
-  exitGlyph_ = LoadBitmapPicture(IDB_EXIT);
-  minimiseGlyph_ = LoadBitmapPicture(IDB_MINIMIZE);
-  runUp_ = LoadBitmapPicture(IDB_RUN_UP);
-  runDown_ = LoadBitmapPicture(IDB_RUN_DOWN);
-  logo_ = LoadBitmapPicture(IDB_LOGO);
-  browseIcon_ = LoadBitmapPicture(IDB_ICON_BROWSE);
-  openIcon_ = LoadBitmapPicture(IDB_ICON_OPEN);
-  updateIcon_ = LoadBitmapPicture(IDB_ICON_UPDATE);
+  art_ = LoadPicture(IDB_WINDOW);
+  exitGlyph_ = LoadPicture(IDB_EXIT);
+  minimiseGlyph_ = LoadPicture(IDB_MINIMIZE);
+  runUp_ = LoadPicture(IDB_RUN_UP);
+  runDown_ = LoadPicture(IDB_RUN_DOWN);
+  logo_ = LoadPicture(IDB_LOGO);
+  browseIcon_ = LoadPicture(IDB_ICON_BROWSE);
+  openIcon_ = LoadPicture(IDB_ICON_OPEN);
+  updateIcon_ = LoadPicture(IDB_ICON_UPDATE);
 
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

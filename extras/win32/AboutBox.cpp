@@ -5,7 +5,7 @@
 namespace dx::win32 {
 
 bool TAboutBox::Create() {
-  picture_ = LoadJpegPicture(IDJ_SPLASH);
+  picture_ = LoadPicture(IDJ_SPLASH);
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
   ClassOptions cls{"TAboutBox"};

@@ -8,8 +8,8 @@ namespace dx::win32 {
 
 bool CustomResolutionDialog::Create(HWND owner) {
   owner_ = owner;
-  background_ = LoadJpegPicture(IDJ_DIALOG);
-  closeIcon_ = LoadBitmapPicture(IDB_ICON_CLOSE);
+  background_ = LoadPicture(IDJ_DIALOG);
+  closeIcon_ = LoadPicture(IDB_ICON_CLOSE);
   ClassOptions cls{"TForm3"};
   cls.background = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
   if (!CreateWindowFor(cls, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Custom resolution", WS_POPUP | WS_CLIPCHILDREN, 0, 0,

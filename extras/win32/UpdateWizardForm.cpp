@@ -31,7 +31,7 @@ TUpdateWizardForm::~TUpdateWizardForm() {
 }
 
 bool TUpdateWizardForm::Create(HWND owner) {
-  picture_ = LoadBitmapPicture(IDB_WIZARD);
+  picture_ = LoadPicture(IDB_WIZARD);
   titleFont_.reset(::CreateFontA(-19, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN, "Times New Roman"));
   RECT outer{0, 0, kClientWidth, kClientHeight};

@@ -39,12 +39,7 @@ Picture FromHandle(HBITMAP bitmap) {
 
 }  // namespace
 
-Picture LoadBitmapPicture(int resourceId) {
-  return FromHandle(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-}
-
-Picture LoadJpegPicture(int resourceId) {
+Picture LoadPicture(int resourceId) {
   HMODULE module = ::GetModuleHandleA(nullptr);
   HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));
   if (!found) return {};
