@@ -190,15 +190,6 @@ std::unique_ptr<platform::IInternetSession> Win32Internet::OpenSession(const pla
   return std::make_unique<Session>(session);
 }
 
-bool Win32Internet::IsOffline() {
-  ScopedModule url(::LoadLibraryA("url.dll"));
-  if (!url) return false;
-  using IsOfflineFunction = BOOL(WINAPI*)(DWORD);
-  auto function = reinterpret_cast<IsOfflineFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(url.get(), "InetIsOffline")));
-  return function && function(0);
-}
-
 platform::DownloadFileResult Win32Internet::CreateDownloadFile(const std::string& path, bool hiddenTemporary) {
   const DWORD attributes = hiddenTemporary ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
   // The file is made anew: an old one of that name (hidden, read-only) goes first, so
