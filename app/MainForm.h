@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/MainFormHost.h"
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
 #include "bench/BenchmarkRecord.h"

@@ -121,11 +121,6 @@ std::string FolderChoiceText(const std::string& chosen) {
   return chosen.size() <= 3 ? chosen : chosen + "\\";
 }
 
-std::string ExtractFilePath(const std::string& path) {
-  const auto pos = path.find_last_of("\\:");
-  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
-}
-
 bool DetectGameAndLoad(TForm1& form) {
   auto& reg = form.SharedRegistry;
   if (!reg.OpenKey(game::kGameKey, false) || !reg.ValueExists(game::kVersionValue)) return false;

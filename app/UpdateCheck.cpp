@@ -3,7 +3,7 @@
 #include "app/MainForm.h"
 #include "common/Errors.h"
 #include "common/Text.h"
-#include "extras/Hosts.h"
+#include "common/Hosts.h"
 #include "extras/SelfUpdater.h"
 
 namespace dx {

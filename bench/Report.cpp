@@ -3,11 +3,12 @@
 #include "bench/RunState.h"
 #include "common/DateTimeText.h"
 #include "common/Errors.h"
+#include "common/Hosts.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
-#include "extras/Hosts.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleClock.h"
+#include "platform/Paths.h"
 #include "platform/Shell.h"
 
 namespace dx {
@@ -46,22 +47,7 @@ std::string MakerNotice() {
          "\">" + kMakerHomePage + "</a>";
 }
 
-std::string WithBackslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 }  // namespace
-
-void CreateFolderPath(platform::IFileSystem& files, const std::string& folder) {
-  for (std::size_t i = 0; i <= folder.size(); ++i) {
-    if (i < folder.size() && folder[i] != '\\') continue;
-    const std::string level = folder.substr(0, i);
-    // "C:", "\\server" and "\\server\share" are not folders one can make.
-    if (level.size() <= 2 || (StartsWith(level, "\\\\") && level.find('\\', 2) == std::string::npos)) continue;
-    if (!files.FolderExists(level)) files.CreateFolder(level);
-  }
-}
 
 std::string MemoryLine(std::uint64_t totalBytes, char decimalSeparator) {
   const int digits = DigitCount(totalBytes);
@@ -235,7 +221,7 @@ ReportSaveResult CloseSaveAndOpenReport(LineList& report, const ReportSaveInputs
 
   for (const auto& folder : inputs.fallbackFolders) {
     if (folder.empty()) continue;
-    const std::string path = WithBackslash(folder) + "result_" + inputs.fileStamp + ".htm";
+    const std::string path = IncludeTrailingBackslash(folder) + "result_" + inputs.fileStamp + ".htm";
     try {
       report.SaveToFile(files, path);
     } catch (const Error&) {

@@ -59,9 +59,6 @@ StartTimes ReadStartTimes(platform::ILocaleClock& clock);
 // ":", ".", "/", "-", "\" and blanks become "_".
 std::string MakeFileStamp(std::string dateTimeText);
 
-// Creates every missing level of folder; failures show in the write that follows.
-void CreateFolderPath(platform::IFileSystem& files, const std::string& folder);
-
 // resultsPath + "\" (only when longer than a drive root) + "result_" + stamp + ".htm".
 std::string ReportFileName(const std::string& resultsPath, const std::string& fileStamp);
 

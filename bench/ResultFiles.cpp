@@ -6,15 +6,11 @@
 #include "bench/ResultSummaryCsv.h"
 #include "common/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace dx {
 
 namespace {
-
-std::string FileNameOf(const std::string& path) {
-  const auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The report's name holds two backslashes in a row where the results folder ends in
 // one; the user is shown the path as the file system reads it.
@@ -30,7 +26,12 @@ std::string ShownPath(const std::string& path) {
 }  // namespace
 
 void ResultFileProblems::Add(const std::string& path, const std::string& why) {
-  lines_.push_back("\"" + ShownPath(path) + "\": " + (why.empty() ? "the system gave no reason." : Trim(why)));
+  // Built in steps: GCC 12 reads "\"" + a temporary as an overlapping copy (-Wrestrict).
+  std::string line = "\"";
+  line += ShownPath(path);
+  line += "\": ";
+  line += why.empty() ? "the system gave no reason." : Trim(why);
+  lines_.push_back(std::move(line));
 }
 
 std::string ResultFileProblems::Message(bool reportSaved) const {
@@ -48,7 +49,7 @@ std::string JsonFileName(const std::string& reportPath) {
 void WriteResultFiles(const BenchmarkRecord& record, const ReportSaveResult& saved, const std::string& resultsPath,
                       char decimalSeparator, platform::IFileSystem& files, ResultFileProblems& problems) {
   if (saved.status != ReportSaveStatus::Saved && saved.status != ReportSaveStatus::SavedElsewhere) return;
-  const std::string reportFile = FileNameOf(saved.path);
+  const std::string reportFile = ExtractFileName(saved.path);
 
   const std::string jsonPath = JsonFileName(saved.path);
   try {
@@ -63,9 +64,7 @@ void WriteResultFiles(const BenchmarkRecord& record, const ReportSaveResult& sav
     problems.Add(kSummaryFileName, "No results folder is set.");
     return;
   }
-  std::string folder = resultsPath;
-  if (folder.back() != '\\') folder += '\\';
-  const std::string csvPath = folder + kSummaryFileName;
+  const std::string csvPath = IncludeTrailingBackslash(resultsPath) + kSummaryFileName;
   try {
     if (auto appended = AppendToSummary(files, csvPath, record, reportFile, decimalSeparator); !appended.ok) {
       problems.Add(csvPath, appended.errorText);

@@ -68,7 +68,13 @@ std::string ArrayOf(int depth, const std::vector<std::string>& items) {
   if (items.empty()) return "[]";
   const std::string indent(static_cast<std::size_t>(depth + 1) * 2, ' ');
   std::string out = "[";
-  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + std::string(kEnd) + indent + items[i];
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    // Appended piece by piece: a temporary built from "," + ... trips GCC's -Wrestrict.
+    out += i ? "," : "";
+    out += kEnd;
+    out += indent;
+    out += items[i];
+  }
   return out + kEnd + std::string(static_cast<std::size_t>(depth) * 2, ' ') + "]";
 }
 

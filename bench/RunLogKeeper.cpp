@@ -4,14 +4,13 @@
 #include "common/Text.h"
 #include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace dx {
 
 std::string RunLogFolder(const std::string& resultsPath, const std::string& fileStamp) {
   if (resultsPath.empty()) return {};
-  std::string folder = resultsPath;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder + "result_" + fileStamp + "_logs\\";
+  return IncludeTrailingBackslash(resultsPath) + "result_" + fileStamp + "_logs\\";
 }
 
 std::string KeptLogName(const std::string& tag, int repetition, const std::string& fileName) {

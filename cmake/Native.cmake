@@ -24,3 +24,6 @@ add_executable(parse_bench tests/bench/parse_bench.cpp tests/doubles/MemoryFileS
 target_include_directories(parse_bench PRIVATE "${CMAKE_SOURCE_DIR}")
 target_link_libraries(parse_bench PRIVATE dextrel_core)
 dextrel_warnings(parse_bench)
+
+# The layer order of docs/ARCHITECTURE.md, checked on every include of the product folders.
+add_test(NAME layer_order COMMAND python3 "${CMAKE_SOURCE_DIR}/scripts/check-layers.py" --root "${CMAKE_SOURCE_DIR}")

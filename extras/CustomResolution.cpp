@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/SettingsNames.h"
 #include "common/Text.h"
 
 namespace dx {
@@ -47,9 +48,9 @@ void TForm3::RzButton1Click() {
     setCustomFields_(width, height);
     // The fields are set either way. Like every store, a key that does not open makes
     // the write fail with the accessor's error, so the user learns it was not kept.
-    registry_.OpenKey("\\SOFTWARE\\Tamberlin\\Dextrel", false);
-    registry_.WriteString("CusW", width);
-    registry_.WriteString("CusH", height);
+    registry_.OpenKey(settings::kSettingsKey, false);
+    registry_.WriteString(settings::kCusW, width);
+    registry_.WriteString(settings::kCusH, height);
     break;
   }
   Close();

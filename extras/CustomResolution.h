@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "platform/Display.h"
 
 namespace dx {

@@ -1,6 +1,6 @@
 #include "extras/HelpLinks.h"
 
-#include "extras/Hosts.h"
+#include "common/Hosts.h"
 
 namespace dx {
 

@@ -3,7 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "extras/Hosts.h"
+#include "common/Hosts.h"
+#include "common/Text.h"
 
 namespace dx {
 
@@ -22,18 +23,13 @@ void TForm5::FormShow() {
 
 namespace {
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The tag's name in lower case, without "/" and attributes.
 std::string TagName(const std::string& tag) {
   std::size_t i = 0;
   while (i < tag.size() && (tag[i] == '/' || tag[i] == '!')) ++i;
   std::size_t end = i;
   while (end < tag.size() && std::isalnum(static_cast<unsigned char>(tag[end]))) ++end;
-  return LowerCase(tag.substr(i, end - i));
+  return ToLowerAscii(tag.substr(i, end - i));
 }
 
 bool StartsBlock(const std::string& name) {
@@ -80,7 +76,7 @@ std::string PlainTextOfHtml(const std::string& html) {
     if (!out.empty() && out.back() != '\n') out += '\n';
     blank = true;
   };
-  const std::string lowered = LowerCase(html);
+  const std::string lowered = ToLowerAscii(html);
   for (std::size_t i = 0; i < html.size();) {
     if (!skipUntil.empty()) {
       // Script and style text may hold "<" of its own: only its closing tag ends it.

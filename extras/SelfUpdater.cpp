@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "extras/HttpDate.h"
 #include "extras/Sha256.h"
+#include "platform/Paths.h"
 
 namespace dx {
 namespace {
@@ -53,13 +54,11 @@ TSelfUpdater::TSelfUpdater(platform::Platform& platform, IProgramStarter& starte
       starter_(starter),
       ui_window_(ui),
       programPath_(std::move(programPath)) {
-  const std::size_t slash = programPath_.find_last_of('\\');
-  programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
-  title_ = programPath_.substr(slash == std::string::npos ? 0 : slash + 1);
+  programDir_ = ExtractFilePath(programPath_);
+  title_ = ExtractFileName(programPath_);
   if (const std::size_t dot = title_.rfind('.'); dot != std::string::npos) title_.resize(dot);
 
-  std::string temp = tempFolder;
-  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  const std::string temp = IncludeTrailingBackslash(tempFolder);
   helperPath_ = (!temp.empty() && fileSystem_.FolderExists(temp) ? temp : programDir_) + kUpgradeHelperName;
   if (fileSystem_.FileExists(helperPath_)) fileSystem_.RemoveFile(helperPath_);
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "common/Errors.h"
 #include "common/Text.h"
 #include "extras/CustomResolution.h"

@@ -4,13 +4,9 @@
 #include "gameprep/ConfigWriter.h"
 #include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace dx {
-
-std::string ExtractFileName(const std::string& path) {
-  const auto pos = path.find_last_of("\\:");
-  return pos == std::string::npos ? path : path.substr(pos + 1);
-}
 
 void DemoHousekeeping::RemoveIfExists(const std::string& path) {
   if (files_.FileExists(path)) files_.RemoveFile(path);

@@ -11,9 +11,6 @@ namespace platform {
 class IFileSystem;
 }
 
-// The file-name part of a path: after its last backslash, or after the drive colon.
-std::string ExtractFileName(const std::string& path);
-
 // What the demo choice looks like when a benchmark starts.
 struct DemoChoice {
   bool builtinChecked = false;  // "Tamberlin demo"

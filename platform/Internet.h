@@ -108,8 +108,6 @@ class IInternet {
   virtual ~IInternet() = default;
   // Null when the session cannot be opened.
   virtual std::unique_ptr<IInternetSession> OpenSession(const InternetSessionOptions& options) = 0;
-  // The system's own answer to "is this machine offline?".
-  virtual bool IsOffline() = 0;
   // Creates path new (replacing a file of that name); hidden and temporary on request.
   virtual DownloadFileResult CreateDownloadFile(const std::string& path, bool hiddenTemporary) = 0;
 };

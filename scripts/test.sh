@@ -11,15 +11,15 @@ started=$(date +%s)
 bash scripts/setup.sh
 
 echo "== native build"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDEXTREL_WERROR=ON >/dev/null
 ninja -C build/native -j "$jobs"
 
 echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build/native-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDEXTREL_SANITIZE=ON >/dev/null
+cmake -S . -B build/native-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDEXTREL_SANITIZE=ON -DDEXTREL_WERROR=ON >/dev/null
 ninja -C build/native-asan -j "$jobs" dextrel_tests
 
 echo "== Windows build"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DDEXTREL_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 ninja -C build/win -j "$jobs"
 

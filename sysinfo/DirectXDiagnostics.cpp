@@ -146,11 +146,11 @@ void TDirectXDiagnostics::dxrunTerminate(TJvCreateProcess& /*sender*/, std::uint
     const DiagnosticValues values = ParseDiagnosticReport(diagnosticLines_);
     systemInfo_.GraphicsCard = ValueOr(values.GraphicsCard);
     systemInfo_.VideoMemory = ValueOr(values.VideoMemory);
-    CacheValue(keyOpen, "Display Memory", values.VideoMemory);
+    CacheValue(keyOpen, settings::kDisplayMemory, values.VideoMemory);
     systemInfo_.DriverVersion = ValueOr(values.DriverVersion);
-    CacheValue(keyOpen, "Driver Version", values.DriverVersion);
+    CacheValue(keyOpen, settings::kDriverVersion, values.DriverVersion);
     systemInfo_.SoundSystem = ValueOr(values.SoundSystem);
-    CacheValue(keyOpen, "Sound", values.SoundSystem);
+    CacheValue(keyOpen, settings::kSound, values.SoundSystem);
   }
   if (platform_.files.FileExists(report)) platform_.files.RemoveFile(report);
   startBenchmark_();
@@ -170,7 +170,7 @@ bool TDirectXDiagnostics::ClearDiagnosticCache() {
   if (!registry_.KeyExists(settingsKey_)) return true;
   if (!registry_.OpenKey(settingsKey_, false)) return false;
   bool cleared = true;
-  for (const char* name : {"Display Memory", "Driver Version", "Sound"}) {
+  for (const char* name : {settings::kDisplayMemory, settings::kDriverVersion, settings::kSound}) {
     try {
       registry_.WriteString(name, "");
     } catch (const Error&) {

@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/SharedRegistry.h"
 #include "common/LineList.h"
+#include "common/SettingsNames.h"
+#include "common/SharedRegistry.h"
 #include "gameprep/ProcessRunner.h"
 #include "platform/Platform.h"
 #include "sysinfo/SystemInfo.h"
@@ -41,7 +42,7 @@ class TDirectXDiagnostics {
   TDirectXDiagnostics(platform::Platform platform, SharedRegistry& registry, TJvCreateProcess& dxrun,
                       std::string programDir, LineList& diagnosticLines, SystemInfoRecord& systemInfo,
                       std::function<void()> startBenchmark,
-                      std::string settingsKey = "\\SOFTWARE\\Tamberlin\\Dextrel");
+                      std::string settingsKey = settings::kSettingsKey);
   ~TDirectXDiagnostics();
   TDirectXDiagnostics(const TDirectXDiagnostics&) = delete;
   TDirectXDiagnostics& operator=(const TDirectXDiagnostics&) = delete;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/SharedRegistry.h"
 #include "common/LineList.h"
+#include "common/SharedRegistry.h"
 #include "platform/Display.h"
 #include "platform/LocaleClock.h"
 #include "sysinfo/SystemInfo.h"

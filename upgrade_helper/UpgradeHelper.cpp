@@ -1,7 +1,9 @@
 #include "upgrade_helper/UpgradeHelper.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string_view>
+
+#include "common/Text.h"
+#include "platform/Paths.h"
 
 namespace dx::upgrade {
 namespace {
@@ -10,16 +12,6 @@ constexpr std::uint32_t kNormal = 0x80;
 constexpr std::uint32_t kArchive = 0x20;
 constexpr std::uint32_t kHidden = 0x02;
 constexpr const char* kDownloadEnding = ".uTMP";
-
-bool EndsWithNoCase(const std::string& text, const std::string& ending) {
-  if (text.size() < ending.size()) return false;
-  return std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
-                    [](char a, char b) {
-                      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-                    });
-}
-
-std::string AfterLastBackslash(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 }  // namespace
 
@@ -35,8 +27,7 @@ HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   a.programPath = a.joined.substr(0, plus);
   // The blank before the "+" (and the final one) is no part of the path.
   while (!a.programPath.empty() && a.programPath.back() == ' ') a.programPath.pop_back();
-  const std::size_t slash = a.programPath.find_last_of('\\');
-  if (slash != std::string::npos) a.folder = a.programPath.substr(0, slash + 1);
+  a.folder = ExtractFilePath(a.programPath);
   return a;
 }
 
@@ -69,21 +60,21 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
   std::string executableName;
   if (system.FileExists(programPath)) {
     executableName = system.FoundName(programPath);
-    if (executableName.empty()) executableName = AfterLastBackslash(programPath);
+    if (executableName.empty()) executableName = ExtractFileName(programPath);
     if (!WaitUntilFree(system, programPath, limits.programWaitMs)) {
       // Nothing is replaced under a running program; the downloaded files stay.
       system.ShowError(ProgramInUseText(programPath));
       return;
     }
   } else {
-    executableName = AfterLastBackslash(programPath);
+    executableName = ExtractFileName(programPath);
   }
 
   bool taken = system.FileExists(folder + executableName + kDownloadEnding);
   std::string savedProgramPath;
   bool setupTaken = false;
   for (const std::string& name : system.ListFiles(folder, std::string("*") + kDownloadEnding)) {
-    if (name.size() <= 5 || !EndsWithNoCase(name, kDownloadEnding)) continue;
+    if (name.size() <= 5 || !EqualsNoCase(std::string_view(name).substr(name.size() - 5), kDownloadEnding)) continue;
     std::string target = name.substr(0, name.size() - 5);
     bool isSetup = false;
     // A program path without a file name gives no name to install under: the folder

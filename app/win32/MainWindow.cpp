@@ -1,8 +1,9 @@
 #include "app/win32/MainWindow.h"
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
-#include "app/win32/view/Palette.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/win32/Messages.h"
+#include "platform/win32/ui/Palette.h"
 #include "extras/HelpLinks.h"
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/VersionInfo.h"
@@ -75,15 +76,15 @@ void MainWindow::Name(HWND window, int id, const controls::TControl* model) {
 }
 
 bool MainWindow::Create() {
-  art_ = LoadBitmapPicture(IDB_WINDOW);
-  exitGlyph_ = LoadBitmapPicture(IDB_EXIT);
-  minimiseGlyph_ = LoadBitmapPicture(IDB_MINIMIZE);
-  runUp_ = LoadBitmapPicture(IDB_RUN_UP);
-  runDown_ = LoadBitmapPicture(IDB_RUN_DOWN);
-  logo_ = LoadBitmapPicture(IDB_LOGO);
-  browseIcon_ = LoadBitmapPicture(IDB_ICON_BROWSE);
-  openIcon_ = LoadBitmapPicture(IDB_ICON_OPEN);
-  updateIcon_ = LoadBitmapPicture(IDB_ICON_UPDATE);
+  art_ = LoadPicture(IDB_WINDOW);
+  exitGlyph_ = LoadPicture(IDB_EXIT);
+  minimiseGlyph_ = LoadPicture(IDB_MINIMIZE);
+  runUp_ = LoadPicture(IDB_RUN_UP);
+  runDown_ = LoadPicture(IDB_RUN_DOWN);
+  logo_ = LoadPicture(IDB_LOGO);
+  browseIcon_ = LoadPicture(IDB_ICON_BROWSE);
+  openIcon_ = LoadPicture(IDB_ICON_OPEN);
+  updateIcon_ = LoadPicture(IDB_ICON_UPDATE);
 
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -302,10 +303,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
         // After the activation itself: the news window must not steal it half-way.
-        ::PostMessageA(hwnd(), WM_APP + 1, 0, 0);
+        ::PostMessageA(hwnd(), messages::kAfterActivation, 0, 0);
       }
       break;
-    case WM_APP + 1:
+    case messages::kAfterActivation:
       form_->FormActivate();
       return 0;
     case WM_LBUTTONDOWN:

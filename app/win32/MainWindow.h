@@ -9,7 +9,7 @@
 #include "app/MainForm.h"
 #include "app/win32/SideBar.h"
 #include "app/win32/view/ControlViews.h"
-#include "app/win32/view/ViewContainer.h"
+#include "platform/win32/ui/ViewContainer.h"
 #include "extras/win32/CustomResolutionDialog.h"
 #include "extras/win32/NewsWindow.h"
 #include "extras/win32/UpdaterSupport.h"

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -36,17 +37,18 @@ class SideBar::Entry : public Window {
         ::SetBkMode(dc, TRANSPARENT);
         const COLORREF normal = item_ < 0 ? SideBar::kCaptionColour : SideBar::kItemColour;
         ::SetTextColor(dc, hot_ ? RGB(255, 255, 255) : normal);
-        HGDIOBJ old = ::SelectObject(dc, ui::DefaultFont(bold_));
-        r.left += item_ < 0 ? 6 : 16;
-        ::DrawTextA(dc, text_.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        if (item_ < 0) {
-          // The group's open/closed mark at the right.
-          RECT mark = r;
-          mark.right -= 6;
-          ::DrawTextA(dc, bar_.openGroup() == group_ ? "\x96" : "+", -1, &mark,
-                      DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+        {
+          const ScopedSelection font(dc, ui::DefaultFont(bold_));
+          r.left += item_ < 0 ? 6 : 16;
+          ::DrawTextA(dc, text_.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+          if (item_ < 0) {
+            // The group's open/closed mark at the right.
+            RECT mark = r;
+            mark.right -= 6;
+            ::DrawTextA(dc, bar_.openGroup() == group_ ? "\x96" : "+", -1, &mark,
+                        DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+          }
         }
-        ::SelectObject(dc, old);
         ::EndPaint(hwnd(), &ps);
         return 0;
       }
@@ -136,9 +138,8 @@ LRESULT SideBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RECT r;
       ::GetClientRect(hwnd(), &r);
       ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-      HBRUSH border = ::CreateSolidBrush(kBorderColour);
-      ::FrameRect(dc, &r, border);
-      ::DeleteObject(border);
+      const ScopedGdiObject border(::CreateSolidBrush(kBorderColour));
+      ::FrameRect(dc, &r, static_cast<HBRUSH>(border.get()));
       ::EndPaint(hwnd(), &ps);
       return 0;
     }

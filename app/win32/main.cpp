@@ -7,6 +7,7 @@
 #include "app/win32/SingleInstance.h"
 #include "extras/win32/AboutBox.h"
 #include "platform/win32/CrashHandler.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/Win32Display.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Internet.h"
@@ -67,11 +68,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   dx::win32::SingleInstance instance;
   if (!instance.Enrol()) ::TerminateProcess(::GetCurrentProcess(), 0);
 
-  ::OleInitialize(nullptr);
+  const dx::win32::ScopedOleInitialize ole;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
   const int exitCode = RunProgram(instance, showCommand);
   instance.SignOut();
-  ::OleUninitialize();
   return exitCode;
 }

@@ -1,11 +1,11 @@
 #include "extras/win32/AboutBox.h"
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
 
 namespace dx::win32 {
 
 bool TAboutBox::Create() {
-  picture_ = LoadJpegPicture(IDJ_SPLASH);
+  picture_ = LoadPicture(IDJ_SPLASH);
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
   ClassOptions cls{"TAboutBox"};

@@ -1,14 +1,15 @@
 #include "extras/win32/CustomResolutionDialog.h"
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
 
 bool CustomResolutionDialog::Create(HWND owner) {
   owner_ = owner;
-  background_ = LoadJpegPicture(IDJ_DIALOG);
-  closeIcon_ = LoadBitmapPicture(IDB_ICON_CLOSE);
+  background_ = LoadPicture(IDJ_DIALOG);
+  closeIcon_ = LoadPicture(IDB_ICON_CLOSE);
   ClassOptions cls{"TForm3"};
   cls.background = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
   if (!CreateWindowFor(cls, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Custom resolution", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
@@ -101,11 +102,10 @@ LRESULT CustomResolutionDialog::HandleMessage(UINT message, WPARAM wParam, LPARA
         text.left += 20;
         ::SetBkMode(item.hDC, TRANSPARENT);
         ::SetTextColor(item.hDC, RGB(0, 0, 0));
-        HGDIOBJ old = ::SelectObject(item.hDC, ui::DefaultFont());
+        const ScopedSelection font(item.hDC, ui::DefaultFont());
         if (index < logic_.Items().size()) {
           ::DrawTextA(item.hDC, logic_.Items()[index].c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         }
-        ::SelectObject(item.hDC, old);
         return TRUE;
       }
       break;

@@ -2,8 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -30,7 +31,7 @@ TUpdateWizardForm::~TUpdateWizardForm() {
 }
 
 bool TUpdateWizardForm::Create(HWND owner) {
-  picture_ = LoadBitmapPicture(IDB_WIZARD);
+  picture_ = LoadPicture(IDB_WIZARD);
   titleFont_.reset(::CreateFontA(-19, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN, "Times New Roman"));
   RECT outer{0, 0, kClientWidth, kClientHeight};
@@ -134,19 +135,17 @@ void TUpdateWizardForm::Paint(HDC dc) {
   ::DrawEdge(dc, &panel, BDR_SUNKENOUTER, BF_RECT);
   if (picture_) {
     ScopedCreatedDc source(::CreateCompatibleDC(dc));
-    HGDIOBJ old = ::SelectObject(source.get(), picture_.get());
+    const ScopedSelection selected(source.get(), picture_.get());
     ::SetStretchBltMode(dc, COLORONCOLOR);
     ::StretchBlt(dc, 11, 11, 118, 218, source.get(), 0, 0, picture_.width, picture_.height, SRCCOPY);
-    ::SelectObject(source.get(), old);
   }
   // AboutLabel over AboutShadow.
   ::SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ oldFont = ::SelectObject(dc, ui::DefaultFont(true));
+  const ScopedSelection font(dc, ui::DefaultFont(true));
   ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
   ::TextOutA(dc, 31, 234, kAboutText, lstrlenA(kAboutText));
   ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
   ::TextOutA(dc, 30, 233, kAboutText, lstrlenA(kAboutText));
-  ::SelectObject(dc, oldFont);
 }
 
 LRESULT TUpdateWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/Paths.h"
 
 namespace dx::win32 {
 
@@ -25,9 +26,7 @@ std::string TemporaryFolder() {
   char buffer[MAX_PATH + 2];
   const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return {};
-  std::string folder(buffer, n);
-  if (folder.back() != '\\') folder += '\\';
-  return folder;
+  return IncludeTrailingBackslash(std::string(buffer, n));
 }
 
 std::string ProgramPath() {

@@ -1,7 +1,8 @@
 #include "extras/win32/UpgradeAskForm.h"
 
-#include "app/win32/ControlIds.h"
-#include "app/win32/resource_ids.h"
+#include "common/win32/ControlIds.h"
+#include "common/win32/ResourceIds.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -13,10 +14,9 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPA
 // Height of text wrapped to width in the dialog font.
 int WrappedHeight(const std::string& text, int width) {
   ScopedWindowDc dc(nullptr);
-  HGDIOBJ old = ::SelectObject(dc.get(), ui::DefaultFont());
+  const ScopedSelection font(dc.get(), ui::DefaultFont());
   RECT box{0, 0, width, 0};
   ::DrawTextA(dc.get(), text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  ::SelectObject(dc.get(), old);
   return box.bottom - box.top;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/Paths.h"
 #include "platform/win32/Scoped.h"
 
 namespace dx::win32 {
@@ -82,8 +83,7 @@ LONG WINAPI OnUnhandledFault(EXCEPTION_POINTERS* info) {
   if (::InterlockedExchange(&entered, 1) != 0) return EXCEPTION_EXECUTE_HANDLER;
 
   const CrashHandlerOptions& options = Options();
-  std::string folder = options.folder.empty() ? TempFolder() : options.folder;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  const std::string folder = IncludeTrailingBackslash(options.folder.empty() ? TempFolder() : options.folder);
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
   char stem[128];

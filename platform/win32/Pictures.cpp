@@ -1,5 +1,6 @@
 #include "platform/win32/Pictures.h"
 
+#include "platform/win32/Scoped.h"
 #include <objidl.h>
 #include <shlwapi.h>
 // GDI+'s headers use min and max unqualified.
@@ -38,12 +39,7 @@ Picture FromHandle(HBITMAP bitmap) {
 
 }  // namespace
 
-Picture LoadBitmapPicture(int resourceId) {
-  return FromHandle(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-}
-
-Picture LoadJpegPicture(int resourceId) {
+Picture LoadPicture(int resourceId) {
   HMODULE module = ::GetModuleHandleA(nullptr);
   HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));
   if (!found) return {};
@@ -65,9 +61,8 @@ Picture LoadJpegPicture(int resourceId) {
 void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
   if (!picture) return;
   ScopedCreatedDc memory(::CreateCompatibleDC(dc));
-  HGDIOBJ old = ::SelectObject(memory.get(), picture.get());
+  const ScopedSelection selected(memory.get(), picture.get());
   ::BitBlt(dc, x, y, picture.width, picture.height, memory.get(), 0, 0, SRCCOPY);
-  ::SelectObject(memory.get(), old);
 }
 
 }  // namespace dx::win32

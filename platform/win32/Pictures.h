@@ -14,10 +14,8 @@ struct Picture {
   explicit operator bool() const { return static_cast<bool>(bitmap); }
 };
 
-// A BITMAP resource of the executable.
-Picture LoadBitmapPicture(int resourceId);
-// A JPEG (or PNG) kept as RCDATA, decoded with GDI+.
-Picture LoadJpegPicture(int resourceId);
+// A PNG or JPEG kept as RCDATA, decoded with GDI+: the pictures travel compressed.
+Picture LoadPicture(int resourceId);
 // Draws the picture at x, y in its own size.
 void DrawPicture(HDC dc, const Picture& picture, int x, int y);
 

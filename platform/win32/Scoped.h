@@ -1,6 +1,7 @@
 #pragma once
 // RAII owners for the Win32 handles the program uses, so no path forgets to close one.
 #include <windows.h>
+#include <ole2.h>
 
 #include <string>
 #include <utility>
@@ -121,6 +122,35 @@ class ScopedWindowDc {
  private:
   HWND window_;
   HDC dc_;
+};
+
+// An object selected into a DC until the end of the scope; the DC gets its previous one back.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~ScopedSelection() {
+    if (previous_) ::SelectObject(dc_, previous_);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// OLE for this thread while the object lives; undone only when it was done here.
+class ScopedOleInitialize {
+ public:
+  ScopedOleInitialize() : done_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~ScopedOleInitialize() {
+    if (done_) ::OleUninitialize();
+  }
+  ScopedOleInitialize(const ScopedOleInitialize&) = delete;
+  ScopedOleInitialize& operator=(const ScopedOleInitialize&) = delete;
+
+ private:
+  bool done_;
 };
 
 // A COM interface pointer that releases on destruction.

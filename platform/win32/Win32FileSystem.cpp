@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/Paths.h"
 #include "platform/win32/Scoped.h"
 
 namespace dx::win32 {
@@ -102,9 +103,7 @@ platform::FileWriteResult Win32FileSystem::WriteFile(const std::string& path, co
 
 std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
-  std::string searchPattern = folder;
-  if (!searchPattern.empty() && searchPattern.back() != '\\') searchPattern += '\\';
-  searchPattern += pattern;
+  const std::string searchPattern = IncludeTrailingBackslash(folder) + pattern;
   WIN32_FIND_DATAA found{};
   ScopedFind find(::FindFirstFileA(searchPattern.c_str(), &found));
   if (!find) return names;
@@ -134,9 +133,7 @@ std::string Win32FileSystem::TempFolder() {
   char buffer[MAX_PATH + 1];
   const DWORD length = ::GetTempPathA(sizeof buffer, buffer);
   if (length == 0 || length > MAX_PATH) return {};
-  std::string folder(buffer, length);
-  if (folder.back() != '\\') folder += '\\';
-  return folder;
+  return IncludeTrailingBackslash(std::string(buffer, length));
 }
 
 platform::FileOpResult Win32FileSystem::ShellOperation(unsigned operation, const std::string& source,

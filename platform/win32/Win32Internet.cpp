@@ -129,25 +129,23 @@ class Session : public platform::IInternetSession {
 
 class DownloadFile : public platform::IDownloadFile {
  public:
-  DownloadFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) {}
+  DownloadFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) { pending_.reserve(kBatch); }
+  ~DownloadFile() override { Flush(); }
+  // Pieces are written in batches: under wine every WriteFile costs about as much as a
+  // read, and the transfer reads in 4096-byte pieces.
   bool Write(std::string_view data) override {
-    while (!data.empty()) {
-      DWORD wrote = 0;
-      if (!::WriteFile(file_.get(), data.data(), static_cast<DWORD>(data.size()), &wrote, nullptr) || wrote == 0) {
-        error_ = ::GetLastError();
-        return false;
-      }
-      data.remove_prefix(wrote);
-    }
-    return true;
+    pending_.append(data);
+    return pending_.size() < kBatch || Flush();
   }
   bool Close() override {
     if (!file_) return true;
+    const bool flushed = Flush();
     const bool ok = ::CloseHandle(file_.release()) != 0;
-    if (!ok) error_ = ::GetLastError();
-    return ok;
+    if (!ok && flushed) error_ = ::GetLastError();
+    return ok && flushed;
   }
   void Discard() override {
+    pending_.clear();
     file_.reset();
     ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(path_.c_str());
@@ -155,8 +153,27 @@ class DownloadFile : public platform::IDownloadFile {
   std::string ErrorText() override { return SystemErrorText(error_); }
 
  private:
+  static constexpr std::size_t kBatch = 64 * 1024;
+
+  bool Flush() {
+    std::string_view data = pending_;
+    bool ok = true;
+    while (file_ && !data.empty()) {
+      DWORD wrote = 0;
+      if (!::WriteFile(file_.get(), data.data(), static_cast<DWORD>(data.size()), &wrote, nullptr) || wrote == 0) {
+        error_ = ::GetLastError();
+        ok = false;
+        break;
+      }
+      data.remove_prefix(wrote);
+    }
+    pending_.clear();
+    return ok;
+  }
+
   std::string path_;
   ScopedFile file_;
+  std::string pending_;
   DWORD error_ = 0;
 };
 
@@ -171,15 +188,6 @@ std::unique_ptr<platform::IInternetSession> Win32Internet::OpenSession(const pla
                                       proxy ? OrNull(o.proxyBypass) : nullptr, 0);
   if (!session) return nullptr;
   return std::make_unique<Session>(session);
-}
-
-bool Win32Internet::IsOffline() {
-  ScopedModule url(::LoadLibraryA("url.dll"));
-  if (!url) return false;
-  using IsOfflineFunction = BOOL(WINAPI*)(DWORD);
-  auto function = reinterpret_cast<IsOfflineFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(url.get(), "InetIsOffline")));
-  return function && function(0);
 }
 
 platform::DownloadFileResult Win32Internet::CreateDownloadFile(const std::string& path, bool hiddenTemporary) {

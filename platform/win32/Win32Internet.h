@@ -7,8 +7,6 @@ namespace dx::win32 {
 class Win32Internet : public platform::IInternet {
  public:
   std::unique_ptr<platform::IInternetSession> OpenSession(const platform::InternetSessionOptions& options) override;
-  // InetIsOffline of URL.DLL, looked up when asked; a system without it counts as online.
-  bool IsOffline() override;
   platform::DownloadFileResult CreateDownloadFile(const std::string& path, bool hiddenTemporary) override;
 };
 

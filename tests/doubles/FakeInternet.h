@@ -51,7 +51,6 @@ class FakeInternet : public platform::IInternet {
   std::vector<RequestLog> requests;
   std::vector<CredentialLog> credentials;
   std::vector<std::size_t> readSizes;
-  bool offline = false;
   bool sessionFails = false;
   bool connectFails = false;
   // Runs on the transfer's thread before every read (a test may hold the transfer there).
@@ -67,7 +66,6 @@ class FakeInternet : public platform::IInternet {
     if (sessionFails) return nullptr;
     return std::make_unique<Session>(*this);
   }
-  bool IsOffline() override { return offline; }
   platform::DownloadFileResult CreateDownloadFile(const std::string& path, bool hiddenTemporary) override {
     std::lock_guard lock(mutex_);
     if (fileSystem) {

@@ -42,9 +42,9 @@ def capture_browser(wine):
 
 
 def control_ids(source_dir):
-    """The control identifiers of app/win32/ControlIds.h, by name."""
+    """The control identifiers of common/win32/ControlIds.h, by name."""
     ids = {}
-    with open(os.path.join(source_dir, "app", "win32", "ControlIds.h")) as f:
+    with open(os.path.join(source_dir, "common", "win32", "ControlIds.h")) as f:
         for line in f:
             parts = line.split()
             if len(parts) == 3 and parts[0] == "#define" and parts[1].startswith("IDC_"):

@@ -1,4 +1,4 @@
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 
 #include <gtest/gtest.h>
 

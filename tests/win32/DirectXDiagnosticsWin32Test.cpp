@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "common/LineList.h"
 #include "common/Text.h"
 #include "platform/win32/Win32FileSystem.h"

@@ -183,43 +183,54 @@ TEST_F(Win32RunnerTest, DestroyingAWaitingRunnerLeavesTheChildRunningAndRaisesNo
   EXPECT_EQ(events, 0);
 }
 
-TEST(Win32UiThread, CallsFromOtherThreadsRunOnItAndReturnAfterwards) {
-  win32::Win32UiThread ui;
-  const DWORD uiThread = ::GetCurrentThreadId();
-  std::atomic<DWORD> ranOn{0};
-  std::atomic<bool> returned{false};
-  bool ranBeforeReturn = false;
-  std::thread worker([&] {
-    ui.Invoke([&] {
-      ::Sleep(50);  // the worker must still be waiting
-      ranOn = ::GetCurrentThreadId();
+TEST(Win32UiThread, OneSharedWindowRunsCallsFromOtherThreadsBeforeTheyReturn) {
+  EXPECT_EQ(win32::Win32UiThread::SharedWindow(), nullptr);
+  {
+    win32::Win32UiThread ui;
+    const HWND window = win32::Win32UiThread::SharedWindow();
+    ASSERT_NE(window, nullptr);
+    {
+      win32::Win32UiThread second;
+      EXPECT_EQ(win32::Win32UiThread::SharedWindow(), window);
+    }
+    EXPECT_EQ(win32::Win32UiThread::SharedWindow(), window);
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<DWORD> ranOn{0};
+    std::atomic<bool> returned{false};
+    bool ranBeforeReturn = false;
+    std::thread worker([&] {
+      ui.Invoke([&] {
+        ::Sleep(50);  // the worker must still be waiting
+        ranOn = ::GetCurrentThreadId();
+      });
+      ranBeforeReturn = ranOn != 0;
+      returned = true;
     });
-    ranBeforeReturn = ranOn != 0;
-    returned = true;
-  });
-  ASSERT_TRUE(PumpUntil(ui, [&] { return returned.load(); }, 10000));
-  worker.join();
-  EXPECT_EQ(ranOn.load(), uiThread);
-  EXPECT_TRUE(ranBeforeReturn);
+    ASSERT_TRUE(PumpUntil(ui, [&] { return returned.load(); }, 10000));
+    worker.join();
+    EXPECT_EQ(ranOn.load(), uiThread);
+    EXPECT_TRUE(ranBeforeReturn);
 
-  // On the thread itself the call runs at once and its error reaches the caller.
-  bool direct = false;
-  ui.Invoke([&] { direct = true; });
-  EXPECT_TRUE(direct);
-  EXPECT_THROW(ui.Invoke([] { throw Error("direct"); }), Error);
+    // On the thread itself the call runs at once and its error reaches the caller.
+    bool direct = false;
+    ui.Invoke([&] { direct = true; });
+    EXPECT_TRUE(direct);
+    EXPECT_THROW(ui.Invoke([] { throw Error("direct"); }), Error);
 
-  // From another thread an error goes to the handler for unexpected errors.
-  std::vector<std::string> shown;
-  win32::SetUnexpectedErrorReporter([&](const std::string& text) { shown.push_back(text); });
-  std::atomic<bool> done{false};
-  std::thread failing([&] {
-    ui.Invoke([] { throw Error("Cannot perform this operation when process is running"); });
-    done = true;
-  });
-  EXPECT_TRUE(PumpUntil(ui, [&] { return done.load(); }, 10000));
-  failing.join();
-  win32::SetUnexpectedErrorReporter(nullptr);
-  EXPECT_EQ(shown, std::vector<std::string>{"Cannot perform this operation when process is running"});
+    // From another thread an error goes to the handler for unexpected errors.
+    std::vector<std::string> shown;
+    win32::SetUnexpectedErrorReporter([&](const std::string& text) { shown.push_back(text); });
+    std::atomic<bool> done{false};
+    std::thread failing([&] {
+      ui.Invoke([] { throw Error("Cannot perform this operation when process is running"); });
+      done = true;
+    });
+    EXPECT_TRUE(PumpUntil(ui, [&] { return done.load(); }, 10000));
+    failing.join();
+    win32::SetUnexpectedErrorReporter(nullptr);
+    EXPECT_EQ(shown, std::vector<std::string>{"Cannot perform this operation when process is running"});
+  }
+  EXPECT_EQ(win32::Win32UiThread::SharedWindow(), nullptr);
 }
 
 }  // namespace

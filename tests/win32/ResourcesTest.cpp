@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/win32/resource_ids.h"
+#include "common/win32/ResourceIds.h"
 #include "platform/win32/VersionInfo.h"
 #include "tests/win32/TestSupport.h"
 

@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-#include <thread>
 
 #include "extras/HttpTransfer.h"
-#include "platform/win32/UnexpectedError.h"
 #include "platform/win32/Win32Internet.h"
-#include "platform/win32/Win32TransferWindow.h"
+#include "platform/win32/Win32UiThread.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -29,53 +26,12 @@ static_assert(rf::kReload == INTERNET_FLAG_RELOAD && rf::kHyperlink == INTERNET_
               rf::kSecure == INTERNET_FLAG_SECURE,
               "the request flags are WinInet's");
 
-void PumpUntil(win32::Win32TransferWindow& ui, const std::function<bool()>& done) {
+void PumpUntil(win32::Win32UiThread& ui, const std::function<bool()>& done) {
   const DWORD started = ::GetTickCount();
   while (!done() && ::GetTickCount() - started < 10000) {
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     ui.ProcessMessages();
   }
-}
-
-TEST(Win32TransferWindowTest, OneWindowServesAllAndCallsRunOnTheUserInterfaceThread) {
-  EXPECT_EQ(win32::Win32TransferWindow::SharedWindow(), nullptr);
-  {
-    win32::Win32TransferWindow first;
-    const HWND window = win32::Win32TransferWindow::SharedWindow();
-    ASSERT_NE(window, nullptr);
-    {
-      win32::Win32TransferWindow second;
-      EXPECT_EQ(win32::Win32TransferWindow::SharedWindow(), window);
-    }
-    EXPECT_EQ(win32::Win32TransferWindow::SharedWindow(), window);
-
-    DWORD ranOn = 0;
-    bool returned = false;
-    std::thread worker([&] {
-      first.Invoke([&] { ranOn = ::GetCurrentThreadId(); });
-      returned = true;
-    });
-    PumpUntil(first, [&] { return ranOn != 0; });
-    worker.join();
-    EXPECT_EQ(ranOn, ::GetCurrentThreadId());
-    EXPECT_TRUE(returned);
-
-    // An error in a handed-over call is the user-interface thread's; the worker goes on.
-    std::vector<std::string> reported;
-    win32::SetUnexpectedErrorReporter([&](const std::string& text) { reported.push_back(text); });
-    bool after = false;
-    std::thread failing([&] {
-      first.Invoke([] { throw std::runtime_error("report handler failed"); });
-      after = true;
-    });
-    PumpUntil(first, [&] { return !reported.empty(); });
-    failing.join();
-    win32::SetUnexpectedErrorReporter(nullptr);
-    EXPECT_TRUE(after);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_NE(reported[0].find("report handler failed"), std::string::npos);
-  }
-  EXPECT_EQ(win32::Win32TransferWindow::SharedWindow(), nullptr);
 }
 
 TEST(Win32InternetTest, DownloadFilesReplaceHiddenOnesAndCanBeDiscarded) {
@@ -109,7 +65,7 @@ TEST(Win32InternetTest, DownloadFilesReplaceHiddenOnesAndCanBeDiscarded) {
 
 TEST(Win32InternetTest, ARefusedLoopbackPortIsNoAnswer) {
   win32::Win32Internet internet;
-  win32::Win32TransferWindow ui;
+  win32::Win32UiThread ui;
   struct Clock : platform::ILocaleClock {
     char DecimalSeparator() override { return '.'; }
     platform::DateTime Now() override { return {}; }

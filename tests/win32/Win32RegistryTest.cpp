@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SharedRegistry.h"
+#include "common/SharedRegistry.h"
 #include "common/Errors.h"
 #include "tests/win32/TestSupport.h"
 

@@ -447,7 +447,7 @@ void Tree(HWND parent, int depth) {
     try {
       text = TextOf(child);
     } catch (const Failure&) {
-      text = "?";
+      text.assign(1, '?');  // not = "?": GCC 12 reads that as an overlapping copy (-Wrestrict)
     }
     Print(std::string(static_cast<std::size_t>(depth) * 2, ' ') + HandleText(child) + " " + ClassOf(child) +
           " id=" + std::to_string(::GetDlgCtrlID(child)) + " text=\"" + text + "\" visible=" +

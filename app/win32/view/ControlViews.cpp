@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <uxtheme.h>
 
-#include "app/win32/view/Palette.h"
+#include "platform/win32/Scoped.h"
+#include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -102,44 +103,38 @@ void DrawChoice(HDC dc, const RECT& rect, const std::string& caption, bool radio
   const int top = rect.top + (rect.bottom - rect.top - size) / 2;
   RECT box{rect.left, top, rect.left + size, top + size};
   const COLORREF frame = !enabled ? palette::kDisabledText : (hot ? palette::kSelectionHot : palette::kSelectionFrame);
-  HPEN pen = ::CreatePen(PS_SOLID, 1, frame);
-  HGDIOBJ oldPen = ::SelectObject(dc, pen);
-  HGDIOBJ oldBrush = ::SelectObject(dc, palette::Brush(enabled ? palette::kField : RGB(60, 60, 60)));
-  if (radio) {
-    ::Ellipse(dc, box.left, box.top, box.right, box.bottom);
-  } else {
-    ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
-  }
-  if (checked) {
-    const COLORREF mark = enabled ? palette::kSelectionHighlight : palette::kDisabledText;
+  {
+    const ScopedGdiObject pen(::CreatePen(PS_SOLID, 1, frame));
+    const ScopedSelection penSelected(dc, pen.get());
+    const ScopedSelection brushSelected(dc, palette::Brush(enabled ? palette::kField : RGB(60, 60, 60)));
     if (radio) {
-      ::SelectObject(dc, palette::Brush(mark));
-      HPEN markPen = ::CreatePen(PS_SOLID, 1, mark);
-      HGDIOBJ previous = ::SelectObject(dc, markPen);
-      ::Ellipse(dc, box.left + 3, box.top + 3, box.right - 3, box.bottom - 3);
-      ::SelectObject(dc, previous);
-      ::DeleteObject(markPen);
+      ::Ellipse(dc, box.left, box.top, box.right, box.bottom);
     } else {
-      HPEN markPen = ::CreatePen(PS_SOLID, 2, mark);
-      HGDIOBJ previous = ::SelectObject(dc, markPen);
-      ::MoveToEx(dc, box.left + 3, box.top + 6, nullptr);
-      ::LineTo(dc, box.left + 5, box.top + 9);
-      ::LineTo(dc, box.left + 10, box.top + 3);
-      ::SelectObject(dc, previous);
-      ::DeleteObject(markPen);
+      ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+    }
+    if (checked) {
+      const COLORREF mark = enabled ? palette::kSelectionHighlight : palette::kDisabledText;
+      if (radio) {
+        const ScopedSelection markBrush(dc, palette::Brush(mark));
+        const ScopedGdiObject markPen(::CreatePen(PS_SOLID, 1, mark));
+        const ScopedSelection markPenSelected(dc, markPen.get());
+        ::Ellipse(dc, box.left + 3, box.top + 3, box.right - 3, box.bottom - 3);
+      } else {
+        const ScopedGdiObject markPen(::CreatePen(PS_SOLID, 2, mark));
+        const ScopedSelection markPenSelected(dc, markPen.get());
+        ::MoveToEx(dc, box.left + 3, box.top + 6, nullptr);
+        ::LineTo(dc, box.left + 5, box.top + 9);
+        ::LineTo(dc, box.left + 10, box.top + 3);
+      }
     }
   }
-  ::SelectObject(dc, oldBrush);
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(pen);
 
   RECT text = rect;
   text.left += size + 4;
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, enabled ? textColour : palette::kDisabledText);
-  HGDIOBJ oldFont = ::SelectObject(dc, ui::DefaultFont());
+  const ScopedSelection font(dc, ui::DefaultFont());
   ::DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  ::SelectObject(dc, oldFont);
 }
 
 // --- EditView
@@ -166,7 +161,7 @@ void EditView::Follow() {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void EditView::Command(WORD code, HWND child) {
+void EditView::Command(WORD code, HWND /*child*/) {
   if (code == EN_CHANGE && !updating_) {
     const std::string text = WindowText(hwnd_);
     if (text != model_.Text()) model_.UserEdited(text);
@@ -225,7 +220,7 @@ ButtonView::ButtonView(ViewContainer& parent, controls::TButton& model, Bounds a
   SyncState(hwnd_, model_);
 }
 
-void ButtonView::Command(WORD code, HWND child) {
+void ButtonView::Command(WORD code, HWND /*child*/) {
   if (code == BN_CLICKED) model_.UserClick();
 }
 
@@ -250,9 +245,8 @@ bool ButtonView::DrawItem(const DRAWITEMSTRUCT& item) {
     text.left = iconX + icon_->width + 4;
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, enabled ? palette::kText : palette::kDisabledText);
-    HGDIOBJ old = ::SelectObject(item.hDC, ui::DefaultFont());
+    const ScopedSelection font(item.hDC, ui::DefaultFont());
     ::DrawTextA(item.hDC, model_.Caption().c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    ::SelectObject(item.hDC, old);
   }
   return true;
 }
@@ -272,7 +266,7 @@ CheckBoxView::CheckBoxView(ViewContainer& parent, controls::TCheckBox& model, Bo
   leave_ = std::make_unique<MouseLeaveWatch>(hwnd_, [this] { model_.MouseLeave(); });
 }
 
-void CheckBoxView::Command(WORD code, HWND child) {
+void CheckBoxView::Command(WORD code, HWND /*child*/) {
   if (code == BN_CLICKED) model_.UserClick();
 }
 
@@ -399,7 +393,7 @@ void ComboView::Follow() {
   updating_ = false;
 }
 
-void ComboView::Command(WORD code, HWND child) {
+void ComboView::Command(WORD code, HWND /*child*/) {
   if (updating_) return;
   if (code == CBN_SELCHANGE) {
     const int index = static_cast<int>(::SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));

@@ -8,8 +8,8 @@
 
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
-#include "app/win32/view/MouseLeave.h"
-#include "app/win32/view/ViewContainer.h"
+#include "platform/win32/ui/MouseLeave.h"
+#include "platform/win32/ui/ViewContainer.h"
 #include "platform/win32/Pictures.h"
 
 namespace dx::win32 {

@@ -1,5 +1,6 @@
 #include "platform/win32/ui/Controls.h"
 
+#include "platform/win32/Scoped.h"
 #include <commctrl.h>
 
 #include <map>
@@ -87,7 +88,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const Picture* up, const Pict
   const int height = item.rcItem.bottom - item.rcItem.top;
   if (picture && *picture) {
     ScopedCreatedDc memory(::CreateCompatibleDC(item.hDC));
-    HGDIOBJ old = ::SelectObject(memory.get(), picture->get());
+    const ScopedSelection selected(memory.get(), picture->get());
     if (disabled) {
       // Dimmed: the picture at a quarter of its brightness.
       ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -96,7 +97,6 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const Picture* up, const Pict
     } else {
       ::StretchBlt(item.hDC, 0, 0, width, height, memory.get(), 0, 0, picture->width, picture->height, SRCCOPY);
     }
-    ::SelectObject(memory.get(), old);
   } else {
     ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
   }

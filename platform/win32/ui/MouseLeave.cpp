@@ -1,12 +1,10 @@
-#include "app/win32/view/MouseLeave.h"
+#include "platform/win32/ui/MouseLeave.h"
 
 #include <commctrl.h>
 
-namespace dx::win32 {
-namespace {
-constexpr UINT kCheckLeave = WM_APP + 0x4D4;
-}  // namespace
+#include "platform/win32/Messages.h"
 
+namespace dx::win32 {
 MouseLeaveWatch::MouseLeaveWatch(HWND area, std::function<void()> onLeave) : area_(area), onLeave_(std::move(onLeave)) {
   ::SetWindowSubclass(area_, Proc, Id(), reinterpret_cast<DWORD_PTR>(this));
   ::EnumChildWindows(
@@ -65,9 +63,9 @@ LRESULT CALLBACK MouseLeaveWatch::Proc(HWND hwnd, UINT message, WPARAM wParam, L
       self->Moved(hwnd);
       break;
     case WM_MOUSELEAVE:
-      ::PostMessageA(self->area_, kCheckLeave, 0, 0);
+      ::PostMessageA(self->area_, messages::kCheckMouseLeave, 0, 0);
       break;
-    case kCheckLeave:
+    case messages::kCheckMouseLeave:
       if (hwnd == self->area_) {
         self->Left();
         return 0;

@@ -1,6 +1,7 @@
-#include "app/win32/view/ViewContainer.h"
+#include "platform/win32/ui/ViewContainer.h"
 
-#include "app/win32/view/Palette.h"
+#include "platform/win32/Scoped.h"
+#include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/Controls.h"
 
 namespace dx::win32 {
@@ -29,24 +30,24 @@ void ViewContainer::PaintBackground(HDC dc) {
   ::GetClientRect(hwnd(), &client);
   ::FillRect(dc, &client, palette::Brush(background_));
   ::SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ oldFont = ::SelectObject(dc, ui::DefaultFont());
+  const ScopedSelection font(dc, ui::DefaultFont());
   for (const Frame& frame : frames_) {
     SIZE extent{};
     ::GetTextExtentPoint32A(dc, frame.caption.c_str(), static_cast<int>(frame.caption.size()), &extent);
     const int lineY = frame.rect.top + extent.cy / 2;
-    HPEN pen = ::CreatePen(PS_SOLID, 1, frame.lineColour);
-    HGDIOBJ oldPen = ::SelectObject(dc, pen);
     // The caption interrupts the top line, as a group box's does.
     const int captionLeft = frame.rect.left + 8;
     const int captionRight = frame.caption.empty() ? captionLeft : captionLeft + extent.cx;
-    ::MoveToEx(dc, captionLeft, lineY, nullptr);
-    ::LineTo(dc, frame.rect.left, lineY);
-    ::LineTo(dc, frame.rect.left, frame.rect.bottom - 1);
-    ::LineTo(dc, frame.rect.right - 1, frame.rect.bottom - 1);
-    ::LineTo(dc, frame.rect.right - 1, lineY);
-    ::LineTo(dc, captionRight, lineY);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
+    {
+      const ScopedGdiObject pen(::CreatePen(PS_SOLID, 1, frame.lineColour));
+      const ScopedSelection penSelected(dc, pen.get());
+      ::MoveToEx(dc, captionLeft, lineY, nullptr);
+      ::LineTo(dc, frame.rect.left, lineY);
+      ::LineTo(dc, frame.rect.left, frame.rect.bottom - 1);
+      ::LineTo(dc, frame.rect.right - 1, frame.rect.bottom - 1);
+      ::LineTo(dc, frame.rect.right - 1, lineY);
+      ::LineTo(dc, captionRight, lineY);
+    }
     ::SetTextColor(dc, frame.captionColour);
     ::TextOutA(dc, captionLeft, frame.rect.top, frame.caption.c_str(), static_cast<int>(frame.caption.size()));
   }
@@ -54,7 +55,6 @@ void ViewContainer::PaintBackground(HDC dc) {
     ::SetTextColor(dc, text.colour);
     ::TextOutA(dc, text.x, text.y, text.text.c_str(), static_cast<int>(text.text.size()));
   }
-  ::SelectObject(dc, oldFont);
 }
 
 LRESULT ViewContainer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,4 @@
-#include "app/win32/view/Palette.h"
+#include "platform/win32/ui/Palette.h"
 
 #include <map>
 

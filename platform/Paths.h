@@ -1,0 +1,39 @@
+#pragma once
+// Windows paths as the system spells them: "\" separates folders, a drive ends in ":".
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace dx {
+
+// The part after the last "\" or ":".
+inline std::string ExtractFileName(const std::string& path) {
+  const auto pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+// The folder part with its "\" (or the drive with its ":"); empty for a bare name.
+inline std::string ExtractFilePath(const std::string& path) {
+  const auto pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+// An empty folder stays empty: it means "none", not the root.
+inline std::string IncludeTrailingBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// Creates every missing level of folder; failures show in the write that follows.
+inline void CreateFolderPath(platform::IFileSystem& files, const std::string& folder) {
+  for (std::size_t i = 0; i <= folder.size(); ++i) {
+    if (i < folder.size() && folder[i] != '\\') continue;
+    const std::string level = folder.substr(0, i);
+    // "C:", "\\server" and "\\server\share" are not folders one can make.
+    const bool share = level.compare(0, 2, "\\\\") == 0 && level.find('\\', 2) == std::string::npos;
+    if (level.size() <= 2 || share) continue;
+    if (!files.FolderExists(level)) files.CreateFolder(level);
+  }
+}
+
+}  // namespace dx
