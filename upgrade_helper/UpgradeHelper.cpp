@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "extras/Sha256.h"
+
 namespace dx::upgrade {
 namespace {
 
@@ -19,13 +21,57 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending) {
                     });
 }
 
+bool EqualsNoCase(const std::string& a, const std::string& b) { return a.size() == b.size() && EndsWithNoCase(a, b); }
+
 std::string AfterLastBackslash(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// "<digest>:<name>" after the argument's lead; nothing when it is not of that form.
+std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
+  const std::string lead = kDigestArgument;
+  if (argument.compare(0, lead.size(), lead) != 0) return std::nullopt;
+  const std::string rest = argument.substr(lead.size());
+  if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
+  HandedOverFile file{rest.substr(65), rest.substr(0, 64)};
+  for (char ch : file.digest) {
+    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return std::nullopt;
+  }
+  // Only a plain name in the program's folder.
+  if (file.name.size() <= 5 || !EndsWithNoCase(file.name, kDownloadEnding) ||
+      file.name.find_first_of("\\/:") != std::string::npos) {
+    return std::nullopt;
+  }
+  return file;
+}
+
+// The digest of everything the held file holds; nothing when it cannot be read.
+std::optional<std::string> DigestOf(IHeldFile& file) {
+  Sha256 digest;
+  std::string buffer(1 << 16, '\0');
+  for (;;) {
+    const auto got = file.Read(buffer.data(), buffer.size());
+    if (!got) return std::nullopt;
+    if (*got == 0) break;
+    digest.Update(std::string_view(buffer.data(), *got));
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (std::uint8_t byte : digest.Finish()) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
+  }
+  return hex;
+}
 
 }  // namespace
 
 HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   HelperArguments a;
-  for (const std::string& argument : arguments) a.joined += argument + " ";
+  std::size_t first = 0;
+  for (; first < arguments.size() && arguments[first].compare(0, 8, kDigestArgument) == 0; ++first) {
+    // A malformed one is no file to install.
+    if (auto file = ReadHandedOverFile(arguments[first])) a.files.push_back(std::move(*file));
+  }
+  for (std::size_t i = first; i < arguments.size(); ++i) a.joined += arguments[i] + " ";
   a.externalSetup = a.joined.size() >= 2 && a.joined[a.joined.size() - 2] == '1';
   const std::size_t plus = a.joined.find('+');
   if (plus != std::string::npos) {
@@ -79,12 +125,26 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
     executableName = AfterLastBackslash(programPath);
   }
 
-  bool taken = system.FileExists(folder + executableName + kDownloadEnding);
+  // Only what the program downloaded and checked counts; anything else put into the folder
+  // meanwhile stays where it is.
+  bool taken = std::any_of(arguments.files.begin(), arguments.files.end(), [&](const HandedOverFile& file) {
+    return EqualsNoCase(file.name, executableName + kDownloadEnding);
+  });
   std::string savedProgramPath;
   bool setupTaken = false;
-  for (const std::string& name : system.ListFiles(folder, std::string("*") + kDownloadEnding)) {
-    if (name.size() <= 5 || !EndsWithNoCase(name, kDownloadEnding)) continue;
-    std::string target = name.substr(0, name.size() - 5);
+  for (const HandedOverFile& file : arguments.files) {
+    const std::string download = folder + file.name;
+    auto held = system.Hold(download);
+    if (!held) continue;
+    // Checked again on the very file that is put in place, held so that it cannot be
+    // swapped between the check and the rename.
+    if (DigestOf(*held) != file.digest) {
+      held.reset();
+      system.SetAttributes(download, kNormal);
+      system.RemoveFile(download);
+      continue;
+    }
+    std::string target = file.name.substr(0, file.name.size() - 5);
     bool isSetup = false;
     // A program path without a file name gives no name to install under: the folder
     // itself would be the target.
@@ -102,8 +162,9 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
     const std::string path = folder + target;
     system.SetAttributes(path, kNormal);
     system.RemoveFile(path);
-    system.RenameFile(folder + name, path);
-    system.SetAttributes(path, isSetup ? kHidden | kArchive : kArchive);
+    const bool moved = held->RenameTo(path);
+    held.reset();
+    if (moved) system.SetAttributes(path, isSetup ? kHidden | kArchive : kArchive);
   }
 
   system.StartProgram(programPath, arguments.restartArguments);

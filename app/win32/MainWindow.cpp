@@ -4,6 +4,8 @@
 #include "app/win32/resource_ids.h"
 #include "app/win32/view/Palette.h"
 #include "extras/HelpLinks.h"
+#include "extras/MakerUpdateKey.h"
+#include "extras/UpdateSignature.h"
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/VersionInfo.h"
 #include "platform/win32/ui/Controls.h"
@@ -371,6 +373,8 @@ void MainWindow::EndProgram() {
 std::string MainWindow::TemporaryFolder() { return win32::TemporaryFolder(); }
 
 std::string MainWindow::UpgradeHelperBytes() { return LoadUpgradeHelperBytes(); }
+
+UpdateTrust MainWindow::MakerTrust() { return {&verifier_, kMakerUpdatePublicKey}; }
 
 void MainWindow::CloseMainWindow() {
   // Posted: the download window's button that asked for it finishes first.

@@ -13,6 +13,7 @@
 #include "extras/win32/NewsWindow.h"
 #include "extras/win32/UpdaterSupport.h"
 #include "extras/win32/UpdaterWindows.h"
+#include "platform/win32/CngSignatureVerifier.h"
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Win32Shell.h"
 
@@ -47,6 +48,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   IProgramStarter& ProgramStarter() override { return starter_; }
   std::string TemporaryFolder() override;
   std::string UpgradeHelperBytes() override;
+  UpdateTrust MakerTrust() override;
   void CloseMainWindow() override;
 
  protected:
@@ -71,6 +73,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   Win32Shell& shell_;
   // Before the form: its update component uses them until it is gone.
   WinExecStarter starter_;
+  CngSignatureVerifier verifier_;
   UpdaterWindows updaterUi_;
   std::unique_ptr<TForm1> form_;
   Picture art_, exitGlyph_, minimiseGlyph_, runUp_, runDown_, logo_;
