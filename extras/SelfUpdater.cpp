@@ -130,12 +130,16 @@ std::string TSelfUpdater::CurrentUrl() const {
 
 std::string TSelfUpdater::HelperCommandLine() const {
   // The helper's own path is quoted, so a temporary folder with blanks cannot start
-  // another program; the arguments stay as the helper reads them.
-  // Each file goes first, quoted as one argument: file names may hold blanks and "+",
-  // which the helper's reading of the program path would otherwise take for its own.
-  std::string line = "\"" + helperPath_ + "\" ";
-  for (const auto& [name, digest] : handedOver_) line += "\"" + std::string(kHelperDigestArgument) + digest + ":" + name + "\" ";
-  return line + programPath_ + " +" + RestartParams + (method_ == umUseExternalSetup ? "1" : "0");
+  // another program; the arguments stay as the helper reads them. Each handed-over file
+  // goes first, quoted as one argument: file names may hold blanks and "+", which the
+  // helper's reading of the program path would otherwise take for its own.
+  std::string line;
+  line.append("\"").append(helperPath_).append("\" ");
+  for (const auto& [name, digest] : handedOver_) {
+    line.append("\"").append(kHelperDigestArgument).append(digest).append(":").append(name).append("\" ");
+  }
+  line.append(programPath_).append(" +").append(RestartParams).append(method_ == umUseExternalSetup ? "1" : "0");
+  return line;
 }
 
 void TSelfUpdater::CheckUpdate() {
