@@ -25,6 +25,11 @@ bool EqualsNoCase(const std::string& a, const std::string& b) { return a.size() 
 
 std::string AfterLastBackslash(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
+// Only a plain name of a download in the program's folder, with a name left to install under.
+bool IsPlainDownloadName(const std::string& name) {
+  return name.size() > 5 && EndsWithNoCase(name, kDownloadEnding) && name.find_first_of("\\/:") == std::string::npos;
+}
+
 // "<digest>:<name>" after the argument's lead; nothing when it is not of that form.
 std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
   const std::string lead = kDigestArgument;
@@ -35,11 +40,7 @@ std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
   for (char ch : file.digest) {
     if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return std::nullopt;
   }
-  // Only a plain name in the program's folder.
-  if (file.name.size() <= 5 || !EndsWithNoCase(file.name, kDownloadEnding) ||
-      file.name.find_first_of("\\/:") != std::string::npos) {
-    return std::nullopt;
-  }
+  if (!IsPlainDownloadName(file.name)) return std::nullopt;
   return file;
 }
 
@@ -133,6 +134,7 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
   std::string savedProgramPath;
   bool setupTaken = false;
   for (const HandedOverFile& file : arguments.files) {
+    if (!IsPlainDownloadName(file.name)) continue;
     const std::string download = folder + file.name;
     auto held = system.Hold(download);
     if (!held) continue;
