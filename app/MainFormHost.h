@@ -10,6 +10,7 @@
 namespace dx {
 
 class TForm3;
+struct UpdateTrust;
 class IUpdaterUi;
 class IProgramStarter;
 namespace controls {
@@ -52,6 +53,9 @@ class IMainFormHost {
   virtual std::string TemporaryFolder() = 0;
   // The upgrade helper's executable, which the program carries.
   virtual std::string UpgradeHelperBytes() = 0;
+  // The maker's built-in key and the system's verifier that the update information file
+  // must pass.
+  virtual UpdateTrust MakerTrust() = 0;
   // A close request, as the window's close box makes it: the program's normal way out.
   virtual void CloseMainWindow() = 0;
 

@@ -18,6 +18,7 @@ void TForm1::CreateUpdater() {
   Updater->ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
   Updater->RestartParams = "/afterupgrade";
   Updater->HelperBytes = [this] { return host_.UpgradeHelperBytes(); };
+  Updater->Trust = host_.MakerTrust();
   Updater->OnLaterUpgrade = [this] { UpdaterLaterUpgrade(); };
   Updater->OnAborted = [this] { UpdaterAborted(); };
   Updater->OnHostUnreachable = [this](const std::string& url, const std::string& host) {

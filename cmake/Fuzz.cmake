@@ -19,9 +19,11 @@ target_compile_options(dextrel_fuzz_core PRIVATE -Wno-string-concatenation)
 target_precompile_headers(dextrel_fuzz_core PRIVATE <algorithm> <functional> <map> <memory> <optional> <string>
                           <string_view> <vector>)
 
-# The doubles the settings load runs on.
-add_library(dextrel_fuzz_doubles STATIC tests/doubles/FakeRegistry.cpp tests/doubles/MemoryFileSystem.cpp)
-target_link_libraries(dextrel_fuzz_doubles PUBLIC dextrel_fuzz_core)
+# The doubles the settings load runs on, and OpenSSL's signatures for the information file.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+add_library(dextrel_fuzz_doubles STATIC tests/doubles/FakeRegistry.cpp tests/doubles/MemoryFileSystem.cpp
+            tests/doubles/OpenSslSigning.cpp)
+target_link_libraries(dextrel_fuzz_doubles PUBLIC dextrel_fuzz_core OpenSSL::Crypto)
 
 file(GLOB DEXTREL_FUZZ_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp")
 set(DEXTREL_FUZZ_TARGETS)

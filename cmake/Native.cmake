@@ -9,9 +9,14 @@ include(GoogleTest)
 
 dextrel_core_library(dextrel_core)
 
-add_executable(dextrel_tests ${DEXTREL_NATIVE_TEST_SOURCES})
+# The tests sign with keys they make themselves and check signatures with OpenSSL, so a
+# signature from another key fails for real.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+dextrel_update_key_source(DEXTREL_UPDATE_KEY_SOURCE "${DEXTREL_UPDATE_PUBLIC_KEY}" update_key)
+
+add_executable(dextrel_tests ${DEXTREL_NATIVE_TEST_SOURCES} "${DEXTREL_UPDATE_KEY_SOURCE}")
 target_include_directories(dextrel_tests PRIVATE "${CMAKE_SOURCE_DIR}")
-target_link_libraries(dextrel_tests PRIVATE dextrel_core GTest::gmock GTest::gtest_main)
+target_link_libraries(dextrel_tests PRIVATE dextrel_core GTest::gmock GTest::gtest_main OpenSSL::Crypto)
 if(TARGET dextrel_core_upgrade)
   target_link_libraries(dextrel_tests PRIVATE dextrel_core_upgrade)
 endif()

@@ -16,6 +16,26 @@ list(FILTER DEXTREL_CORE_SOURCES EXCLUDE REGEX "/common/")
 
 file(GLOB DEXTREL_UPGRADE_CORE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/upgrade_helper/*.cpp")
 
+# The public key a program trusts for update information files. A test build may name a
+# throw-away key of its own; the product carries the maker's.
+set(DEXTREL_UPDATE_PUBLIC_KEY "${CMAKE_SOURCE_DIR}/assets/keys/update-public.pem" CACHE FILEPATH
+    "PEM public key (P-256) that the program's update check trusts")
+
+# Writes a source file that builds the PEM key file in as kMakerUpdatePublicKey.
+function(dextrel_update_key_source out_var key_file name)
+  if(NOT EXISTS "${key_file}")
+    message(FATAL_ERROR "No update key file: ${key_file}")
+  endif()
+  file(READ "${key_file}" pem)
+  string(STRIP "${pem}" pem)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${key_file}")
+  set(source "${CMAKE_BINARY_DIR}/generated/${name}.cpp")
+  file(CONFIGURE OUTPUT "${source}" CONTENT
+"#include \"extras/MakerUpdateKey.h\"\n\nnamespace dx {\n\nconst char kMakerUpdatePublicKey[] = R\"(@pem@\n)\";\n\n}  // namespace dx\n"
+    @ONLY)
+  set(${out_var} "${source}" PARENT_SCOPE)
+endfunction()
+
 file(GLOB DEXTREL_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS
   "${CMAKE_SOURCE_DIR}/tests/native/*.cpp"
   "${CMAKE_SOURCE_DIR}/tests/doubles/*.cpp")

@@ -17,7 +17,7 @@ endforeach()
 list(FILTER DEXTREL_WIN32_SOURCES EXCLUDE REGEX "/app/win32/main\\.cpp$")
 
 set(DEXTREL_WIN32_LIBS comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 gdiplus user32 advapi32
-    version dbghelp psapi wininet comdlg32 urlmon)
+    version dbghelp psapi wininet comdlg32 urlmon bcrypt)
 
 add_library(dextrel_win32 STATIC ${DEXTREL_WIN32_SOURCES})
 target_include_directories(dextrel_win32 PUBLIC "${CMAKE_SOURCE_DIR}")
@@ -53,12 +53,7 @@ add_custom_command(OUTPUT ${DEXTREL_ART_OUTPUTS}
 add_custom_target(dextrel_art DEPENDS ${DEXTREL_ART_OUTPUTS})
 
 # The program. Its resource script pulls in the pictures and the built helper.
-add_executable(Dextrel WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc")
-target_link_libraries(Dextrel PRIVATE dextrel_win32)
-target_include_directories(Dextrel PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
-add_dependencies(Dextrel DextrelUpgrade)
 set(DEXTREL_UPGRADE_EXE_PATH "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")
-add_dependencies(Dextrel dextrel_art)
 set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES
   OBJECT_DEPENDS "${DEXTREL_UPGRADE_EXE_PATH};${DEXTREL_ART_OUTPUTS}")
 target_link_options(Dextrel PRIVATE $<$<CONFIG:Release>:-s>)
@@ -67,7 +62,29 @@ add_custom_command(TARGET Dextrel POST_BUILD
   COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/print-sizes.sh" "$<TARGET_FILE:Dextrel>" "$<TARGET_FILE:DextrelUpgrade>")
 file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/generated/upgrade_helper.rc.inc"
   CONTENT "IDR_UPGRADE_HELPER RCDATA \"${DEXTREL_UPGRADE_EXE_PATH}\"\n")
-dextrel_warnings(Dextrel)
+function(dextrel_program name key_source)
+  add_executable(${name} WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc"
+                 "${key_source}")
+  target_link_libraries(${name} PRIVATE dextrel_win32)
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
+  add_dependencies(${name} DextrelUpgrade dextrel_art)
+  dextrel_warnings(${name})
+endfunction()
+dextrel_update_key_source(DEXTREL_UPDATE_KEY_SOURCE "${DEXTREL_UPDATE_PUBLIC_KEY}" update_key)
+dextrel_program(Dextrel "${DEXTREL_UPDATE_KEY_SOURCE}")
+
+# The same program trusting a throw-away key made for this build tree, so that the
+# scenarios can sign update information files; its private half never leaves the tree.
+set(DEXTREL_TEST_KEY_DIR "${CMAKE_BINARY_DIR}/test-update-key")
+if(NOT EXISTS "${DEXTREL_TEST_KEY_DIR}/public.pem")
+  file(MAKE_DIRECTORY "${DEXTREL_TEST_KEY_DIR}")
+  execute_process(COMMAND openssl ecparam -name prime256v1 -genkey -noout -out "${DEXTREL_TEST_KEY_DIR}/private.pem"
+                  COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND openssl ec -in "${DEXTREL_TEST_KEY_DIR}/private.pem" -pubout
+                          -out "${DEXTREL_TEST_KEY_DIR}/public.pem" ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+endif()
+dextrel_update_key_source(DEXTREL_TEST_KEY_SOURCE "${DEXTREL_TEST_KEY_DIR}/public.pem" test_update_key)
+dextrel_program(DextrelTestKey "${DEXTREL_TEST_KEY_SOURCE}")
 
 # Test tools: each folder under tools/ holding C++ sources is one Windows program.
 file(GLOB tool_dirs LIST_DIRECTORIES true "${CMAKE_SOURCE_DIR}/tools/*")

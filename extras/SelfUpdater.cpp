@@ -6,7 +6,7 @@
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "extras/HttpDate.h"
-#include "extras/Sha256.h"
+#include "common/Sha256.h"
 #include "platform/Paths.h"
 
 namespace dx {
@@ -27,6 +27,7 @@ constexpr const char* kLostFileText = "File %s not found or inaccessible.\r\rTry
 constexpr const char* kConnectionLostText =
     "Connection with remote server lost.\r\rPlease restore connection and try to\rupgrade this software again later.";
 constexpr const char* kCannotCreateText = "Cannot create file \"%s\". %s";
+constexpr const char* kUnverifiedText = "The update information could not be verified. Nothing was downloaded.";
 
 std::string WithScheme(const std::string& url) {
   return url.find("://") == std::string::npos ? "http://" + url : url;
@@ -128,9 +129,16 @@ std::string TSelfUpdater::CurrentUrl() const {
 
 std::string TSelfUpdater::HelperCommandLine() const {
   // The helper's own path is quoted, so a temporary folder with blanks cannot start
-  // another program; the arguments stay as the helper reads them.
-  return "\"" + helperPath_ + "\" " + programPath_ + " +" + RestartParams +
-         (method_ == umUseExternalSetup ? "1" : "0");
+  // another program; the arguments stay as the helper reads them. Each handed-over file
+  // goes first, quoted as one argument: file names may hold blanks and "+", which the
+  // helper's reading of the program path would otherwise take for its own.
+  std::string line;
+  line.append("\"").append(helperPath_).append("\" ");
+  for (const auto& [name, digest] : handedOver_) {
+    line.append("\"").append(kHelperDigestArgument).append(digest).append(":").append(name).append("\" ");
+  }
+  line.append(programPath_).append(" +").append(RestartParams).append(method_ == umUseExternalSetup ? "1" : "0");
+  return line;
 }
 
 void TSelfUpdater::CheckUpdate() {
@@ -146,7 +154,16 @@ void TSelfUpdater::CheckUpdate() {
 }
 
 void TSelfUpdater::InfoReceived(const std::string& text) {
-  const UpdateInfo info = ReadUpdateInfo(text);
+  // Anyone on the way to the server can answer in its place: only what the maker signed
+  // is read at all.
+  const auto verified = VerifiedInfoText(text, Trust);
+  if (!verified) {
+    files_.clear();
+    ui_window_.ShowMessage(kUnverifiedText, "Error", platform::MessageButtons::Ok, platform::MessageIcon::Error);
+    EndAfterFailure();
+    return;
+  }
+  const UpdateInfo info = ReadUpdateInfo(*verified);
   files_ = info.files;
   checking_ = false;
   if (!IsNewerVersion(info.version, VersionNumber) || files_.empty()) {
@@ -178,6 +195,7 @@ void TSelfUpdater::InfoReceived(const std::string& text) {
 void TSelfUpdater::StartDownloads() {
   CacheOptions = plainCacheOptions_;
   index_ = 0;
+  handedOver_.clear();
   windowOpen_ = true;
   completed_ = false;
   ui_window_.ShowDownloadWindow();
@@ -188,8 +206,9 @@ void TSelfUpdater::DownloadCurrent() {
   while (index_ < files_.size()) {
     const UpdateFileEntry& entry = files_[index_];
     const auto name = DownloadFileName(entry.url);
-    if (!name) {
-      // A name with a path, a drive or a device in it is never written.
+    if (!name || !entry.sha256 || !IsDigestText(*entry.sha256)) {
+      // A name with a path, a drive or a device in it is never written, and a file the
+      // signed information gives no digest for could be anything.
       if (!SkipLostFile(ShownName(entry.url), "Error")) return;
       ++index_;
       continue;
@@ -207,16 +226,19 @@ void TSelfUpdater::DownloadCurrent() {
 
 void TSelfUpdater::FileDone() {
   const UpdateFileEntry& entry = files_[index_];
-  const std::string target = programDir_ + DownloadFileName(entry.url).value_or("") + ".uTMP";
+  const std::string name = DownloadFileName(entry.url).value_or("") + ".uTMP";
+  const std::string target = programDir_ + name;
   if (lastModified_) fileSystem_.SetModificationTime(target, UnixSeconds(*lastModified_));
-  if (entry.sha256) {
-    const auto data = fileSystem_.ReadFile(target);
-    if (!data.ok || !DigestMatches(*entry.sha256, Sha256Hex(data.data))) {
-      // A file that is not the one the server vouched for is never installed.
-      fileSystem_.SetAttributes(target, 0x80);
-      fileSystem_.RemoveFile(target);
-      if (!SkipLostFile(ShownName(entry.url), "Error")) return;
-    }
+  // A later file of the same name has overwritten an earlier one: only its digest counts.
+  std::erase_if(handedOver_, [&](const auto& handed) { return EqualsNoCase(handed.first, name); });
+  const auto data = fileSystem_.ReadFile(target);
+  if (!data.ok || !DigestMatches(entry.sha256.value_or(""), Sha256Hex(data.data))) {
+    // A file that is not the one the maker vouched for is never installed.
+    fileSystem_.SetAttributes(target, 0x80);
+    fileSystem_.RemoveFile(target);
+    if (!SkipLostFile(ShownName(entry.url), "Error")) return;
+  } else {
+    handedOver_.emplace_back(name, ToLowerAscii(Trim(*entry.sha256)));
   }
   ++index_;
   DownloadCurrent();

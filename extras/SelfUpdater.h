@@ -9,6 +9,7 @@
 
 #include "extras/HttpTransfer.h"
 #include "extras/UpdateInfo.h"
+#include "extras/UpdateSignature.h"
 #include "extras/UpdaterUi.h"
 #include "platform/Platform.h"
 
@@ -24,6 +25,9 @@ enum TUpdaterMessage : unsigned {
 
 inline constexpr const char* kUpgradeHelperName = "DextrelUpgrade.exe";
 inline constexpr const char* kUpdateCaption = "Application update wizard";
+// Leads each helper argument that names a downloaded file and its digest, as the upgrade
+// helper reads it.
+inline constexpr const char* kHelperDigestArgument = "/sha256=";
 
 class TSelfUpdater : public THttpTransfer {
  public:
@@ -36,6 +40,9 @@ class TSelfUpdater : public THttpTransfer {
   std::string VersionNumber;
   unsigned ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
   std::string RestartParams = "/afterupgrade";
+  // The maker's key and the system's verifier: an information file they do not vouch for
+  // is never acted on.
+  UpdateTrust Trust;
   // The upgrade helper's executable bytes, asked for at the hand-over.
   std::function<std::string()> HelperBytes;
 
@@ -64,7 +71,8 @@ class TSelfUpdater : public THttpTransfer {
   const std::string& ProgramDir() const { return programDir_; }
   // The program's file name without its extension.
   const std::string& ApplicationTitle() const { return title_; }
-  // The helper's command line for the current method.
+  // The helper's command line for the current method, with the downloaded files it may
+  // install and their digests.
   std::string HelperCommandLine() const;
 
  private:
@@ -85,6 +93,8 @@ class TSelfUpdater : public THttpTransfer {
   std::string programPath_, programDir_, title_, helperPath_;
 
   std::vector<UpdateFileEntry> files_;
+  // Downloaded files whose digest matched, by ".uTMP" name, with that digest.
+  std::vector<std::pair<std::string, std::string>> handedOver_;
   std::size_t index_ = 0;
   bool checking_ = false;
   bool aborted_ = false;

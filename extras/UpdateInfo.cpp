@@ -124,13 +124,17 @@ std::optional<std::string> DownloadFileName(std::string_view url) {
   return name;
 }
 
-bool DigestMatches(std::string_view digestText, std::string_view hexDigest) {
-  const std::string given = ToLowerAscii(Trim(digestText));
+bool IsDigestText(std::string_view text) {
+  const std::string given = ToLowerAscii(Trim(text));
   if (given.size() != 64) return false;
   for (char ch : given) {
     if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return false;
   }
-  return given == ToLowerAscii(hexDigest);
+  return true;
+}
+
+bool DigestMatches(std::string_view digestText, std::string_view hexDigest) {
+  return IsDigestText(digestText) && ToLowerAscii(Trim(digestText)) == ToLowerAscii(hexDigest);
 }
 
 }  // namespace dx

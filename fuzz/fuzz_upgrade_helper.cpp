@@ -8,10 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Text.h"
+#include "common/Sha256.h"
 #include "upgrade_helper/UpgradeHelper.h"
 
 namespace {
@@ -29,19 +32,47 @@ class FolderSystem : public dx::upgrade::IHelperSystem {
 
   std::vector<std::string> names;  // files of the folder, in listing order
   std::vector<std::string> removed;
+  std::vector<dx::upgrade::HandedOverFile> handed;
 
   bool FileExists(const std::string& path) override { return Find(path) != names.end(); }
   std::string FoundName(const std::string& path) override {
     auto it = Find(path);
     return it == names.end() ? std::string() : *it;
   }
-  std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
-    if (!dx::EqualsNoCase(folder, folder_) || pattern != "*.uTMP") std::abort();
-    std::vector<std::string> found;
-    for (const auto& name : names) {
-      if (IsDownload(name)) found.push_back(name);
+  // A held file is its entry of the folder, whatever else is removed meanwhile.
+  class Held : public dx::upgrade::IHeldFile {
+   public:
+    Held(FolderSystem& system, std::string name) : system_(system), name_(std::move(name)) {}
+    std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
+      const std::size_t n = std::min(size, name_.size() - offset_);
+      std::copy_n(name_.data() + offset_, n, buffer);
+      offset_ += n;
+      return n;
     }
-    return found;
+    bool RenameTo(const std::string& to) override {
+      // Only downloaded files are moved, only within the folder, and only those handed over
+      // with the digest of what they hold.
+      if (!IsDownload(name_) || !system_.Inside(to)) std::abort();
+      if (std::none_of(system_.handed.begin(), system_.handed.end(), [&](const dx::upgrade::HandedOverFile& file) {
+            return dx::EqualsNoCase(file.name, name_) && file.digest == dx::Sha256Hex(name_);
+          })) {
+        std::abort();
+      }
+      auto it = std::find(system_.names.begin(), system_.names.end(), name_);
+      if (it == system_.names.end() || system_.FileExists(to)) return false;
+      *it = to.substr(system_.folder_.size());
+      return true;
+    }
+
+   private:
+    FolderSystem& system_;
+    std::string name_;
+    std::size_t offset_ = 0;
+  };
+  std::unique_ptr<dx::upgrade::IHeldFile> Hold(const std::string& path) override {
+    auto it = Find(path);
+    if (it == names.end()) return nullptr;
+    return std::make_unique<Held>(*this, *it);
   }
   bool SetAttributes(const std::string& path, std::uint32_t) override { return FileExists(path); }
   bool RemoveFile(const std::string& path) override {
@@ -49,14 +80,6 @@ class FolderSystem : public dx::upgrade::IHelperSystem {
     if (it == names.end()) return false;
     removed.push_back(*it);
     names.erase(it);
-    return true;
-  }
-  bool RenameFile(const std::string& from, const std::string& to) override {
-    // Only downloaded files are moved, and only within the folder.
-    if (!IsDownload(from) || !Inside(from) || !Inside(to)) { fprintf(stderr, "RENAME [%s] -> [%s] folder [%s]\n", from.c_str(), to.c_str(), folder_.c_str()); std::abort(); }
-    auto it = Find(from);
-    if (it == names.end() || FileExists(to)) return false;
-    *it = to.substr(folder_.size());
     return true;
   }
   bool CanOpenExclusively(const std::string&) override { return input_.ConsumeBool(); }
@@ -96,7 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const HelperArguments parsed = dx::upgrade::ParseArguments(arguments);
 
   std::string joined;
-  for (const auto& argument : arguments) joined += argument + " ";
+  bool leading = true;
+  for (const auto& argument : arguments) {
+    leading = leading && argument.rfind(dx::upgrade::kDigestArgument, 0) == 0;
+    if (!leading) joined += argument + " ";
+  }
   if (parsed.joined != joined) std::abort();
   if (parsed.programPath.size() > joined.size() || parsed.restartArguments.size() > joined.size()) std::abort();
   if (!parsed.folder.empty() && (parsed.folder.back() != '\\' || parsed.programPath.rfind(parsed.folder, 0) != 0)) {
@@ -113,9 +140,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       system.names.push_back(name);
     }
   }
+  // The program hands over some of them, with their true digest (a file's bytes are its
+  // name here) or another one.
+  dx::upgrade::HelperArguments handed = parsed;
+  for (const std::string& name : system.names) {
+    if (input.ConsumeBool()) handed.files.push_back({name, dx::Sha256Hex(input.ConsumeBool() ? name : "other")});
+  }
+  system.handed = handed.files;
   dx::upgrade::HelperLimits limits;
   limits.programWaitMs = 20;
   limits.setupWaitMs = 20;
-  dx::upgrade::RunUpgrade(parsed, system, limits);
+  dx::upgrade::RunUpgrade(handed, system, limits);
   return 0;
 }

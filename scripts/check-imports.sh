@@ -8,7 +8,7 @@ for exe in "$@"; do
     case "$dll" in
       kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|shell32.dll|ole32.dll|oleaut32.dll|comctl32.dll|comdlg32.dll|\
       shlwapi.dll|version.dll|dbghelp.dll|psapi.dll|wininet.dll|urlmon.dll|gdiplus.dll|msvcrt.dll|url.dll|\
-      windowscodecs.dll|winmm.dll|uxtheme.dll|api-ms-win-*) ;;
+      windowscodecs.dll|winmm.dll|uxtheme.dll|bcrypt.dll|api-ms-win-*) ;;
       *) echo "$exe imports $dll, which Windows does not ship"; status=1 ;;
     esac
   done

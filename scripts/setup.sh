@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   nsis fp-utils zip unzip
   ccache
+  openssl libssl-dev
 )
 
 missing=()

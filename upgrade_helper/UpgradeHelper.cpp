@@ -1,8 +1,10 @@
 #include "upgrade_helper/UpgradeHelper.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "common/Text.h"
+#include "common/Sha256.h"
 #include "platform/Paths.h"
 
 namespace dx::upgrade {
@@ -13,11 +15,58 @@ constexpr std::uint32_t kArchive = 0x20;
 constexpr std::uint32_t kHidden = 0x02;
 constexpr const char* kDownloadEnding = ".uTMP";
 
+bool EndsWithNoCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() && EqualsNoCase(text.substr(text.size() - ending.size()), ending);
+}
+
+// Only a plain name of a download in the program's folder, with a name left to install under.
+bool IsPlainDownloadName(const std::string& name) {
+  return name.size() > 5 && EndsWithNoCase(name, kDownloadEnding) && name.find_first_of("\\/:") == std::string::npos;
+}
+
+// "<digest>:<name>" after the argument's lead; nothing when it is not of that form.
+std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
+  const std::string lead = kDigestArgument;
+  if (argument.compare(0, lead.size(), lead) != 0) return std::nullopt;
+  const std::string rest = argument.substr(lead.size());
+  if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
+  HandedOverFile file{rest.substr(65), rest.substr(0, 64)};
+  for (char ch : file.digest) {
+    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return std::nullopt;
+  }
+  if (!IsPlainDownloadName(file.name)) return std::nullopt;
+  return file;
+}
+
+// The digest of everything the held file holds; nothing when it cannot be read.
+std::optional<std::string> DigestOf(IHeldFile& file) {
+  Sha256 digest;
+  std::string buffer(1 << 16, '\0');
+  for (;;) {
+    const auto got = file.Read(buffer.data(), buffer.size());
+    if (!got) return std::nullopt;
+    if (*got == 0) break;
+    digest.Update(std::string_view(buffer.data(), *got));
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (std::uint8_t byte : digest.Finish()) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
+  }
+  return hex;
+}
+
 }  // namespace
 
 HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   HelperArguments a;
-  for (const std::string& argument : arguments) a.joined += argument + " ";
+  std::size_t first = 0;
+  for (; first < arguments.size() && arguments[first].compare(0, 8, kDigestArgument) == 0; ++first) {
+    // A malformed one is no file to install.
+    if (auto file = ReadHandedOverFile(arguments[first])) a.files.push_back(std::move(*file));
+  }
+  for (std::size_t i = first; i < arguments.size(); ++i) a.joined += arguments[i] + " ";
   a.externalSetup = a.joined.size() >= 2 && a.joined[a.joined.size() - 2] == '1';
   const std::size_t plus = a.joined.find('+');
   if (plus != std::string::npos) {
@@ -70,12 +119,27 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
     executableName = ExtractFileName(programPath);
   }
 
-  bool taken = system.FileExists(folder + executableName + kDownloadEnding);
+  // Only what the program downloaded and checked counts; anything else put into the folder
+  // meanwhile stays where it is.
+  bool taken = std::any_of(arguments.files.begin(), arguments.files.end(), [&](const HandedOverFile& file) {
+    return EqualsNoCase(file.name, executableName + kDownloadEnding);
+  });
   std::string savedProgramPath;
   bool setupTaken = false;
-  for (const std::string& name : system.ListFiles(folder, std::string("*") + kDownloadEnding)) {
-    if (name.size() <= 5 || !EqualsNoCase(std::string_view(name).substr(name.size() - 5), kDownloadEnding)) continue;
-    std::string target = name.substr(0, name.size() - 5);
+  for (const HandedOverFile& file : arguments.files) {
+    if (!IsPlainDownloadName(file.name)) continue;
+    const std::string download = folder + file.name;
+    auto held = system.Hold(download);
+    if (!held) continue;
+    // Checked again on the very file that is put in place, held so that it cannot be
+    // swapped between the check and the rename.
+    if (DigestOf(*held) != file.digest) {
+      held.reset();
+      system.SetAttributes(download, kNormal);
+      system.RemoveFile(download);
+      continue;
+    }
+    std::string target = file.name.substr(0, file.name.size() - 5);
     bool isSetup = false;
     // A program path without a file name gives no name to install under: the folder
     // itself would be the target.
@@ -93,8 +157,9 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
     const std::string path = folder + target;
     system.SetAttributes(path, kNormal);
     system.RemoveFile(path);
-    system.RenameFile(folder + name, path);
-    system.SetAttributes(path, isSetup ? kHidden | kArchive : kArchive);
+    const bool moved = held->RenameTo(path);
+    held.reset();
+    if (moved) system.SetAttributes(path, isSetup ? kHidden | kArchive : kArchive);
   }
 
   system.StartProgram(programPath, arguments.restartArguments);

@@ -1,15 +1,29 @@
 #pragma once
 // The upgrade helper's work, apart from the machine: it reads the command line the update
-// component wrote, waits for the program to end, puts every downloaded ".uTMP" file in
-// place and starts the program (or a downloaded setup program) again.
+// component wrote, waits for the program to end, puts the downloaded ".uTMP" files the
+// program handed over in place and starts the program (or a downloaded setup program)
+// again.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace dx::upgrade {
 
+// Leads an argument "/sha256=<64 lower-case hex digits>:<name>.uTMP", one for each file the
+// program downloaded and checked; these come before the program path.
+inline constexpr const char* kDigestArgument = "/sha256=";
+
+struct HandedOverFile {
+  std::string name;    // the ".uTMP" file's name in the program's folder
+  std::string digest;  // its SHA-256, lower-case hexadecimal
+};
+
 struct HelperArguments {
-  std::string joined;        // every argument followed by one blank
+  std::vector<HandedOverFile> files;
+  std::string joined;        // every other argument followed by one blank
   bool externalSetup = false;
   std::string restartArguments;
   std::string programPath;
@@ -18,6 +32,16 @@ struct HelperArguments {
 
 HelperArguments ParseArguments(const std::vector<std::string>& arguments);
 
+// A file opened so that nobody else can change, rename or delete it while it is open.
+class IHeldFile {
+ public:
+  virtual ~IHeldFile() = default;
+  // Up to size bytes of the file, in order; 0 at its end; nothing on a read error.
+  virtual std::optional<std::size_t> Read(char* buffer, std::size_t size) = 0;
+  // Gives this very file the name path (in the same folder), replacing a file there.
+  virtual bool RenameTo(const std::string& path) = 0;
+};
+
 // What the helper needs of the machine.
 class IHelperSystem {
  public:
@@ -25,11 +49,10 @@ class IHelperSystem {
   virtual bool FileExists(const std::string& path) = 0;
   // The file name under which the file system finds path; empty when it does not.
   virtual std::string FoundName(const std::string& path) = 0;
-  // Names of the files in folder matching the pattern, in the file system's order.
-  virtual std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) = 0;
+  // Nothing when the file cannot be opened that way.
+  virtual std::unique_ptr<IHeldFile> Hold(const std::string& path) = 0;
   virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
-  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   // Whether path opens for writing with no sharing; the file is closed again at once.
   virtual bool CanOpenExclusively(const std::string& path) = 0;
   // One turn of a wait: lets the time pass and handles pending window messages.

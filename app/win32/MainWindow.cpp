@@ -5,6 +5,8 @@
 #include "platform/win32/Messages.h"
 #include "platform/win32/ui/Palette.h"
 #include "extras/HelpLinks.h"
+#include "extras/MakerUpdateKey.h"
+#include "extras/UpdateSignature.h"
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/VersionInfo.h"
 #include "platform/win32/ui/Controls.h"
@@ -417,6 +419,8 @@ void MainWindow::EndProgram() {
 std::string MainWindow::TemporaryFolder() { return win32::TemporaryFolder(); }
 
 std::string MainWindow::UpgradeHelperBytes() { return LoadUpgradeHelperBytes(); }
+
+UpdateTrust MainWindow::MakerTrust() { return {&verifier_, kMakerUpdatePublicKey}; }
 
 void MainWindow::CloseMainWindow() {
   // Posted: the download window's button that asked for it finishes first.

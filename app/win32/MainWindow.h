@@ -14,6 +14,7 @@
 #include "extras/win32/NewsWindow.h"
 #include "extras/win32/UpdaterSupport.h"
 #include "extras/win32/UpdaterWindows.h"
+#include "platform/win32/CngSignatureVerifier.h"
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Win32Shell.h"
 
@@ -50,6 +51,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   IProgramStarter& ProgramStarter() override { return starter_; }
   std::string TemporaryFolder() override;
   std::string UpgradeHelperBytes() override;
+  UpdateTrust MakerTrust() override;
   void CloseMainWindow() override;
   std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override;
 
@@ -75,6 +77,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   Win32Shell& shell_;
   // Before the form: its update component uses them until it is gone.
   WinExecStarter starter_;
+  CngSignatureVerifier verifier_;
   UpdaterWindows updaterUi_;
   // Before the form, whose timers take themselves out of it when they go.
   std::map<UINT_PTR, std::function<void()>> timers_;

@@ -9,6 +9,7 @@
 #include "app/MainFormHost.h"
 #include "app/controls/Control.h"
 #include "tests/doubles/FakeUpdaterUi.h"
+#include "tests/doubles/OpenSslSigning.h"
 
 namespace dx::test {
 
@@ -45,6 +46,8 @@ class FakeMainFormHost : public IMainFormHost {
   IProgramStarter& ProgramStarter() override { return starter; }
   std::string TemporaryFolder() override { return temporaryFolder; }
   std::string UpgradeHelperBytes() override { return helperBytes; }
+  // The tests' own throw-away key stands for the maker's.
+  UpdateTrust MakerTrust() override { return SharedTestTrust(); }
   void CloseMainWindow() override { calls.push_back("close main window"); }
   void RepaintNow(const controls::TControl& control) override { calls.push_back("repaint " + control.Name()); }
 

@@ -202,7 +202,9 @@ class Wine:
 class Installation:
     """The simulated game installed and registered, the program in its own folder."""
 
-    def __init__(self, wine, game_folder_name="Quake 4"):
+    def __init__(self, wine, game_folder_name="Quake 4", program="Dextrel.exe"):
+        """program: the build's executable installed as Dextrel.exe (DextrelTestKey.exe
+        trusts the build's throw-away update key)."""
         self.wine = wine
         self.game = os.path.join(wine.root, "Games", game_folder_name)
         self.base = os.path.join(self.game, "q4base")
@@ -212,7 +214,7 @@ class Installation:
         self.program_dir = os.path.join(wine.root, "Program Files", "Tamberlin", "Dextrel")
         os.makedirs(os.path.join(self.program_dir, "Demos"))
         self.program = os.path.join(self.program_dir, "Dextrel.exe")
-        shutil.copy(os.path.join(wine.bin_dir, "Dextrel.exe"), self.program)
+        shutil.copy(os.path.join(wine.bin_dir, program), self.program)
         shutil.copy(os.path.join(wine.source_dir, "assets", "demo", "VKRdemo.demo"),
                     os.path.join(self.program_dir, "Demos", "VKRdemo.demo"))
         wine.reg_delete_key(SETTINGS_KEY)

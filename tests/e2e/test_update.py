@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
 """The update check as a user meets it, under wine and Xvfb, against the project's own
 loopback server, which the program reaches as its proxy for the maker's host: no newer
-version; a download cancelled in the download window, which deletes every ".uTMP" file;
-and an update of two files installed by the upgrade helper after the program ended,
-with the program started again with "/afterupgrade". Screenshots of the question and
-the download window go to the build's e2e-artifacts folder."""
+version; a tampered information file, refused with nothing downloaded or started; a
+download cancelled in the download window, which deletes every ".uTMP" file; and an
+update of two files installed by the upgrade helper after the program ended, with the
+program started again with "/afterupgrade" and a file put into the folder meanwhile left
+alone. The program is the build's one that trusts its throw-away update key, with which
+the files are signed here. Screenshots of the question and the download window go to the
+build's e2e-artifacts folder."""
+import base64
+import hashlib
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -20,6 +26,18 @@ from dextrel_e2e import (SETTINGS_KEY, Failures, Installation, Wine, control_ids
 
 INFO_PATH = "benchmarks/fennick/orvalle.inf"
 MAKER = "http://www.dextrel.org"
+UNVERIFIED = "The update information could not be verified. Nothing was downloaded."
+
+
+def signed(text, key):
+    """text with the "#signature=" line the release appends, made with openssl."""
+    der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", key], input=text.encode("latin-1"),
+                         capture_output=True, check=True).stdout
+    return text + "#signature=" + base64.b64encode(der).decode() + "\r\n"
+
+
+def digest(n, data):
+    return f"#sha256{n}={hashlib.sha256(data).hexdigest()}\r\n"
 
 
 def main():
@@ -45,14 +63,16 @@ def main():
 
 
 def run(wine, ids, f, server, root, log):
-    def offer(text):
+    key = os.path.join(wine.bin_dir, "test-update-key", "private.pem")
+
+    def offer(text, sign=True):
         with open(os.path.join(root, INFO_PATH), "w", newline="") as out:
-            out.write(text)
+            out.write(signed(text, key) if sign else text)
 
     def requests():
         return open(log).read() if os.path.exists(log) else ""
 
-    setup = Installation(wine)
+    setup = Installation(wine, program="DextrelTestKey.exe")
     stale = os.path.join(setup.program_dir, "left-before.uTMP")
     with open(stale, "wb") as out:
         out.write(b"an earlier attempt")
@@ -115,8 +135,29 @@ def run(wine, ids, f, server, root, log):
     f.check(any(line.split()[1].endswith("/" + INFO_PATH) for line in asked),
             f"the check asked the proxy for the maker's file: {requests()!r}")
 
+    # A file changed on the way: one URL of a signed file points elsewhere.
+    with open(os.path.join(root, "files", "tool.exe"), "wb") as out:
+        out.write(b"MZ not from the maker")
+    offer(f"#version=1.5.0.13\r\n#url1={MAKER}/files/Dextrel.exe\r\n" + digest(1, b"MZ not from the maker"))
+    with open(os.path.join(root, INFO_PATH), "rb") as served:
+        tampered = served.read().replace(b"/files/Dextrel.exe", b"/files/tool.exe")
+    with open(os.path.join(root, INFO_PATH), "wb") as out:
+        out.write(tampered)
+    before = requests()
+    wine.drive("click", update_button)
+    box = wine.message_box()
+    f.check(box.get("text") == UNVERIFIED and box.get("title") == "Error", f"the tampered file is refused: {box}")
+    if box:
+        wine.answer(box, "ok")
+    fetched = [line for line in requests()[len(before):].splitlines() if "/files/" in line]
+    f.check(not fetched, f"nothing was downloaded: {fetched}")
+    f.check(utmp_files() == ["left-before.uTMP"], f"no file was created: {utmp_files()}")
+    code, _, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "500")
+    f.check(code != 0, "no question was asked")
+
     # A newer version declined with Escape in the question window.
-    offer(f"#version=1.5.0.13\r\n#url1={MAKER}/slow/30000000\r\n#message={{Faster start}}\r\n")
+    offer(f"#version=1.5.0.13\r\n#url1={MAKER}/slow/30000000\r\n#message={{Faster start}}\r\n"
+          + digest(1, b"cancelled before it ends"))
     wine.drive("click", update_button)
     code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
     if f.check(code == 0, "the question window appears"):
@@ -180,7 +221,8 @@ def run(wine, ids, f, server, root, log):
     extra = b"a second file of the update\r\n"
     with open(os.path.join(root, "files", "extra.dat"), "wb") as out:
         out.write(extra)
-    offer(f"[Dextrel]\r\n#version=1.5.0.13\r\n#url1={MAKER}/files/Dextrel.exe\r\n#url2={MAKER}/files/extra.dat\r\n")
+    offer(f"[Dextrel]\r\n#version=1.5.0.13\r\n#url1={MAKER}/files/Dextrel.exe\r\n#url2={MAKER}/files/extra.dat\r\n"
+          + digest(1, probe) + digest(2, extra))
     wine.drive("click", update_button)
     code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
     if not f.check(code == 0, "the question window appears again"):
@@ -202,6 +244,10 @@ def run(wine, ids, f, server, root, log):
     f.check(state_of(wine.drive("state", by_id("CancelBtn", wizard))[1]).get("enabled") == "0",
             "cancel is disabled at the end")
     f.check(utmp_files() == ["Dextrel.exe.uTMP", "extra.dat.uTMP"], f"both files arrived: {utmp_files()}")
+    # Put there after the program checked its downloads: the helper must not install it.
+    planted = os.path.join(setup.program_dir, "planted.dll.uTMP")
+    with open(planted, "wb") as out:
+        out.write(b"not handed over")
     marker = setup.program + ".started"
     clicked = time.monotonic()
     wine.drive("click", finish)
@@ -216,7 +262,8 @@ def run(wine, ids, f, server, root, log):
     f.check(open(setup.program, "rb").read() == probe, "Dextrel.exe was replaced")
     extra_path = os.path.join(setup.program_dir, "extra.dat")
     f.check(os.path.exists(extra_path) and open(extra_path, "rb").read() == extra, "the second file is in place")
-    f.check(utmp_files() == [], f"no .uTMP file is left after the upgrade: {utmp_files()}")
+    f.check(utmp_files() == ["planted.dll.uTMP"], f"only the planted file is left, not installed: {utmp_files()}")
+    f.check(not os.path.exists(os.path.join(setup.program_dir, "planted.dll")), "the planted file was not installed")
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0", "the program left through its normal way out")
 
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""The upgrade helper under wine in a folder with blanks in its path: downloaded
-".uTMP" files replace the program and its data and the program is started again with
-the restart arguments; with the external-setup method the setup program runs, is
-deleted, and the program is started after it."""
+"""The upgrade helper under wine in a folder with blanks in its path: the downloaded
+".uTMP" files handed over with their digests replace the program and its data and the
+program is started again with the restart arguments, while a file not handed over, or
+changed since the program checked it, is not installed; with the external-setup method
+the setup program runs, is deleted, and the program is started after it."""
+import hashlib
 import os
 import shutil
 import sys
@@ -34,10 +36,12 @@ def wait_for(path, seconds=30):
     return False
 
 
-def run_helper(wine, folder, method):
-    # Unquoted, as the update component writes it: the blanks split the path.
+def run_helper(wine, folder, method, handed):
+    """handed: name -> bytes the program checked. The program path is unquoted, as the
+    update component writes it: the blanks split the path."""
     program = loopback.windows_path(os.path.join(folder, "prog.exe"))
-    code, _ = wine.run("DextrelUpgrade.exe", *program.split(" "), "+/afterupgrade" + method, timeout=120)
+    files = [f"/sha256={hashlib.sha256(data).hexdigest()}:{name}" for name, data in handed.items()]
+    code, _ = wine.run("DextrelUpgrade.exe", *files, *program.split(" "), "+/afterupgrade" + method, timeout=120)
     return code
 
 
@@ -51,26 +55,31 @@ def main():
         folder = os.path.join(work, "Bench Folder")
         os.makedirs(folder)
         for name, data in (("prog.exe", b"old program"), ("prog.exe.uTMP", probe), ("data.pak", b"old data"),
-                           ("data.pak.uTMP", b"new data"), ("notes.txt", b"kept")):
+                           ("my data+1.pak.uTMP", b"new data"), ("notes.txt", b"kept"),
+                           ("stray.dll.uTMP", b"not handed over"), ("swapped.dat.uTMP", b"changed after the check")):
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(data)
-        check(run_helper(wine, folder, "0") == 0, "the helper ended")
+        handed = {"prog.exe.uTMP": probe, "my data+1.pak.uTMP": b"new data", "swapped.dat.uTMP": b"as checked"}
+        check(run_helper(wine, folder, "0", handed) == 0, "the helper ended")
         marker = os.path.join(folder, "prog.exe.started")
         check(wait_for(marker), "the program was started again")
         if os.path.exists(marker):
             check(read(marker) == b"/afterupgrade", f"restart arguments: {read(marker)!r}")
         check(read(os.path.join(folder, "prog.exe")) == probe, "prog.exe replaced")
-        check(read(os.path.join(folder, "data.pak")) == b"new data", "data.pak replaced")
+        check(read(os.path.join(folder, "my data+1.pak")) == b"new data", "a name with a blank and a + installed")
+        check(read(os.path.join(folder, "data.pak")) == b"old data", "other files kept")
         check(read(os.path.join(folder, "notes.txt")) == b"kept", "other files kept")
-        left = [n for n in os.listdir(folder) if n.lower().endswith(".utmp")]
-        check(not left, f"no downloaded file left: {left}")
+        check(not os.path.exists(os.path.join(folder, "swapped.dat")), "a file changed since its check not installed")
+        check(not os.path.exists(os.path.join(folder, "stray.dll")), "a file not handed over not installed")
+        left = sorted(n for n in os.listdir(folder) if n.lower().endswith(".utmp"))
+        check(left == ["stray.dll.uTMP"], f"only the file not handed over is left: {left}")
 
         setup_folder = os.path.join(work, "Setup Folder")
         os.makedirs(setup_folder)
         for name, data in (("prog.exe", probe), ("setup.exe.uTMP", probe)):
             with open(os.path.join(setup_folder, name), "wb") as f:
                 f.write(data)
-        check(run_helper(wine, setup_folder, "1") == 0, "the helper ended after the setup")
+        check(run_helper(wine, setup_folder, "1", {"setup.exe.uTMP": probe}) == 0, "the helper ended after the setup")
         check(os.path.exists(os.path.join(setup_folder, "setup.exe.started")), "the setup program ran")
         check(wait_for(os.path.join(setup_folder, "prog.exe.started")), "the program started after the setup")
         check(not os.path.exists(os.path.join(setup_folder, "setup.exe")), "the setup program was deleted")

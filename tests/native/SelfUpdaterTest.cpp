@@ -4,9 +4,10 @@
 
 #include "extras/HttpDate.h"
 #include "extras/SelfUpdater.h"
-#include "extras/Sha256.h"
+#include "common/Sha256.h"
 #include "tests/doubles/FakePlatform.h"
 #include "tests/doubles/FakeUpdaterUi.h"
+#include "tests/doubles/OpenSslSigning.h"
 #include "tests/doubles/PumpedUiThread.h"
 
 namespace dx {
@@ -34,6 +35,7 @@ class SelfUpdaterTest : public ::testing::Test {
       updater->InfoFileURL = kInfoUrl;
       updater->VersionNumber = "1.5.0.12";
       updater->HelperBytes = [] { return std::string("MZ helper"); };
+      updater->Trust = test::SharedTestTrust();
       updater->OnLaterUpgrade = [this] { program.push_back("Update aborted."); };
       updater->OnAborted = [this] { program.push_back("Update aborted."); };
       updater->OnHostUnreachable = [this](const std::string& url, const std::string& host) {
@@ -43,7 +45,12 @@ class SelfUpdaterTest : public ::testing::Test {
     }
     return *updater;
   }
-  void Info(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, text}; }
+  // The information file as the maker signs it, and as anyone else could send it.
+  void Info(const std::string& text) { RawInfo(test::SharedTestKey().Signed(text)); }
+  void RawInfo(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, text}; }
+  static std::string Digest(const std::string& suffix, const std::string& body) {
+    return "#sha256" + suffix + "=" + Sha256Hex(body) + "\n";
+  }
   void File(const std::string& url, const std::string& body, std::map<std::string, std::string> headers = {}) {
     fake.internet.answers[url] = {200, std::move(headers), body};
   }
@@ -71,10 +78,10 @@ class SelfUpdaterTest : public ::testing::Test {
 
 TEST_F(SelfUpdaterTest, ANewerVersionIsAskedForDownloadedAndHandedOver) {
   Info("#version=1.5.0.13\r\n#url1=http://updates.example/dir/Dextrel.exe\r\n#url2=http://updates.example/data.pak\r\n"
-       "#message={Faster start}\r\n");
+       "#message={Faster start}\r\n" + Digest("1", "new program") + Digest("2", "DATA"));
   File("http://updates.example/dir/Dextrel.exe", "new program",
        {{"Content-Length", "11"}, {"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"}});
-  File("http://updates.example/data.pak", "data");
+  File("http://updates.example/data.pak", "DATA");
   Check();
   EXPECT_EQ(ui.askCaption, "Application update wizard");
   EXPECT_EQ(ui.askText,
@@ -82,7 +89,7 @@ TEST_F(SelfUpdaterTest, ANewerVersionIsAskedForDownloadedAndHandedOver) {
             "latest one?");
   ASSERT_EQ(Updater().UpdateFileList().size(), 2u);
   EXPECT_EQ(fake.files.Contents("C:\\Bench\\Dextrel.exe.uTMP"), "new program");
-  EXPECT_EQ(fake.files.Contents("C:\\Bench\\data.pak.uTMP"), "data");
+  EXPECT_EQ(fake.files.Contents("C:\\Bench\\data.pak.uTMP"), "DATA");
   EXPECT_EQ(fake.files.GetAttributes("C:\\Bench\\data.pak.uTMP") & 0x102u, 0x102u);
   EXPECT_EQ(fake.files.times["C:\\Bench\\Dextrel.exe.uTMP"], 784111777);
   EXPECT_EQ(fake.files.times.count("C:\\Bench\\data.pak.uTMP"), 0u);
@@ -102,10 +109,44 @@ TEST_F(SelfUpdaterTest, ANewerVersionIsAskedForDownloadedAndHandedOver) {
   Updater().FinishClicked();
   EXPECT_EQ(fake.files.Contents("C:\\Temp\\DextrelUpgrade.exe"), "MZ helper");
   EXPECT_TRUE(fake.files.GetAttributes("C:\\Temp\\DextrelUpgrade.exe") & 0x100u);
+  // Only these two files, with the digests they were checked against, go to the helper.
   EXPECT_EQ(starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" C:\\Bench\\Dextrel.exe +/afterupgrade0"});
+            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("new program") +
+                                     ":Dextrel.exe.uTMP\" \"/sha256=" + Sha256Hex("DATA") +
+                                     ":data.pak.uTMP\" C:\\Bench\\Dextrel.exe +/afterupgrade0"});
   EXPECT_EQ(program, std::vector<std::string>{"main window closed"});
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SelfUpdaterTest, AnInformationFileTheMakerDidNotSignEndsTheCheckAndNothingIsFetchedOrWritten) {
+  File("http://updates.example/a.exe", "a");
+  const std::string text = "#version=2\r\n#url=http://updates.example/a.exe\r\n" + Digest("", "a");
+  const std::string signedText = test::SharedTestKey().Signed(text);
+  std::string tampered = signedText;
+  tampered.replace(tampered.find("a.exe"), 5, "b.exe");
+  const auto before = fake.files.AllFiles();
+  for (const std::string& served : {text, tampered}) {
+    RawInfo(served);
+    Check();
+  }
+  Info(text);
+  Updater().Trust = {};  // no verifier: nothing is trusted
+  Check();
+  ASSERT_EQ(ui.messages.size(), 3u);
+  for (const auto& m : ui.messages) {
+    EXPECT_EQ(m.text, "The update information could not be verified. Nothing was downloaded.");
+    EXPECT_EQ(m.caption, "Error");
+    EXPECT_EQ(m.icon, MessageIcon::Error);
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+  }
+  EXPECT_EQ(fake.internet.requests.size(), 3u);
+  EXPECT_EQ(fake.files.AllFiles(), before);
+  EXPECT_TRUE(ui.events.empty());
+  EXPECT_TRUE(Updater().UpdateFileList().empty());
+  EXPECT_FALSE(Updater().Checking());
+  EXPECT_TRUE(program.empty());
+  Updater().FinishClicked();
+  EXPECT_TRUE(starter.commandLines.empty());
 }
 
 TEST_F(SelfUpdaterTest, NoNewerVersionOrNoFileShowsMessage24) {
@@ -164,7 +205,7 @@ TEST_F(SelfUpdaterTest, NoAnswerTellsTheProgramThenShowsMessage26) {
 }
 
 TEST_F(SelfUpdaterTest, ALostConnectionShowsMessage30AndKeepsThePart) {
-  Info("#version=2\n#url=http://updates.example/big.pak\n");
+  Info("#version=2\n#url=http://updates.example/big.pak\n" + Digest("", std::string(100, 'x')));
   auto& answer = fake.internet.answers["http://updates.example/big.pak"];
   answer = {200, {{"Content-Length", "100"}}, std::string(100, 'x')};
   answer.breakAfter = 40;
@@ -180,7 +221,8 @@ TEST_F(SelfUpdaterTest, ALostConnectionShowsMessage30AndKeepsThePart) {
 
 TEST_F(SelfUpdaterTest, AMissingFileCanBeSkippedOrEndsInAnAbortThatDeletesEveryDownload) {
   fake.files.AddFile("C:\\Bench\\stale.dll.uTMP", "from an earlier attempt");
-  Info("#version=2\n#url1=http://updates.example/a.exe\n#url2=http://updates.example/b.dat\n");
+  Info("#version=2\n#url1=http://updates.example/a.exe\n#url2=http://updates.example/b.dat\n" + Digest("1", "a") +
+       Digest("2", "b"));
   fake.internet.answers["http://updates.example/a.exe"] = {404, {}, ""};
   File("http://updates.example/b.dat", "b");
   Check();
@@ -204,7 +246,7 @@ TEST_F(SelfUpdaterTest, AMissingFileCanBeSkippedOrEndsInAnAbortThatDeletesEveryD
 }
 
 TEST_F(SelfUpdaterTest, TheCancelQuestionAbortsOnlyOnYes) {
-  Info("#version=2\n#url=http://updates.example/a.exe\n");
+  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
   ui.answers.push_back(MessageResult::No);
@@ -232,24 +274,32 @@ TEST_F(SelfUpdaterTest, UnsafeNamesAndWrongDigestsAreLostFilesAndNeverStay) {
   const std::string good = "good bytes";
   Info("#version=2\n#url1=http://updates.example/dir/\n#url2=http://updates.example/..%2f/CON\n"
        "#url3=http://updates.example/a.exe\n#sha2563=" + Sha256Hex("other bytes") +
-       "\n#url4=http://updates.example/b.dll?x=/c.exe\n#sha2564=" + Sha256Hex(good) + "\n");
+       "\n#url4=http://updates.example/b.dll?x=/c.exe\n#sha2564=" + Sha256Hex(good) +
+       "\n#url5=http://updates.example/e.dat\n#url6=http://updates.example/f.dat\n#sha2566=f00d\n");
+  File("http://updates.example/e.dat", "no digest given");
+  File("http://updates.example/f.dat", "a digest that is none");
   File("http://updates.example/a.exe", "tampered");
   File("http://updates.example/b.dll?x=/c.exe", good);
   Check();
-  ASSERT_EQ(ui.messages.size(), 3u);
+  ASSERT_EQ(ui.messages.size(), 5u);
+  EXPECT_EQ(ui.messages[3].text, "File e.dat not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
+  EXPECT_EQ(ui.messages[4].caption, "Error");
   EXPECT_EQ(ui.messages[0].text, "File  not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
   EXPECT_EQ(ui.messages[1].text, "File CON not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
   EXPECT_EQ(ui.messages[2].text, "File a.exe not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
   EXPECT_EQ(ui.messages[2].caption, "Error");
   EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\a.exe.uTMP"));
   EXPECT_EQ(fake.files.Contents("C:\\Bench\\b.dll.uTMP"), good);
-  EXPECT_EQ(fake.internet.requests.size(), 3u);  // the unsafe names were never fetched
+  // The unsafe names and the files without a digest were never fetched.
+  EXPECT_EQ(fake.internet.requests.size(), 3u);
+  EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\e.dat.uTMP"));
   for (const auto& path : fake.files.AllFiles()) EXPECT_EQ(path.find("CON"), std::string::npos) << path;
 }
 
 TEST_F(SelfUpdaterTest, ProgressLinesUseTheUsersSeparatorAndCountEarlierFiles) {
   fake.clock.separator = ',';
-  Info("#version=2\n#url1=http://updates.example/a\n#url2=http://updates.example/b\n");
+  Info("#version=2\n#url1=http://updates.example/a\n#url2=http://updates.example/b\n" + Digest("1", "a") +
+       Digest("2", std::string(5000, 'b')));
   File("http://updates.example/a", "a");
   File("http://updates.example/b", std::string(5000, 'b'), {{"Content-Length", "10240"}});
   Updater().OnProgress = [&, base = Updater().OnProgress](const TTransferProgress&) {
@@ -263,7 +313,7 @@ TEST_F(SelfUpdaterTest, ProgressLinesUseTheUsersSeparatorAndCountEarlierFiles) {
 
 TEST_F(SelfUpdaterTest, AFolderThatRefusesTheDownloadAbortsWithTheSystemsText) {
   fake.files.SetReadOnly("C:\\Bench");
-  Info("#version=2\n#url=http://updates.example/a.exe\n");
+  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -279,16 +329,17 @@ TEST_F(SelfUpdaterTest, TheHelperPathAndItsLeftOverAndTheExternalSetupDigit) {
   TSelfUpdater noTemp(view, starter, ui, "C:\\Bench\\Dextrel.exe", "C:\\Missing\\");
   EXPECT_EQ(noTemp.HelperPath(), "C:\\Bench\\DextrelUpgrade.exe");
 
-  Info("#version=2\n#url=http://updates.example/setup.exe\n#method=1\n");
+  Info("#version=2\n#url=http://updates.example/setup.exe\n#method=1\n" + Digest("", "setup"));
   File("http://updates.example/setup.exe", "setup");
   Check();
   Updater().FinishClicked();
   EXPECT_EQ(starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" C:\\Bench\\Dextrel.exe +/afterupgrade1"});
+            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("setup") +
+                                     ":setup.exe.uTMP\" C:\\Bench\\Dextrel.exe +/afterupgrade1"});
 }
 
 TEST_F(SelfUpdaterTest, AHelperThatCannotBeWrittenIsNotStartedButTheProgramStillCloses) {
-  Info("#version=2\n#url=http://updates.example/a.exe\n");
+  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
   fake.files.SetReadOnly("C:\\Temp");

@@ -2,6 +2,7 @@
 // transfer worker against the fake internet.
 #include "common/Errors.h"
 #include "extras/SelfUpdater.h"
+#include "common/Sha256.h"
 #include "tests/doubles/PumpedUiThread.h"
 #include "tests/native/FormFixture.h"
 
@@ -27,7 +28,8 @@ class UpdateCheck : public FormFixture {
     form->FormCreate();
     return *form;
   }
-  void Info(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, text}; }
+  // Signed with the key the host trusts in the maker's place.
+  void Info(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, SharedTestKey().Signed(text)}; }
   void Press() { form->RzToolButton3.UserClick(); }
   void Settle() {
     ASSERT_TRUE(pumped.RunUntil([&] { return !form->Updater->Busy() && !form->Updater->IsRunning(); }));
@@ -124,7 +126,7 @@ TEST_F(UpdateCheck, TwoQuickPressesStartOneCheck) {
 
 TEST_F(UpdateCheck, DecliningOrAbortingShowsUpdateAbortedAndNoAnswerShowsNoInternetConnection) {
   StartWithUpdater();
-  Info("#version=1.6\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n");
+  Info("#version=1.6\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n#sha2561=" + Sha256Hex("new") + "\r\n");
   host.updaterUi.agree = false;
   Press();
   Settle();
@@ -151,7 +153,8 @@ TEST_F(UpdateCheck, DecliningOrAbortingShowsUpdateAbortedAndNoAnswerShowsNoInter
 
 TEST_F(UpdateCheck, TheHandOverStartsTheHelperAndClosesTheMainWindowTheNormalWay) {
   StartWithUpdater();
-  Info("#version=1.5.0.13\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n");
+  Info("#version=1.5.0.13\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n#sha2561=" + Sha256Hex("new program") +
+       "\r\n");
   fake.internet.answers["http://www.dextrel.org/files/Dextrel.exe"] = {200, {}, "new program"};
   Press();
   Settle();
@@ -161,15 +164,16 @@ TEST_F(UpdateCheck, TheHandOverStartsTheHelperAndClosesTheMainWindowTheNormalWay
   form->Updater->FinishClicked();
   EXPECT_EQ(fake.files.ReadFile("C:\\Temp\\DextrelUpgrade.exe").data, "MZ helper");
   EXPECT_EQ(host.starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" C:\\Program Files\\Dextrel\\Dextrel.exe "
-                                     "+/afterupgrade0"});
+            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("new program") +
+                                     ":Dextrel.exe.uTMP\" C:\\Program Files\\Dextrel\\Dextrel.exe +/afterupgrade0"});
   EXPECT_EQ(host.Count("close main window"), 1);
   EXPECT_TRUE(ProgramMessages().empty());
 }
 
 TEST_F(UpdateCheck, LeavingTheProgramWithTheDownloadsCompleteStillHandsOver) {
   StartWithUpdater();
-  Info("#version=1.5.0.13\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n");
+  Info("#version=1.5.0.13\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n#sha2561=" + Sha256Hex("new program") +
+       "\r\n");
   fake.internet.answers["http://www.dextrel.org/files/Dextrel.exe"] = {200, {}, "new program"};
   Press();
   Settle();

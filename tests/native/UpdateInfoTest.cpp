@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "extras/Sha256.h"
+#include "common/Sha256.h"
 #include "extras/UpdateInfo.h"
 
 namespace dx {

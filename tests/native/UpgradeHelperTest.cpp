@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/Sha256.h"
 #include "tests/doubles/MemoryFileSystem.h"
 #include "upgrade_helper/UpgradeHelper.h"
 
@@ -43,17 +44,36 @@ class FakeHelperSystem : public IHelperSystem {
     Entry* e = Find(path);
     return e ? e->path.substr(e->path.find_last_of('\\') + 1) : std::string();
   }
-  std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
-    std::vector<std::string> names;
-    for (auto& e : entries) {
-      const std::size_t slash = e.path.find_last_of('\\');
-      const std::string name = e.path.substr(slash + 1);
-      if (test::WildcardMatch(e.path.substr(0, slash + 1), folder) && e.path.substr(0, slash + 1).size() == folder.size() &&
-          test::WildcardMatch(name, pattern)) {
-        names.push_back(name);
-      }
+  // Held files are read and renamed by their entry, so a path that changes meanwhile cannot
+  // redirect them; swapWhileHeld replaces a file's bytes after it was held.
+  class Held : public IHeldFile {
+   public:
+    Held(FakeHelperSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
+    std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
+      Entry* e = system_.Find(path_);
+      if (!e) return std::nullopt;
+      const std::size_t n = std::min(size, e->data.size() - offset_);
+      std::copy_n(e->data.data() + offset_, n, buffer);
+      offset_ += n;
+      return n;
     }
-    return names;
+    bool RenameTo(const std::string& to) override {
+      Entry* e = system_.Find(path_);
+      if (!e || system_.Find(to)) return false;
+      e->path = to;
+      system_.renamed.push_back(to);
+      return true;
+    }
+
+   private:
+    FakeHelperSystem& system_;
+    std::string path_;
+    std::size_t offset_ = 0;
+  };
+  std::vector<std::string> renamed;
+  std::unique_ptr<IHeldFile> Hold(const std::string& path) override {
+    if (!Find(path)) return nullptr;
+    return std::make_unique<Held>(*this, path);
   }
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
     Entry* e = Find(path);
@@ -68,13 +88,6 @@ class FakeHelperSystem : public IHelperSystem {
       }
     }
     return false;
-  }
-  bool RenameFile(const std::string& from, const std::string& to) override {
-    if (Find(to)) return false;
-    Entry* e = Find(from);
-    if (!e) return false;
-    e->path = to;
-    return true;
   }
   bool CanOpenExclusively(const std::string& path) override {
     for (const auto& locked : lockedPaths) {
@@ -117,19 +130,39 @@ TEST(UpgradeHelperArgumentsTest, JoiningRestoresAPathWithBlanksAndSplitsTheRest)
   a = ParseArguments({"p.exe", "+0"});
   EXPECT_EQ(a.folder, "");
   EXPECT_EQ(a.restartArguments, "");
+
+  // The handed-over files lead, each one argument, and leave the rest as it was; a
+  // malformed one is dropped.
+  const std::string digest = Sha256Hex("x");
+  a = ParseArguments({"/sha256=" + digest + ":my file+1.dat.uTMP", "/sha256=" + digest + ":..\\p.exe.uTMP",
+                      "/sha256=" + digest + ":p.exe", "/sha256=ABC:q.uTMP", "C:\\B\\p.exe", "+/a0"});
+  ASSERT_EQ(a.files.size(), 1u);
+  EXPECT_EQ(a.files[0].name, "my file+1.dat.uTMP");
+  EXPECT_EQ(a.files[0].digest, digest);
+  EXPECT_EQ(a.programPath, "C:\\B\\p.exe");
+  EXPECT_EQ(a.restartArguments, "/a");
 }
 
 class UpgradeHelperTest : public ::testing::Test {
  protected:
-  void Run(const std::vector<std::string>& args) { RunUpgrade(ParseArguments(args), system, {50, 80}); }
+  // A file the program downloaded and handed over with its digest.
+  void Download(const std::string& path, const std::string& data) {
+    system.Add(path, data);
+    handedOver.push_back("/sha256=" + Sha256Hex(data) + ":" + path.substr(path.find_last_of('\\') + 1));
+  }
+  void Run(std::vector<std::string> args) {
+    args.insert(args.begin(), handedOver.begin(), handedOver.end());
+    RunUpgrade(ParseArguments(args), system, {50, 80});
+  }
   FakeHelperSystem system;
+  std::vector<std::string> handedOver;
 };
 
 TEST_F(UpgradeHelperTest, DownloadedFilesReplaceTheirTargetsAndTheProgramStartsAgain) {
   system.Add("C:\\Bench\\Prog.exe", "old program");
   system.Add("C:\\Bench\\data.pak", "old data");
-  system.Add("C:\\Bench\\prog.exe.uTMP", "new program");
-  system.Add("C:\\Bench\\data.pak.uTMP", "new data");
+  Download("C:\\Bench\\prog.exe.uTMP", "new program");
+  Download("C:\\Bench\\data.pak.uTMP", "new data");
   system.Add("C:\\Bench\\notes.txt", "kept");
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new program");
@@ -143,11 +176,31 @@ TEST_F(UpgradeHelperTest, DownloadedFilesReplaceTheirTargetsAndTheProgramStartsA
   EXPECT_TRUE(system.errors.empty());
 }
 
+TEST_F(UpgradeHelperTest, AFileNotHandedOverOrChangedSinceItsCheckIsNeverInstalled) {
+  system.Add("C:\\Bench\\prog.exe", "old program");
+  system.Add("C:\\Bench\\data.pak", "old data");
+  Download("C:\\Bench\\data.pak.uTMP", "new data");
+  Download("C:\\Bench\\readme.txt.uTMP", "readme");
+  system.Find("C:\\Bench\\readme.txt.uTMP")->data = "swapped after the program's check";
+  system.Add("C:\\Bench\\other.exe.uTMP", "put into the folder meanwhile");
+  system.Add("C:\\Bench\\lib.dll.uTMP", "handed over without a proper digest");
+  handedOver.push_back("/sha256=" + std::string(64, 'A') + ":lib.dll.uTMP");
+  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "new data");
+  EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old program");
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\readme.txt"));
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\readme.txt.uTMP"));
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\lib.dll"));
+  EXPECT_TRUE(system.FileExists("C:\\Bench\\other.exe.uTMP"));
+  EXPECT_EQ(system.renamed, std::vector<std::string>{"C:\\Bench\\data.pak"});
+  EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Bench\\prog.exe|/afterupgrade"});
+}
+
 TEST_F(UpgradeHelperTest, TheFirstDownloadedExeReplacesTheProgramAndLaterOnesKeepTheirNames) {
   system.Add("C:\\Program Files\\Bench\\prog.exe", "old");
-  system.Add("C:\\Program Files\\Bench\\newprog.exe.uTMP", "new program");
-  system.Add("C:\\Program Files\\Bench\\tool.exe.uTMP", "tool");
-  system.Add("C:\\Program Files\\Bench\\SETUP.EXE.uTMP", "capitals");
+  Download("C:\\Program Files\\Bench\\newprog.exe.uTMP", "new program");
+  Download("C:\\Program Files\\Bench\\tool.exe.uTMP", "tool");
+  Download("C:\\Program Files\\Bench\\SETUP.EXE.uTMP", "capitals");
   Run({"C:\\Program", "Files\\Bench\\prog.exe", "+/afterupgrade0"});
   EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\prog.exe"), "new program");
   EXPECT_FALSE(system.FileExists("C:\\Program Files\\Bench\\newprog.exe"));
@@ -158,15 +211,15 @@ TEST_F(UpgradeHelperTest, TheFirstDownloadedExeReplacesTheProgramAndLaterOnesKee
 
 TEST_F(UpgradeHelperTest, AnExeInCapitalsIsNeverTakenAsTheProgram) {
   system.Add("C:\\Bench\\prog.exe", "old");
-  system.Add("C:\\Bench\\NEW.EXE.uTMP", "capitals");
+  Download("C:\\Bench\\NEW.EXE.uTMP", "capitals");
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
   EXPECT_EQ(system.Contents("C:\\Bench\\NEW.EXE"), "capitals");
 }
 
 TEST_F(UpgradeHelperTest, AProgramPathWithoutAFileNameInstallsADownloadedExeUnderItsOwnName) {
-  system.Add("C:\\Bench\\new.exe.uTMP", "new program");
-  system.Add("C:\\Bench\\data.pak.uTMP", "data");
+  Download("C:\\Bench\\new.exe.uTMP", "new program");
+  Download("C:\\Bench\\data.pak.uTMP", "data");
   Run({"C:\\Bench\\", "+/afterupgrade0"});
   EXPECT_EQ(system.Contents("C:\\Bench\\new.exe"), "new program");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
@@ -176,8 +229,8 @@ TEST_F(UpgradeHelperTest, AProgramPathWithoutAFileNameInstallsADownloadedExeUnde
 
 TEST_F(UpgradeHelperTest, AnExternalSetupRunsAndIsDeletedBeforeTheProgramRestarts) {
   system.Add("C:\\Bench\\prog.exe", "old");
-  system.Add("C:\\Bench\\setup.exe.uTMP", "setup");
-  system.Add("C:\\Bench\\readme.txt.uTMP", "readme");
+  Download("C:\\Bench\\setup.exe.uTMP", "setup");
+  Download("C:\\Bench\\readme.txt.uTMP", "readme");
   system.freeAfterTurns["C:\\Bench\\setup.exe"] = 5;
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
   EXPECT_EQ(system.started, (std::vector<std::string>{"C:\\Bench\\setup.exe|/afterupgrade",
@@ -190,7 +243,7 @@ TEST_F(UpgradeHelperTest, AnExternalSetupRunsAndIsDeletedBeforeTheProgramRestart
 
 TEST_F(UpgradeHelperTest, AnExternalSetupWithoutASetupFileLeavesTheProgramAlone) {
   system.Add("C:\\Bench\\prog.exe", "old");
-  system.Add("C:\\Bench\\data.pak.uTMP", "data");
+  Download("C:\\Bench\\data.pak.uTMP", "data");
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
@@ -199,7 +252,7 @@ TEST_F(UpgradeHelperTest, AnExternalSetupWithoutASetupFileLeavesTheProgramAlone)
 
 TEST_F(UpgradeHelperTest, AProgramThatStaysInUseEndsTheWaitWithAMessageAndNothingReplaced) {
   system.Add("C:\\Bench\\prog.exe", "old");
-  system.Add("C:\\Bench\\prog.exe.uTMP", "new");
+  Download("C:\\Bench\\prog.exe.uTMP", "new");
   system.lockedPaths.push_back("C:\\Bench\\prog.exe");
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
   ASSERT_EQ(system.errors.size(), 1u);
@@ -212,7 +265,7 @@ TEST_F(UpgradeHelperTest, AProgramThatStaysInUseEndsTheWaitWithAMessageAndNothin
 }
 
 TEST_F(UpgradeHelperTest, AMissingProgramIsNotWaitedForAndGetsTheDownloadedExe) {
-  system.Add("C:\\Bench\\other.exe.uTMP", "new");
+  Download("C:\\Bench\\other.exe.uTMP", "new");
   Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
   EXPECT_EQ(system.turns, 0);
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new");

@@ -1,14 +1,43 @@
 // The upgrade helper: replaces the program's files after it has ended and starts it again.
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/Scoped.h"
 #include "upgrade_helper/UpgradeHelper.h"
 
 namespace {
 
 constexpr const char* kCaption = "Dextrel upgrade helper";
+
+// Open for reading and for its own rename only: no one else can write, rename or delete
+// it while it is held.
+class Win32HeldFile : public dx::upgrade::IHeldFile {
+ public:
+  explicit Win32HeldFile(dx::win32::ScopedFile file) : file_(std::move(file)) {}
+  std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
+    DWORD got = 0;
+    if (!::ReadFile(file_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return std::nullopt;
+    return got;
+  }
+  bool RenameTo(const std::string& path) override {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0) return false;
+    std::vector<char> block(sizeof(FILE_RENAME_INFO) + static_cast<std::size_t>(length) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, info->FileName, length);
+    return ::SetFileInformationByHandle(file_.get(), FileRenameInfo, info, static_cast<DWORD>(block.size())) != 0;
+  }
+
+ private:
+  dx::win32::ScopedFile file_;
+};
 
 class Win32HelperSystem : public dx::upgrade::IHelperSystem {
  public:
@@ -18,34 +47,24 @@ class Win32HelperSystem : public dx::upgrade::IHelperSystem {
   }
   std::string FoundName(const std::string& path) override {
     WIN32_FIND_DATAA found{};
-    HANDLE find = ::FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    ::FindClose(find);
+    dx::win32::ScopedFind find(::FindFirstFileA(path.c_str(), &found));
+    if (!find) return {};
     return found.cFileName;
   }
-  std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE find = ::FindFirstFileA((folder + pattern).c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-    return names;
+  std::unique_ptr<dx::upgrade::IHeldFile> Hold(const std::string& path) override {
+    dx::win32::ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32HeldFile>(std::move(file));
   }
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
     return ::SetFileAttributesA(path.c_str(), attributes) != 0;
   }
   bool RemoveFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
-  bool RenameFile(const std::string& from, const std::string& to) override {
-    return ::MoveFileA(from.c_str(), to.c_str()) != 0;
-  }
   bool CanOpenExclusively(const std::string& path) override {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    ::CloseHandle(file);
-    return true;
+    const dx::win32::ScopedFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
   }
   void WaitTurn() override {
     // Waiting for messages, not sleeping: the program that started the helper with
@@ -76,8 +95,7 @@ class Win32HelperSystem : public dx::upgrade::IHelperSystem {
                           folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
       return false;
     }
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    const dx::win32::ScopedHandle thread(info.hThread), process(info.hProcess);
     return true;
   }
   void ShowError(const std::string& text) override {

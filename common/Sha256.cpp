@@ -1,4 +1,4 @@
-#include "extras/Sha256.h"
+#include "common/Sha256.h"
 
 namespace dx {
 namespace {
