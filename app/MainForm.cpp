@@ -4,6 +4,7 @@
 
 #include "app/Base64.h"
 #include "app/SettingsStore.h"
+#include "common/FirstError.h"
 #include "common/Text.h"
 #include "extras/SelfUpdater.h"
 #include "gameprep/BenchmarkMark.h"
@@ -121,24 +122,18 @@ void TForm1::FormCreate() {
   VersionString = version && !version->empty() ? *version : "Value Not Available";
   Label6.SetCaption("v" + VersionString);
 
-  std::exception_ptr loadError;
-  try {
-    DetectGameAndLoad(*this);
-  } catch (...) {
-    loadError = std::current_exception();
-  }
+  FirstError failed;
+  failed.Run([&] { DetectGameAndLoad(*this); });
   // A benchmark's files found while no copy holds the game folder's mark were left by a
   // run that ended before it could put them back; while one holds it, they are its own.
   // A failure here must not keep the hidden windows from being made either.
-  try {
+  failed.Run([&] {
     if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
       if (auto mark = platform_.marks.TryTake(BenchmarkMarkName(GamePath))) {
         Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
       }
     }
-  } catch (...) {
-    if (!loadError) loadError = std::current_exception();
-  }
+  });
   Updater->VersionNumber = UpdaterOwnVersion;
 
   Form3 = std::make_unique<TForm3>(platform_.display, SharedRegistry,
@@ -148,7 +143,7 @@ void TForm1::FormCreate() {
                                    });
   host_.CreateCustomResolutionWindow(*Form3);
   host_.CreateNewsWindow();
-  if (loadError) std::rethrow_exception(loadError);
+  failed.RethrowIfAny();
 }
 
 void TForm1::FormActivate() {
@@ -186,15 +181,11 @@ void TForm1::Image2Click() {
     }
   }
   // A registry that refuses the values must not keep the program from ending.
-  std::exception_ptr registryError;
-  try {
-    ClearSessionSettings();
-  } catch (...) {
-    registryError = std::current_exception();
-  }
+  FirstError failed;
+  failed.Run([&] { ClearSessionSettings(); });
   if (Updater) Updater->ApplicationTerminating();
   host_.EndProgram();
-  if (registryError) std::rethrow_exception(registryError);
+  failed.RethrowIfAny();
 }
 
 void TForm1::FormCloseQuery(bool& canClose) {
@@ -226,18 +217,14 @@ void TForm1::FormClose() {
     if (auto mark = TakeGameFolder()) CloseGameFolder();
   }
   if (Updater) Updater->ApplicationTerminating();
-  std::exception_ptr registryError;
-  try {
-    ClearSessionSettings();
-  } catch (...) {
-    registryError = std::current_exception();
-  }
+  FirstError failed;
+  failed.Run([&] { ClearSessionSettings(); });
   SharedRegistry.CloseKey();
   DisplayModeList.Clear();
   DiagnosticLines.Clear();
   ResultReport.Clear();
   GameConfigLines.Clear();
-  if (registryError) std::rethrow_exception(registryError);
+  failed.RethrowIfAny();
 }
 
 // ---- Option pages

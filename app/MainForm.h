@@ -12,6 +12,7 @@
 #include "common/SharedRegistry.h"
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
+#include "bench/BenchmarkHost.h"
 #include "bench/BenchmarkRecord.h"
 #include "bench/Report.h"
 #include "bench/ResultFiles.h"
@@ -55,7 +56,7 @@ enum class BenchmarkOutcome {
   boCouldNotStart,    // a check of the start failed, or the game (or its script) could not be started
 };
 
-class TForm1 {
+class TForm1 : private IBenchmarkHost {
  public:
   TForm1(platform::Platform& platform, IMainFormHost& host);
   ~TForm1();
@@ -255,7 +256,7 @@ class TForm1 {
   void CloseGameFolder();
   // The game folder's mark for the exit's file steps; null while another copy benchmarks.
   std::unique_ptr<platform::IHeldMark> TakeGameFolder();
-  // Benchmark steps (app/BenchmarkController.cpp).
+  // Benchmark steps (app/MainFormBenchmark.cpp).
   void CreateDiagnostics();
   void CreateUpdater();
   void FailStart(const std::string& message);
@@ -283,6 +284,19 @@ class TForm1 {
   BenchmarkSetup CurrentSetup() const;
   // The run into ResultRecord, its logs into the results folder.
   void KeepRun(const RecordedRun& run);
+
+  // The benchmark's steps call back through this.
+  void ShowProgress(const std::string& text) override;
+  void EnableRunButton() override;
+  void RepaintBusyPanel() override;
+  void ShowBenchmarkMessage(const std::string& text) override;
+  void RunRecorded(const RecordedRun& run) override;
+  void FinishRuns() override;
+  void PutAutoexecBack() override;
+  void PutGameConfigBack() override;
+  void ShowIdle() override;
+  void RemoveRunLog() override;
+  void RemoveNetDemoRun() override;
 
   platform::Platform& platform_;
   IMainFormHost& host_;

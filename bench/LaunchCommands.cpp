@@ -71,14 +71,12 @@ void FillNetDemoScript(LineList& script, const std::string& demoArgument) {
 
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           const LaunchWindow& window, std::string* failure) {
+                           IBenchmarkHost& host, std::string* failure) {
   const auto chosen = FirstSelectedFrom(inputs.selection, tag);
   if (!chosen) return LaunchOutcome::NothingSelected;
   const auto size = LaunchSize(inputs.selection, *chosen);
 
-  if (window.setProgressText) {
-    window.setProgressText(ProgressText(*chosen, inputs.selection.customWidth, inputs.selection.customHeight));
-  }
+  host.ShowProgress(ProgressText(*chosen, inputs.selection.customWidth, inputs.selection.customHeight));
   state.CurrentTag = *chosen;
 
   if (inputs.netDemoMode) {
@@ -89,7 +87,7 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
       // Without its script the game would sit in its console and never quit, so it is
       // not started.
       if (failure) *failure = e.what();
-      if (window.enableBenchButton) window.enableBenchButton();
+      host.EnableRunButton();
       return LaunchOutcome::ScriptFailed;
     }
     state.CommandLine = NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second);
@@ -104,7 +102,7 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
     cp.Run();
   } catch (const Error& e) {
     if (failure) *failure = e.what();
-    if (window.enableBenchButton) window.enableBenchButton();
+    host.EnableRunButton();
     return LaunchOutcome::StartFailed;
   }
   return LaunchOutcome::Started;

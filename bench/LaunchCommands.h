@@ -2,11 +2,11 @@
 // Starting one run of the game at one resolution: which resolution runs, the command
 // line it runs with, the net-demo script, and the start through the game's runner.
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "bench/BenchmarkHost.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
 
@@ -57,13 +57,6 @@ struct LaunchInputs {
   ResolutionSelection selection;
 };
 
-// What a launch does to the main window.
-struct LaunchWindow {
-  // Caption of the progress line, repainted at once.
-  std::function<void(const std::string&)> setProgressText;
-  // The run button, enabled again when the game cannot be started.
-  std::function<void()> enableBenchButton;
-};
 
 enum class LaunchOutcome {
   Started,
@@ -78,6 +71,6 @@ enum class LaunchOutcome {
 // text for the user.
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           const LaunchWindow& window, std::string* failure = nullptr);
+                           IBenchmarkHost& host, std::string* failure = nullptr);
 
 }  // namespace dx

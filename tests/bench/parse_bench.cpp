@@ -6,10 +6,12 @@
 #include <string>
 
 #include "bench/ResultParsing.h"
+#include "bench/RunRecorder.h"
 #include "gameprep/GameInterface.h"
 #include "tests/doubles/FakeLocaleClock.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
+#include "tests/doubles/RecordingBenchmarkHost.h"
 
 namespace {
 
@@ -50,9 +52,10 @@ int main() {
     state.CurrentTag = "640";
     LineList report;
     RecordInputs inputs;
+    test::RecordingBenchmarkHost host;
     inputs.gameBasePath = base;
     inputs.runCount = 1;
-    const double ms = Milliseconds([&] { RecordRunResult(state, report, inputs, files, ui, locale, {}); });
+    const double ms = Milliseconds([&] { RecordRunResult(state, report, inputs, files, ui, locale, host); });
     std::printf("record one run, 100 MB log, marker at the end: %.1f ms (score %s)\n", ms, state.ScoreText.c_str());
     std::size_t size = 0;
     const double readMs = Milliseconds([&] { size = files.ReadFile(base + game::kConsoleLog).data.size(); });

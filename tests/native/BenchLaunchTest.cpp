@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gameprep/ProcessRunner.h"
+#include "tests/doubles/RecordingBenchmarkHost.h"
 #include "tests/doubles/FakeProcesses.h"
 #include "tests/doubles/MemoryFileSystem.h"
 
@@ -114,12 +115,10 @@ class LaunchPresetTest : public ::testing::Test {
     inputs.gamePath = kGame;
     inputs.aspectArgument = "+set r_aspectRatio 0";
     inputs.demoArgument = "VKRdemo.demo";
-    window.setProgressText = [this](const std::string& t) { progress.push_back(t); };
-    window.enableBenchButton = [this] { ++enabled; };
   }
   LaunchOutcome Launch(const std::string& tag) {
     failure.clear();
-    return LaunchPreset(tag, inputs, state, cp, files, script, window, &failure);
+    return LaunchPreset(tag, inputs, state, cp, files, script, host, &failure);
   }
 
   test::FakeProcesses processes;
@@ -128,10 +127,10 @@ class LaunchPresetTest : public ::testing::Test {
   LineList script;
   LaunchInputs inputs;
   BenchmarkRunState state;
-  LaunchWindow window;
-  std::vector<std::string> progress;
+  test::RecordingBenchmarkHost host;
+  std::vector<std::string>& progress = host.progress;
   std::string failure;
-  int enabled = 0;
+  int& enabled = host.enabled;
 };
 
 TEST_F(LaunchPresetTest, PassesOverUnselectedPresetsAndStartsTheGameInItsFolder) {

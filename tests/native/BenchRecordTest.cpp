@@ -6,10 +6,12 @@
 #include "bench/LaunchCommands.h"
 #include "bench/Report.h"
 #include "bench/ResultParsing.h"
+#include "bench/RunRecorder.h"
 #include "tests/doubles/FakeLocaleClock.h"
 #include "tests/doubles/FakeShell.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
+#include "tests/doubles/RecordingBenchmarkHost.h"
 
 namespace dx {
 namespace {
@@ -103,25 +105,12 @@ class RecordTest : public ::testing::Test {
                     {"Quality: High Quality", "Aspect ratio: 4:3", "Antialiasing: 4x", "Anisotropic filtering: 8x",
                      "SMP: off", "Ambient light: off"}};
     ui.onSleep = [this](std::uint32_t ms) { events.push_back("sleep " + std::to_string(ms)); };
-    callbacks.repaint = [this] { events.push_back("repaint"); };
-    callbacks.showMessage = [this](const std::string& m) {
-      events.push_back("message");
-      messages.push_back(m);
-    };
-    callbacks.finishBenchmark = [this] {
-      events.push_back("finish");
+    host.onFinish = [this] {
       ReportSaveInputs save{"C:\\Results\\", state.FileStamp, state.ScoreText, {}};
       CloseSaveAndOpenReport(report, save, files, shell, {});
     };
-    callbacks.restoreAutoexec = [this] { events.push_back("restoreAutoexec"); };
-    callbacks.restoreGameConfig = [this] { events.push_back("restoreGameConfig"); };
-    callbacks.showIdle = [this] { events.push_back("idle"); };
-    callbacks.removeConsoleLog = [this] {
-      events.push_back("removeLog");
-      files.RemoveFile(kBase + "qconsole.log");
-    };
-    callbacks.removeNetDemoFiles = [this] {
-      events.push_back("removeNetDemo");
+    host.onRemoveRunLog = [this] { files.RemoveFile(kBase + "qconsole.log"); };
+    host.onRemoveNetDemoRun = [this] {
       files.RemoveFile(kBase + "VKRBnetdemo.cfg");
       files.RemoveFile(kBase + "VKRnetdemo.txt");
     };
@@ -148,7 +137,7 @@ class RecordTest : public ::testing::Test {
     if (state.RepetitionsDone == 1) state.HeaderWritten = false;
     const bool more = state.RepetitionsDone != runCount;
     if (more) --state.FinishedResolutions;
-    const auto outcome = RecordRunResult(state, report, inputs, files, ui, clock, callbacks);
+    const auto outcome = RecordRunResult(state, report, inputs, files, ui, clock, host);
     if (outcome == RunRecord::Continue && !more) {
       state.RepetitionsDone = 0;
       state.HeaderWritten = false;
@@ -179,8 +168,9 @@ class RecordTest : public ::testing::Test {
   BenchmarkRunState state;
   LineList report;
   RecordInputs inputs;
-  RecordCallbacks callbacks;
-  std::vector<std::string> events, messages;
+  test::RecordingBenchmarkHost host;
+  std::vector<std::string>& events = host.events;
+  std::vector<std::string>& messages = host.messages;
   std::vector<std::string> tags_;
   std::size_t next_ = 0;
 };

@@ -13,6 +13,7 @@
 #include "bench/LaunchCommands.h"
 #include "bench/Report.h"
 #include "bench/ResultParsing.h"
+#include "bench/RunRecorder.h"
 #include "bench/RunLogKeeper.h"
 #include "common/Errors.h"
 #include "common/Numbers.h"
@@ -22,7 +23,6 @@
 namespace dx {
 namespace {
 
-constexpr std::uint32_t kSettleMilliseconds = 1000;
 constexpr const char* kNoInformation = "No information";
 
 constexpr const char* kNoGameMessage = "ERROR. Please, install the retail version of Quake 4.";
@@ -222,15 +222,9 @@ bool TForm1::Launch(const std::string& tag) {
   inputs.selection.customWidth = CusWidth.Text();
   inputs.selection.customHeight = CusHeight.Text();
 
-  LaunchWindow window;
-  window.setProgressText = [this](const std::string& text) {
-    Label2.SetCaption(text);
-    host_.RepaintNow(Label2);
-  };
-  window.enableBenchButton = [this] { BenchButton.SetEnabled(true); };
   std::string failure;
   const auto outcome =
-      LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, window, &failure);
+      LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, *this, &failure);
   if (outcome == LaunchOutcome::Started) {
     if (runTimeLimitMs_ > 0) runTimer_ = host_.StartTimer(runTimeLimitMs_, [this] { RunTimeLimitReached(); });
     return true;
@@ -273,8 +267,7 @@ void TForm1::EndEarly(const std::string& message) {
     FinishBenchmark();
   } else {
     // Nothing measured: no report, only the window idle and the user's files back.
-    Panel1.SetVisible(false);
-    BenchButton.SetEnabled(true);
+    ShowIdle();
     RestoreGameConfig();
     RemoveBuiltinDemo();
   }
@@ -336,24 +329,8 @@ bool TForm1::RecordRun() {
   inputs.netDemoMode = Housekeeping.NetDemoMode;
   inputs.block = BlockInputs();
 
-  RecordCallbacks callbacks;
-  callbacks.repaint = [this] {
-    host_.RepaintNow(Panel1);
-    host_.RepaintNow(BenchButton);
-  };
-  callbacks.showMessage = [this](const std::string& text) { ShowMessageOk(text); };
-  callbacks.finishBenchmark = [this] { FinishBenchmark(); };
-  callbacks.restoreAutoexec = [this] { RestoreAutoexec(true); };
-  callbacks.restoreGameConfig = [this] { RestoreGameConfig(); };
-  callbacks.showIdle = [this] {
-    Panel1.SetVisible(false);
-    BenchButton.SetEnabled(true);
-  };
-  callbacks.removeConsoleLog = [this] { RemoveConsoleLog(); };
-  callbacks.removeNetDemoFiles = [this] { RemoveNetDemoFiles(); };
-  callbacks.runRecorded = [this](const RecordedRun& run) { KeepRun(run); };
   return RecordRunResult(BenchmarkRunState, ResultReport, inputs, platform_.files, platform_.ui, platform_.clock,
-                         callbacks) == RunRecord::Continue;
+                         *this) == RunRecord::Continue;
 }
 
 BenchmarkSetup TForm1::CurrentSetup() const {
@@ -473,5 +450,31 @@ void TForm1::FinishBenchmark() {
   platform_.ui.Sleep(kSettleMilliseconds);
   RemoveBuiltinDemo();
 }
+
+void TForm1::ShowProgress(const std::string& text) {
+  Label2.SetCaption(text);
+  host_.RepaintNow(Label2);
+}
+
+void TForm1::EnableRunButton() { BenchButton.SetEnabled(true); }
+
+void TForm1::RepaintBusyPanel() {
+  host_.RepaintNow(Panel1);
+  host_.RepaintNow(BenchButton);
+}
+
+void TForm1::ShowBenchmarkMessage(const std::string& text) { ShowMessageOk(text); }
+void TForm1::RunRecorded(const RecordedRun& run) { KeepRun(run); }
+void TForm1::FinishRuns() { FinishBenchmark(); }
+void TForm1::PutAutoexecBack() { RestoreAutoexec(true); }
+void TForm1::PutGameConfigBack() { RestoreGameConfig(); }
+
+void TForm1::ShowIdle() {
+  Panel1.SetVisible(false);
+  BenchButton.SetEnabled(true);
+}
+
+void TForm1::RemoveRunLog() { RemoveConsoleLog(); }
+void TForm1::RemoveNetDemoRun() { RemoveNetDemoFiles(); }
 
 }  // namespace dx
