@@ -75,6 +75,8 @@ class TForm1 {
   void RzToolButton2Click();
   void RzToolButton1Click();
   void OpenResFolderClick();
+  // The results history of the results folder, rebuilt and opened (app/HistoryCommand.cpp).
+  void HistoryButtonClick();
   void NoteEditChange();
   void resMouseLeave();
   void cusresboxClick();
@@ -153,6 +155,7 @@ class TForm1 {
   controls::TButton RzToolButton2{"RzToolButton2"};
   controls::TButton OpenResFolder{"OpenResFolder", "Open"};
   controls::TEdit ResEdit{"ResEdit"};
+  controls::TButton HistoryButton{"HistoryButton", "History"};
   controls::TButton RzToolButton1{"RzToolButton1"};
   controls::TEdit NoteEdit{"NoteEdit"};
 
