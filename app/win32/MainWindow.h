@@ -31,6 +31,8 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   // Shows it centred on the desktop.
   void Show(int showCommand);
   TForm1& form() { return *form_; }
+  // A benchmark nobody watches: activations do not bring up the news window.
+  void SkipNewsCheck() { skipNewsCheck_ = true; }
 
   // IMainFormHost
   std::string ExecutablePath() override;
@@ -84,6 +86,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   std::vector<std::unique_ptr<Subscription>> subscriptions_;
   std::vector<CheckGroupView*> checkGroups_;
   bool ending_ = false;
+  bool skipNewsCheck_ = false;
 };
 
 }  // namespace dx::win32
