@@ -24,3 +24,8 @@ add_executable(parse_bench tests/bench/parse_bench.cpp tests/doubles/MemoryFileS
 target_include_directories(parse_bench PRIVATE "${CMAKE_SOURCE_DIR}")
 target_link_libraries(parse_bench PRIVATE dextrel_core)
 dextrel_warnings(parse_bench)
+
+add_executable(history_bench tests/bench/history_bench.cpp tests/doubles/MemoryFileSystem.cpp)
+target_include_directories(history_bench PRIVATE "${CMAKE_SOURCE_DIR}")
+target_link_libraries(history_bench PRIVATE dextrel_core)
+dextrel_warnings(history_bench)
