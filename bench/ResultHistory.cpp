@@ -231,7 +231,10 @@ class Page {
       for (const auto& r : e.resolutions) {
         out_ += "<div class=\"result\" data-resolution=\"" + Html(r.key) + "\"";
         if (r.mean) out_ += " data-mean=\"" + FormatFixed(*r.mean, 2, '.') + "\"";
-        out_ += ">" + Html(r.label) + ": ";
+        // Appended piece by piece: GCC 12 warns falsely about a one-letter literal in front.
+        out_ += '>';
+        out_ += Html(r.label);
+        out_ += ": ";
         if (!r.mean) {
           out_ += "no score";
         } else {
