@@ -82,6 +82,7 @@ void TForm1::WireHandlers() {
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
   RzToolButton3.OnClick = [this] { RzToolButton3Click(); };
   OpenResFolder.OnClick = [this] { OpenResFolderClick(); };
+  HistoryButton.OnClick = [this] { HistoryButtonClick(); };
   NoteEdit.OnChange = [this] { NoteEditChange(); };
   res.OnMouseLeave = [this] { resMouseLeave(); };
   cusresbox.OnClick = [this] { cusresboxClick(); };

@@ -89,6 +89,8 @@ class TForm1 : private IBenchmarkHost {
   void RzToolButton2Click();
   void RzToolButton1Click();
   void OpenResFolderClick();
+  // The results history of the results folder, rebuilt and opened (app/HistoryCommand.cpp).
+  void HistoryButtonClick();
   void NoteEditChange();
   void resMouseLeave();
   void cusresboxClick();
@@ -175,6 +177,7 @@ class TForm1 : private IBenchmarkHost {
   controls::TButton RzToolButton2{"RzToolButton2"};
   controls::TButton OpenResFolder{"OpenResFolder", "Open"};
   controls::TEdit ResEdit{"ResEdit"};
+  controls::TButton HistoryButton{"HistoryButton", "History"};
   controls::TButton RzToolButton1{"RzToolButton1"};
   controls::TEdit NoteEdit{"NoteEdit"};
 

@@ -12,6 +12,7 @@
 #include "app/SettingsStore.h"
 #include "bench/LaunchCommands.h"
 #include "bench/Report.h"
+#include "bench/ResultHistory.h"
 #include "bench/ResultParsing.h"
 #include "bench/RunRecorder.h"
 #include "bench/RunLogKeeper.h"
@@ -443,6 +444,7 @@ void TForm1::FinishBenchmark() {
   // Only once the page is safe; their troubles are told in one message.
   WriteResultFiles(ResultRecord, saved, ResultsPath, platform_.clock.DecimalSeparator(), platform_.files,
                    ResultFileTroubles);
+  UpdateResultHistory(saved, ResultsPath, platform_.clock.DecimalSeparator(), platform_.files, ResultFileTroubles);
   const bool pageSaved = saved.status == ReportSaveStatus::Saved || saved.status == ReportSaveStatus::SavedElsewhere;
   if (!ResultFileTroubles.Empty()) ShowMessageOk(ResultFileTroubles.Message(pageSaved));
   ResultFileTroubles.Clear();

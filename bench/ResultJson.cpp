@@ -124,26 +124,30 @@ std::string Settings(const BenchmarkSetup& s, int depth) {
 }
 
 std::string System(const SystemInfoRecord& i, int depth) {
+  // The report keeps the blank its fixed cuts leave; the data file does not.
   return ObjectOf(depth, [&](Members& m) {
-    m.Text("operating_system", i.OperatingSystem);
+    auto clean = [&m](const char* name, const std::string& text) { m.Text(name, Trim(text)); };
+    clean("operating_system", i.OperatingSystem);
     m.Raw("memory_bytes", IntToStr(static_cast<std::int64_t>(i.SystemMemory)));
-    m.Text("cpu", i.CpuName);
+    clean("cpu", i.CpuName);
     m.Raw("cpu_mhz", IntToStr(i.CpuSpeed));
-    m.Text("sound", i.SoundSystem);
-    m.Text("graphics_card", i.GraphicsCard);
-    m.Text("video_memory", i.VideoMemory);
-    m.Text("driver_version", i.DriverVersion);
+    clean("sound", i.SoundSystem);
+    clean("graphics_card", i.GraphicsCard);
+    clean("video_memory", i.VideoMemory);
+    const auto megabytes = VideoMemoryMegabytes(i.VideoMemory);
+    m.Raw("video_memory_mb", megabytes ? IntToStr(*megabytes) : "null");
+    clean("driver_version", i.DriverVersion);
     m.Raw("radeon", !i.HasRadeonDetails ? "null" : ObjectOf(depth + 1, [&](Members& o) {
-      o.Text("card", i.RadeonCardName);
-      o.Text("bus", i.BusType);
-      o.Text("memory_type", i.MemoryType);
-      o.Text("vpu_clock", i.VpuClock);
-      o.Text("memory_clock", i.MemoryClock);
+      o.Text("card", Trim(i.RadeonCardName));
+      o.Text("bus", Trim(i.BusType));
+      o.Text("memory_type", Trim(i.MemoryType));
+      o.Text("vpu_clock", Trim(i.VpuClock));
+      o.Text("memory_clock", Trim(i.MemoryClock));
     }));
     m.Raw("adapter_clocks", !i.HasAdapterClocks ? "null" : ObjectOf(depth + 1, [&](Members& o) {
-      o.Text("driver_description", i.DriverDescription);
-      o.Text("gpu_clock", i.GpuClock);
-      o.Text("memory_clock", i.AdapterMemoryClock);
+      o.Text("driver_description", Trim(i.DriverDescription));
+      o.Text("gpu_clock", Trim(i.GpuClock));
+      o.Text("memory_clock", Trim(i.AdapterMemoryClock));
     }));
   });
 }
@@ -179,6 +183,23 @@ std::string Resolution(const ResolutionFigures& f, int depth) {
 }
 
 }  // namespace
+
+std::optional<std::int64_t> VideoMemoryMegabytes(std::string_view text) {
+  const std::string clean = Trim(text);
+  std::size_t end = 0;
+  while (end < clean.size() && ((clean[end] >= '0' && clean[end] <= '9') || clean[end] == '.' || clean[end] == ',')) {
+    ++end;
+  }
+  if (end == 0) return std::nullopt;
+  // The tool writes the point; a system with the comma may have given that instead.
+  auto number = TryReadDecimal(ReplaceAll(clean.substr(0, end), ",", "."), '.');
+  if (!number) return std::nullopt;
+  const std::string unit = ToLowerAscii(Trim(clean.substr(end)));
+  if (StartsWith(unit, "gb")) return RoundHalfEven(*number * 1024.0);
+  if (StartsWith(unit, "mb")) return RoundHalfEven(*number);
+  if (StartsWith(unit, "kb")) return RoundHalfEven(*number / 1024.0);
+  return std::nullopt;
+}
 
 std::string JsonString(std::string_view cp1252Text) {
   std::string out = "\"";

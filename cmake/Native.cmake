@@ -30,5 +30,10 @@ target_include_directories(parse_bench PRIVATE "${CMAKE_SOURCE_DIR}")
 target_link_libraries(parse_bench PRIVATE dextrel_core)
 dextrel_warnings(parse_bench)
 
+add_executable(history_bench tests/bench/history_bench.cpp tests/doubles/MemoryFileSystem.cpp)
+target_include_directories(history_bench PRIVATE "${CMAKE_SOURCE_DIR}")
+target_link_libraries(history_bench PRIVATE dextrel_core)
+dextrel_warnings(history_bench)
+
 # The layer order of docs/ARCHITECTURE.md, checked on every include of the product folders.
 add_test(NAME layer_order COMMAND python3 "${CMAKE_SOURCE_DIR}/scripts/check-layers.py" --root "${CMAKE_SOURCE_DIR}")

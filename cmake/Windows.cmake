@@ -5,6 +5,11 @@ enable_language(RC)
 add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
 
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# Each function in a section of its own, so the programs' links drop what nothing calls;
+# -O2 rather than -O3, whose unrolled copies double the code for no speed a user notices.
+add_compile_options(-ffunction-sections -fdata-sections)
+string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+string(REPLACE "-O3" "-O2" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
 
 dextrel_core_library(dextrel_core)
 
@@ -56,10 +61,6 @@ add_custom_target(dextrel_art DEPENDS ${DEXTREL_ART_OUTPUTS})
 set(DEXTREL_UPGRADE_EXE_PATH "${CMAKE_BINARY_DIR}/DextrelUpgrade.exe")
 set_source_files_properties("${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc" PROPERTIES
   OBJECT_DEPENDS "${DEXTREL_UPGRADE_EXE_PATH};${DEXTREL_ART_OUTPUTS}")
-target_link_options(Dextrel PRIVATE $<$<CONFIG:Release>:-s>)
-# The sizes of what ships, printed with every build of the program.
-add_custom_command(TARGET Dextrel POST_BUILD
-  COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/print-sizes.sh" "$<TARGET_FILE:Dextrel>" "$<TARGET_FILE:DextrelUpgrade>")
 file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/generated/upgrade_helper.rc.inc"
   CONTENT "IDR_UPGRADE_HELPER RCDATA \"${DEXTREL_UPGRADE_EXE_PATH}\"\n")
 function(dextrel_program name key_source)
@@ -69,9 +70,13 @@ function(dextrel_program name key_source)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
   add_dependencies(${name} DextrelUpgrade dextrel_art)
   dextrel_warnings(${name})
+  target_link_options(${name} PRIVATE $<$<CONFIG:Release>:-s> -Wl,--gc-sections)
 endfunction()
 dextrel_update_key_source(DEXTREL_UPDATE_KEY_SOURCE "${DEXTREL_UPDATE_PUBLIC_KEY}" update_key)
 dextrel_program(Dextrel "${DEXTREL_UPDATE_KEY_SOURCE}")
+# The sizes of what ships, printed with every build of the program.
+add_custom_command(TARGET Dextrel POST_BUILD
+  COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/print-sizes.sh" "$<TARGET_FILE:Dextrel>" "$<TARGET_FILE:DextrelUpgrade>")
 
 # The same program trusting a throw-away key made for this build tree, so that the
 # scenarios can sign update information files; its private half never leaves the tree.

@@ -25,10 +25,9 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   exec python3 scripts/run_benchmark.py --bin build/win --out "$out"
 fi
 
-# No display: a private one, and one benchmark of two resolutions and two runs driven
-# through the window.
+# No display: a private one, and one unattended benchmark of two resolutions and two runs.
 trap 'wineserver -k >/dev/null 2>&1 || true; xvfb_stop' EXIT
 xvfb_start
 wine_env_prepare
 wine_server_start
-python3 scripts/run_benchmark.py --bin build/win --out "$out" --drive
+python3 scripts/run_benchmark.py --bin build/win --out "$out" --unattended

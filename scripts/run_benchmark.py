@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The run command's part under wine: the simulated game installed in a folder with
-blanks and registered, the settings key made, the program started. With --drive one
-benchmark of two resolutions and two runs is driven through the window, the report's
-path printed and pictures of the busy panel and of the opened report saved."""
+blanks and registered, the settings key made, the program started. With --unattended
+one benchmark of two resolutions and two runs runs as `Dextrel.exe /benchmark`: its lines
+are printed and the last line is the report's path. With --drive the same benchmark is
+driven through the window and pictures of the busy panel and of the opened report saved."""
 import argparse
 import os
 import shutil
@@ -12,7 +13,7 @@ import time
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
-from dextrel_e2e import Failures, Wine, control_ids  # noqa: E402
+from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids  # noqa: E402
 from test_benchmark import Scenario, render_report  # noqa: E402
 
 
@@ -21,11 +22,14 @@ def main():
     parser.add_argument("--bin", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--drive", action="store_true")
+    parser.add_argument("--unattended", action="store_true")
     args = parser.parse_args()
     wine = Wine(args.bin, root, "run")
     f = Failures()
     s = Scenario(wine, control_ids(root), f)
     print(f"Game (simulated): {s.setup.game}")
+    if args.unattended:
+        return unattended(wine, s, args.out)
     if not args.drive:
         s.setup.start_program()
         print("Dextrel started; the window is yours.")
@@ -38,7 +42,7 @@ def main():
         time.sleep(2.5)
         wine.screenshot("busy-panel.png")
         idle = s.wait_idle(120)
-        reports = sorted(n for n in os.listdir(s.results) if n.startswith("result_"))
+        reports = sorted(n for n in os.listdir(s.results) if n.startswith("result_") and n.endswith(".htm"))
         if not idle or not reports:
             print("The benchmark did not produce a report.", file=sys.stderr)
             return 1
@@ -52,11 +56,44 @@ def main():
         opened = open(s.browser_log).read().strip() if os.path.exists(s.browser_log) else "(not opened)"
         print(f"Report: {report}")
         print(f"Opened through the shell as: {opened}")
-        print(f"Pictures: {', '.join(sorted(os.listdir(args.out)))} in {args.out}")
+        pictures = sorted(n for n in os.listdir(args.out) if n.endswith(".png"))
+        print(f"Pictures: {', '.join(pictures)} in {args.out}")
         s.exit_program()
         return 0
     finally:
         wine.kill_started()
+
+
+def unattended(wine, s, out):
+    """640 x 480 and 1024 x 768, two runs each, stored as a user would have them; the
+    program's own lines, then the report's path as the last line."""
+    for name, value in [("640", "1"), ("1024", "1"), ("RunNumber", "2"), ("Quality", "2")]:
+        wine.reg_add(SETTINGS_KEY, name, value)
+    wine.env["DEXTREL_SIM_PLAY_MS"] = "800"
+    printed = os.path.join(wine.root, "printed.txt")
+    try:
+        with open(printed, "wb") as o:
+            code = subprocess.run(["wine", wine.windows_path(s.setup.program), "/benchmark"], env=wine.env,
+                                  stdin=subprocess.DEVNULL, stdout=o, stderr=subprocess.DEVNULL,
+                                  timeout=600).returncode
+    finally:
+        wine.kill_started()
+    with open(printed, encoding="cp1252") as inp:
+        lines = [line.rstrip("\r\n") for line in inp if line.strip()]
+    report = None
+    if lines and lines[-1].lower().endswith(".htm") and lines[-1][1:3] == ":\\":
+        report = os.path.join(wine.drive_c, *lines.pop()[3:].split("\\"))
+    for line in lines:
+        print(line)
+    print(f"Exit code: {code}")
+    if not report:
+        return code or 1
+    os.makedirs(out, exist_ok=True)
+    render_report(wine, report)
+    for name in os.listdir(wine.artifacts):
+        shutil.copy(os.path.join(wine.artifacts, name), os.path.join(out, name))
+    print(report)
+    return code
 
 
 if __name__ == "__main__":

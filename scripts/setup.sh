@@ -9,7 +9,7 @@ packages=(
   xvfb xauth x11-utils imagemagick librsvg2-bin
   clang libclang-rt-14-dev
   nsis fp-utils zip unzip
-  ccache
+  ccache chromium
   openssl libssl-dev
 )
 

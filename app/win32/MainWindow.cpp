@@ -182,6 +182,8 @@ void MainWindow::BuildPage0(PageWindow& page) {
   page.AddText({5, 80, "Results folder", palette::kText});
   Add<ButtonView>(page, form_->OpenResFolder, IDC_OpenResFolder, Bounds{220, 75, 60, 21}, &openIcon_, nullptr,
                   std::string("Open results folder"), false);
+  Add<ButtonView>(page, form_->HistoryButton, IDC_HistoryButton, Bounds{154, 75, 62, 21}, nullptr, nullptr,
+                  std::string("Results history"), true);
   Add<EditView>(page, form_->ResEdit, IDC_ResEdit, Bounds{5, 96, 276, 21}, EditView::Look::ReadOnlyPath);
   Add<ButtonView>(page, form_->RzToolButton1, IDC_RzToolButton1, Bounds{281, 96, 21, 21}, &browseIcon_, nullptr,
                   std::string("Browse..."), true);
@@ -309,7 +311,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case messages::kAfterActivation:
-      form_->FormActivate();
+      if (!skipNewsCheck_) form_->FormActivate();
       return 0;
     case WM_LBUTTONDOWN:
       form_->Image1MouseDown(MouseButton::Left);

@@ -3,11 +3,18 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <optional>
+
+#include "app/CommandLineOptions.h"
+#include "app/UnattendedBenchmark.h"
+#include "app/win32/CommandLineRun.h"
+#include "app/win32/ConsoleOutput.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/SingleInstance.h"
 #include "extras/win32/AboutBox.h"
 #include "platform/win32/CrashHandler.h"
 #include "platform/win32/Scoped.h"
+#include "platform/win32/UnexpectedError.h"
 #include "platform/win32/Win32Display.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Internet.h"
@@ -21,9 +28,15 @@
 
 namespace {
 
+// How often an unattended benchmark looks whether it has ended.
+constexpr UINT kUnattendedPollMilliseconds = 250;
+
 // Everything the program owns lives in this scope, so it is released in order once the
-// event loop has ended.
-int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
+// event loop has ended. With /benchmark the same window runs one benchmark on its own.
+int RunProgram(dx::win32::SingleInstance& instance, int showCommand, const dx::CommandLineOptions& options,
+               dx::win32::ConsoleOutput& out) {
+  const bool unattended = options.mode == dx::ProgramMode::Benchmark;
+  const dx::LinePrinter print = [&out](const std::string& line) { out.Line(line); };
   dx::win32::Win32UiThread ui;
   dx::win32::Win32Registry registry;
   dx::win32::Win32FileSystem files;
@@ -34,21 +47,45 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
   dx::win32::Win32Internet internet;
   dx::win32::Win32LocaleClock clock;
   dx::win32::Win32SystemMarks marks;
-  dx::platform::Platform platform{registry, files, processes, ui, display, processor, shell, internet, clock, marks};
+  dx::PrintingShell printingShell(shell, print, options.openReport);
+  dx::platform::IShell& coreShell = unattended ? static_cast<dx::platform::IShell&>(printingShell) : shell;
+  dx::platform::Platform platform{registry, files, processes, ui, display, processor, coreShell, internet, clock, marks};
 
-  {
+  if (unattended) {
+    // Nobody is there to close an error box.
+    dx::win32::SetUnexpectedErrorReporter(print);
+  } else {
     dx::win32::TAboutBox splash;
     if (splash.Create()) splash.ShowSplash(ui);
   }
 
   dx::win32::MainWindow window(platform, shell);
-  if (!window.Create()) return 1;
+  if (unattended) window.SkipNewsCheck();
+  if (!window.Create()) return unattended ? dx::kExitCouldNotStart : 1;
   files.SetOwnerWindow(window.hwnd());
   instance.SetMainWindow(window.hwnd());
   window.Show(showCommand);
 
+  std::optional<dx::UnattendedBenchmark> benchmark;
+  int exitCode = 0;
+  bool finished = false;
+  if (unattended) {
+    benchmark.emplace(window.form(), printingShell, print);
+    dx::win32::RunGuarded([&] {
+      dx::ApplyOverrides(window.form(), options.overrides);
+      benchmark->Start();
+    });
+    ::SetTimer(nullptr, 0, kUnattendedPollMilliseconds, nullptr);
+  }
+
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (benchmark && !finished && msg.message == WM_TIMER && msg.hwnd == nullptr && benchmark->Over()) {
+      finished = true;
+      exitCode = dx::kExitCouldNotStart;
+      dx::win32::RunGuarded([&] { exitCode = benchmark->Finish(); });
+      continue;
+    }
     if (window.TranslateProgramKey(msg)) continue;
     if (dx::win32::RouteDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
@@ -56,22 +93,36 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand) {
   }
   files.SetOwnerWindow(nullptr);
   shell.SetOwner(nullptr);
-  return static_cast<int>(msg.wParam);
+  return unattended ? exitCode : static_cast<int>(msg.wParam);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showCommand) {
   dx::win32::InstallCrashHandler({});
+
+  // A bad switch ends the program before anything is touched.
+  dx::win32::ConsoleOutput out;
+  const auto parsed = dx::ParseCommandLine(dx::SplitCommandLine(commandLine ? commandLine : ""));
+  if (!parsed.options) {
+    dx::win32::Tell(out, parsed.error);
+    return dx::kExitCouldNotStart;
+  }
+  const dx::CommandLineOptions& options = *parsed.options;
+  if (options.mode == dx::ProgramMode::History) return dx::win32::RunHistory(out);
 
   // Before anything is shown: one copy per executable path.
   dx::win32::SingleInstance instance;
-  if (!instance.Enrol()) ::TerminateProcess(::GetCurrentProcess(), 0);
+  if (!instance.Enrol()) {
+    if (options.mode != dx::ProgramMode::Benchmark) ::TerminateProcess(::GetCurrentProcess(), 0);
+    out.Line(dx::kAnotherCopyMessage);
+    return dx::kExitAnotherCopy;
+  }
 
   const dx::win32::ScopedOleInitialize ole;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
-  const int exitCode = RunProgram(instance, showCommand);
+  const int exitCode = RunProgram(instance, showCommand, options, out);
   instance.SignOut();
   return exitCode;
 }

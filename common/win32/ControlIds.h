@@ -8,6 +8,7 @@
 #define IDC_ResEdit 1004
 #define IDC_RzToolButton1 1005
 #define IDC_NoteEdit 1006
+#define IDC_HistoryButton 1007
 #define IDC_res 1010
 #define IDC_resGroup 1019
 #define IDC_cusresbox 1020

@@ -20,8 +20,16 @@ struct CoTaskMemTraits {
 
 bool Win32Shell::Open(const std::string& target, platform::ShowMode mode) {
   const int show = mode == platform::ShowMode::Show ? SW_SHOW : SW_SHOWNORMAL;
-  const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(owner_, "open", target.c_str(), nullptr, nullptr, show));
-  return result > 32;
+  // The program may end right after (an unattended benchmark, /history): the hand-over
+  // must be complete before the call returns.
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC;
+  info.hwnd = owner_;
+  info.lpVerb = "open";
+  info.lpFile = target.c_str();
+  info.nShow = show;
+  return ::ShellExecuteExA(&info) && reinterpret_cast<INT_PTR>(info.hInstApp) > 32;
 }
 
 platform::MessageResult ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,

@@ -202,7 +202,7 @@ def check_result_files(f, s, report_name, report_text):
         with open(json_path, encoding="utf-8") as inp:
             doc = json.load(inp)
         shutil.copy(json_path, os.path.join(s.wine.artifacts, "result.json"))
-        f.check(doc.get("schema_version") == 1, "the JSON names its schema version")
+        f.check(doc.get("schema_version") == 2, "the JSON names its schema version")
         f.check(doc.get("report_file") == report_name, "the JSON names its report")
         started = doc.get("started", {}).get("text", "")
         f.check(f"The benchmark started at {started}</FONT>" in report_text,

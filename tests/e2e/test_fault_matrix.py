@@ -139,9 +139,9 @@ class FaultRun(Session):
 
     @staticmethod
     def remove_result_files(folder):
-        """Everything a benchmark left in a folder: pages, data files, log folders, the summary."""
+        """Everything a benchmark left in a folder: pages, data files, log folders, the summary, the history."""
         for name in os.listdir(folder):
-            if name.startswith("result_") and name != "result_earlier.htm" or name == "results.csv":
+            if name.startswith("result_") and name != "result_earlier.htm" or name in ("results.csv", "results.htm"):
                 path = os.path.join(folder, name)
                 shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
 

@@ -698,7 +698,7 @@ TEST_F(BenchmarkRun, TheReportGetsItsJsonItsSummaryLinesAndOneKeptLogPerRun) {
 
   const std::string json = fake.files.Contents(kJsonPath);
   ASSERT_NE(json, "<missing>");
-  EXPECT_NE(json.find("\"schema_version\": 1"), std::string::npos);
+  EXPECT_NE(json.find("\"schema_version\": 2"), std::string::npos);
   EXPECT_NE(json.find("\"text\": \"03.11.2006 14:05:09\""), std::string::npos);
   EXPECT_NE(json.find("\"iso8601\": \"2006-11-03T14:05:09\""), std::string::npos);
   EXPECT_NE(json.find("\"note\": \"caf\xC3\xA9 \\\"test\\\"\""), std::string::npos);

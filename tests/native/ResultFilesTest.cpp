@@ -148,9 +148,9 @@ BenchmarkRecord SampleRecord() {
   i.SystemMemory = 2147483648ull;
   i.CpuName = "AMD Athlon(tm) 64 X2";
   i.CpuSpeed = 2211;
-  i.GraphicsCard = "RADEON X1900 \x99";
-  i.VideoMemory = "512.0 MB";
-  i.DriverVersion = "8.282.0.0";
+  i.GraphicsCard = " RADEON X1900 \x99";  // the blank the report's cut leaves
+  i.VideoMemory = " 512.0 MB";
+  i.DriverVersion = " 8.282.0.0";
   i.SoundSystem = "Realtek HD Audio";
   i.HasRadeonDetails = true;
   i.RadeonCardName = "RADEON X1900 XT";

@@ -1,0 +1,142 @@
+#include "app/UnattendedBenchmark.h"
+
+#include <utility>
+
+#include "app/MainForm.h"
+#include "bench/ResultFigures.h"
+#include "common/LineList.h"
+#include "common/Text.h"
+
+namespace dx {
+
+namespace {
+
+// An event of a control held back while a program step changes the control, so the
+// handler that would store the choice does not run.
+template <typename Event>
+class HeldBack {
+ public:
+  explicit HeldBack(Event& event) : event_(event), saved_(std::move(event)) { event_ = nullptr; }
+  ~HeldBack() { event_ = std::move(saved_); }
+  HeldBack(const HeldBack&) = delete;
+  HeldBack& operator=(const HeldBack&) = delete;
+
+ private:
+  Event& event_;
+  Event saved_;
+};
+
+// The report's name holds two backslashes where the results folder ends in one.
+std::string ShownPath(const std::string& path) {
+  std::string shown = path.substr(0, std::min<std::size_t>(2, path.size()));
+  for (std::size_t i = shown.size(); i < path.size(); ++i) {
+    if (path[i] == '\\' && shown.back() == '\\') continue;
+    shown += path[i];
+  }
+  return shown;
+}
+
+}  // namespace
+
+PrintingShell::PrintingShell(platform::IShell& shell, LinePrinter print, bool openDocuments)
+    : shell_(shell), print_(std::move(print)), openDocuments_(openDocuments) {}
+
+bool PrintingShell::Open(const std::string& target, platform::ShowMode mode) {
+  lastOpened_ = target;
+  return openDocuments_ ? shell_.Open(target, mode) : true;
+}
+
+platform::MessageResult PrintingShell::ShowMessage(const std::string& text, const std::string& /*caption*/,
+                                                   platform::MessageButtons buttons, platform::MessageIcon /*icon*/) {
+  for (const auto& line : SplitLines(text)) print_(line);
+  // Nobody can answer: what the box's first button would do.
+  return buttons == platform::MessageButtons::Ok || buttons == platform::MessageButtons::OkCancel
+             ? platform::MessageResult::Ok
+             : platform::MessageResult::Yes;
+}
+
+std::optional<std::string> PrintingShell::BrowseForFolder(const std::string&, bool) { return std::nullopt; }
+std::optional<std::string> PrintingShell::OpenFile(const std::string&, const std::string&) { return std::nullopt; }
+
+void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides) {
+  if (overrides.presets) {
+    for (std::size_t i = 0; i < overrides.presets->size(); ++i) form.res.SetItemChecked(i, (*overrides.presets)[i]);
+    form.cusresbox.SetChecked(overrides.custom.has_value());
+    if (overrides.custom) {
+      form.CusWidth.SetText(overrides.custom->first);
+      form.CusHeight.SetText(overrides.custom->second);
+    }
+  }
+  if (overrides.runs) {
+    HeldBack held(form.RunNumberBox.OnChange);
+    form.RunNumberBox.SetItemIndex(*overrides.runs - 1);
+    form.RunCount = *overrides.runs;
+  }
+  if (overrides.quality) {
+    HeldBack held(form.QualityModeBox.OnChanging);
+    form.QualityModeBox.SetItemIndex(*overrides.quality);
+    form.Label7.SetCaption(QualityDescription(*overrides.quality));
+  }
+  if (overrides.antialiasing) {
+    HeldBack held(form.AABox.OnChange);
+    form.AABox.SetItemIndex(*overrides.antialiasing);
+  }
+  if (overrides.filtering) {
+    HeldBack held(form.AFBox.OnChange);
+    form.AFBox.SetItemIndex(*overrides.filtering);
+  }
+  if (overrides.resultsFolder) {
+    form.ResEdit.SetText(*overrides.resultsFolder);
+    form.ResultsPath = *overrides.resultsFolder;
+  }
+}
+
+std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
+  std::vector<std::string> lines;
+  for (const auto& f : FiguresByResolution(record.runs)) {
+    std::string line = f.width + "x" + f.height + (f.tag == "custom" ? " (custom)" : "") + ": ";
+    line += f.average ? "average " + IntToStr(*f.average) + " FPS" : "no score";
+    line += "; runs:";
+    bool first = true;
+    for (const auto& run : record.runs) {
+      if (run.tag != f.tag) continue;
+      line += first ? " " : ", ";
+      line += run.score ? IntToStr(*run.score) : "no score";
+      first = false;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int UnattendedExitCode(const BenchmarkRecord& record) {
+  if (record.runs.empty()) return kExitCouldNotStart;
+  for (const auto& run : record.runs) {
+    if (!run.score) return kExitRunWithoutScore;
+  }
+  const std::size_t planned =
+      record.setup.resolutions.size() * static_cast<std::size_t>(std::max(record.setup.repetitions, 1));
+  return record.runs.size() < planned ? kExitRunWithoutScore : kExitAllScored;
+}
+
+UnattendedBenchmark::UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print)
+    : form_(form), shell_(shell), print_(std::move(print)) {}
+
+void UnattendedBenchmark::Start() { form_.BenchButtonClick(); }
+
+bool UnattendedBenchmark::Over() const {
+  return form_.BenchButton.Enabled() && form_.cp.State() != TJvProcessState::Waiting &&
+         form_.dxrun.State() != TJvProcessState::Waiting;
+}
+
+int UnattendedBenchmark::Finish() {
+  const int code = UnattendedExitCode(form_.ResultRecord);
+  if (code != kExitCouldNotStart) {
+    for (const auto& line : ResolutionLines(form_.ResultRecord)) print_(line);
+    if (!shell_.LastOpened().empty()) print_(ShownPath(shell_.LastOpened()));
+  }
+  form_.Image2Click();
+  return code;
+}
+
+}  // namespace dx

@@ -1,0 +1,73 @@
+#pragma once
+// A benchmark nobody watches: the stored settings with this run's overrides, the run
+// button pressed as a person would, every message box printed instead of shown, and at
+// the end one line per resolution, the report's path and an exit code.
+#include <functional>
+#include <string>
+
+#include "app/CommandLineOptions.h"
+#include "platform/Shell.h"
+
+namespace dx {
+
+class TForm1;
+struct BenchmarkRecord;
+
+using LinePrinter = std::function<void(const std::string&)>;
+
+// Exit codes of the unattended benchmark.
+inline constexpr int kExitAllScored = 0;
+inline constexpr int kExitRunWithoutScore = 1;  // or the benchmark ended before its last run
+inline constexpr int kExitCouldNotStart = 2;    // also a bad switch
+inline constexpr int kExitAnotherCopy = 3;
+
+inline constexpr const char* kAnotherCopyMessage = "Another copy of Dextrel is running.";
+
+// The shell of a benchmark without a person: a message box is printed, line by line,
+// and answered as its default button would be; dialogs are cancelled; documents are
+// opened only when asked for, and the last one the program wanted opened is kept (the
+// saved report).
+class PrintingShell : public platform::IShell {
+ public:
+  PrintingShell(platform::IShell& shell, LinePrinter print, bool openDocuments);
+  bool Open(const std::string& target, platform::ShowMode mode) override;
+  platform::MessageResult ShowMessage(const std::string& text, const std::string& caption,
+                                      platform::MessageButtons buttons, platform::MessageIcon icon) override;
+  std::optional<std::string> BrowseForFolder(const std::string& title, bool allowCreateAndDelete) override;
+  std::optional<std::string> OpenFile(const std::string& title, const std::string& filter) override;
+  const std::string& LastOpened() const { return lastOpened_; }
+
+ private:
+  platform::IShell& shell_;
+  LinePrinter print_;
+  bool openDocuments_;
+  std::string lastOpened_;
+};
+
+// Puts the overrides into the controls without storing any of them.
+void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides);
+
+// The lines printed at the end: one per resolution with its average and its runs.
+std::vector<std::string> ResolutionLines(const BenchmarkRecord& record);
+
+// 0 when every run of the benchmark scored; 1 when a run had none or runs are missing;
+// 2 when no run was recorded.
+int UnattendedExitCode(const BenchmarkRecord& record);
+
+class UnattendedBenchmark {
+ public:
+  UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print);
+  // Presses the run button.
+  void Start();
+  // True once the benchmark no longer runs: the run button is back and no child runs.
+  bool Over() const;
+  // Prints the outcome, leaves through the exit button and returns the exit code.
+  int Finish();
+
+ private:
+  TForm1& form_;
+  const PrintingShell& shell_;
+  LinePrinter print_;
+};
+
+}  // namespace dx

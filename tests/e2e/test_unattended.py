@@ -1,0 +1,215 @@
+#!/usr/bin/env python3
+"""The unattended benchmark and the results history under wine, the program started as
+`wine Dextrel.exe /benchmark` from a shell: the stored settings, then overrides that are
+used but not stored, the printed lines and the exit codes (0 all scored, 1 a run without
+score, 2 no game or a bad switch with the message printed, 3 another copy running); then
+results.htm rendered by Chromium headless and its numbers read back against the JSON
+files, for two benchmarks of the same settings and one of other settings."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+from html.parser import HTMLParser
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Wine, files_below, scenario_arguments  # noqa: E402
+from test_benchmark import NO_SCORE, Scenario  # noqa: E402
+
+
+class Unattended(Scenario):
+    def __init__(self, wine, f):
+        super().__init__(wine, {}, f)
+        for name, value in [("640", "1"), ("RunNumber", "2"), ("Quality", "2"), ("Display Memory", "256.0 MB"),
+                            ("Driver Version", "6.14.0010.6575"), ("Sound", "Speaker")]:
+            wine.reg_add(SETTINGS_KEY, name, value)
+        self.program = wine.windows_path(self.setup.program)
+
+    def environment(self, **env):
+        for key in [k for k in self.wine.env if k.startswith("DEXTREL_SIM_")]:
+            del self.wine.env[key]
+        self.wine.env.update({"DEXTREL_SIM_PLAY_MS": "400", "DEXTREL_SIM_RECORD": self.wine.windows_path(self.record),
+                              **env})
+
+    def benchmark(self, *switches, **env):
+        """The program from a shell: (exit code, printed lines)."""
+        self.environment(**env)
+        code, lines = self.run("/benchmark", *switches)
+        print(f"/benchmark {' '.join(switches)} -> {code}: {lines}", flush=True)
+        return code, lines
+
+    def run(self, *switches, timeout=180):
+        """The program's standard output alone: wine's own complaints go to standard error."""
+        out = os.path.join(self.wine.root, ".stdout.txt")
+        with open(out, "wb") as o:
+            code = subprocess.run(["wine", self.program, *switches], env=self.wine.env, stdin=subprocess.DEVNULL,
+                                  stdout=o, stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        with open(out, encoding="cp1252") as inp:
+            return code, [line.rstrip("\r\n") for line in inp if line.strip()]
+
+    def unix_path(self, windows_path):
+        return os.path.join(self.wine.drive_c, *windows_path[3:].split("\\"))
+
+    def reports(self):
+        return sorted(n for n in os.listdir(self.results) if n.startswith("result_") and n.endswith(".htm"))
+
+
+def stored_settings_and_overrides(wine, f):
+    s = Unattended(wine, f)
+    # The first run also meets a second copy started while it runs.
+    s.environment(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="2500")
+    out_path = os.path.join(wine.root, "first.out")
+    with open(out_path, "wb") as out:
+        first = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
+                                 stdout=out, stderr=subprocess.DEVNULL)
+    f.check(s.setup.main_window() is not None, "the main window shows while the benchmark runs")
+    code, lines = s.run("/benchmark", timeout=60)
+    f.check(code == 3 and lines == ["Another copy of Dextrel is running."],
+            f"a second copy says so and ends with 3: {code} {lines!r}")
+    first.wait(timeout=180)
+    with open(out_path, encoding="cp1252") as inp:
+        lines = [line.rstrip("\r\n") for line in inp if line.strip()]
+    print(f"first /benchmark -> {first.returncode}: {lines}", flush=True)
+    f.check(first.returncode == 0, f"every run scored: exit code 0 ({first.returncode})")
+    f.check(lines[:1] == ["640x480: average 62 FPS; runs: 62, 62"], f"the stored settings: 640 x 480 twice: {lines}")
+    if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
+        f.check(os.path.exists(s.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+    f.check(not os.path.exists(s.browser_log), "the report is not opened without /open")
+    f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
+    s.expect_user_files("after the unattended benchmark")
+    f.check(wine.reg_query(SETTINGS_KEY, "News") == "0" and wine.reg_query(SETTINGS_KEY, "Display Memory") == "",
+            "the exit button's registry step ran")
+
+    time.sleep(1.1)  # the next report gets a name of its own
+    code, lines = s.benchmark("/resolutions=800x600,1440x900", "/runs=1", "/quality=low", "/aa=none", "/af=16",
+                              DEXTREL_SIM_FPS="99.5")
+    f.check(code == 0 and lines[:2] == ["800x600: average 100 FPS; runs: 100",
+                                        "1440x900 (custom): average 100 FPS; runs: 100"],
+            f"the overrides shape the run: {code} {lines}")
+    runs = s.game_runs()[-2:]
+    f.check(all("+set r_customWidth 800" in r or "+set r_customWidth 1440" in r for r in runs), f"800 and 1440: {runs}")
+    for name, value in [("640", "1"), ("800", None), ("RunNumber", "2"), ("Quality", "2"), ("AALevel", "1"),
+                        ("AFLevel", "2"), ("CusRes", None)]:
+        stored = wine.reg_query(SETTINGS_KEY, name)
+        f.check(stored == value, f"{name} is still {value!r}, not stored from the overrides ({stored!r})")
+
+    time.sleep(1.1)
+    code, lines = s.benchmark("/open", DEXTREL_SIM_FPS="70.5")
+    f.check(code == 0 and lines[:1] == ["640x480: average 70 FPS; runs: 70, 70"], f"the stored settings again: {lines}")
+    end = time.time() + 20
+    while time.time() < end and not os.path.exists(s.browser_log):
+        time.sleep(0.5)
+    opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
+    f.check(lines and os.path.basename(s.unix_path(lines[-1])) in opened, f"/open opens the report: {opened!r}")
+    check_history(wine, f, s)
+
+    os.remove(s.browser_log)
+    code, _ = s.run("/history", timeout=60)
+    end = time.time() + 20
+    while time.time() < end and not os.path.exists(s.browser_log):
+        time.sleep(0.5)
+    opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
+    f.check(code == 0 and "results.htm" in opened, f"/history opens the history: {code} {opened!r}")
+
+
+class Dom(HTMLParser):
+    """What the browser rendered: the table's rows, the comparison and the chart points."""
+
+    def __init__(self):
+        super().__init__()
+        self.rows, self.changes, self.points, self.charts = [], {}, {}, []
+        self.chart = None
+
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if tag == "tr" and "data-json" in a:
+            self.rows.append(a["data-json"])
+        if tag == "tr" and "data-change" in a:
+            self.changes[a["data-resolution"]] = float(a["data-change"])
+        if tag == "svg" and "data-resolution" in a:
+            self.chart = a["data-resolution"]
+            self.charts.append(self.chart)
+        if tag == "circle" and self.chart:
+            self.points.setdefault(self.chart, []).append((a["data-started"], float(a["data-mean"]),
+                                                           float(a["data-min"]), float(a["data-max"])))
+
+    def handle_endtag(self, tag):
+        if tag == "svg":
+            self.chart = None
+
+
+def check_history(wine, f, s):
+    page = os.path.join(s.results, "results.htm")
+    if not f.check(os.path.exists(page), "results.htm is in the results folder"):
+        return
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not f.check(chromium is not None, "Chromium is installed (scripts/setup.sh)"):
+        return
+    profile = os.path.join(wine.root, "chromium-profile")
+    common = [chromium, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}"]
+    subprocess.run(common + ["--window-size=1000,1400", f"--screenshot={os.path.join(wine.artifacts, 'history.png')}",
+                             "file://" + page], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+    dom_text = subprocess.run(common + ["--dump-dom", "file://" + page], stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=120).stdout.decode("utf-8")
+    shutil.copy(page, os.path.join(wine.artifacts, "results.htm"))
+    dom = Dom()
+    dom.feed(dom_text)
+
+    docs = {}
+    for name in os.listdir(s.results):
+        if name.startswith("result_") and name.endswith(".json"):
+            with open(os.path.join(s.results, name), encoding="utf-8") as inp:
+                docs[name] = json.load(inp)
+    newest_first = sorted(docs, key=lambda n: docs[n]["started"]["iso8601"], reverse=True)
+    f.check(all(d["schema_version"] == 2 for d in docs.values()), "the JSON files are of the second schema")
+    # The exit empties the diagnostic cache: only the first benchmark had the cached memory.
+    f.check(docs[newest_first[-1]]["system"]["video_memory_mb"] == 256, "the video memory also in megabytes")
+    f.check(dom.rows == newest_first, f"the browser shows every benchmark, newest first: {dom.rows} {newest_first}")
+    same = [n for n in newest_first if docs[n]["settings"]["quality"] == "High"]
+    f.check(len(same) == 2 and dom.charts == ["640 640x480"], f"one chart, for the settings measured twice: {dom.charts}")
+    expected = [(docs[n]["started"]["iso8601"], r["mean"], r["minimum"], r["maximum"])
+                for n in reversed(same) for r in docs[n]["resolutions"]]
+    f.check(dom.points.get("640 640x480") == expected,
+            f"the chart's points are the JSON's mean, min and max, oldest first: {dom.points} {expected}")
+    if len(same) == 2:
+        latest, previous = (docs[n]["resolutions"][0]["mean"] for n in same)
+        change = round((latest - previous) / previous * 100, 2)
+        f.check(dom.changes == {"640 640x480": change},
+                f"the latest against the previous of its settings: {dom.changes} {change}")
+
+
+def no_score_no_game_bad_switch(wine, f):
+    s = Unattended(wine, f)
+    code, lines = s.benchmark(DEXTREL_SIM_FAULT="noresult")
+    f.check(code == 1, f"a run without score: exit code 1 ({code})")
+    f.check(any(NO_SCORE in line for line in lines), f"the message box's text is printed: {lines}")
+    s.expect_user_files("after a run without score")
+
+    code, lines = s.benchmark("/runs=9")
+    f.check(code == 2 and lines == ['Bad value "9" for /runs: give 1 to 5.'], f"a bad switch: {code} {lines}")
+
+    wine.reg_delete_key(GAME_KEY)
+    code, lines = s.benchmark()
+    f.check(code == 2 and lines == ["ERROR. Please, install the retail version of Quake 4."],
+            f"no game: exit code 2 and the window's message: {code} {lines}")
+    f.check(files_below(s.setup.game) == s.user_files, "nothing of the game folder was touched")
+
+
+def main():
+    args = scenario_arguments()
+    f = Failures()
+    for name, scenario in [("unattended", stored_settings_and_overrides),
+                           ("unattended_failures", no_score_no_game_bad_switch)]:
+        wine = Wine(args.bin, args.source, name)
+        try:
+            scenario(wine, f)
+        finally:
+            wine.kill_started()
+            wine.reg_delete_key(GAME_KEY)
+    f.exit("unattended")
+
+
+if __name__ == "__main__":
+    main()

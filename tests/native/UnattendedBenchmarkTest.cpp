@@ -1,0 +1,161 @@
+// The command line and a benchmark nobody watches, through the main window on the
+// doubles: switches and their refusals, overrides that are used but never stored, the
+// printed lines and the exit codes.
+#include "app/CommandLineOptions.h"
+#include "app/SettingsStore.h"
+#include "app/UnattendedBenchmark.h"
+#include "bench/ResultParsing.h"
+#include "common/Text.h"
+#include "tests/native/FormFixture.h"
+
+namespace dx::test {
+namespace {
+
+CommandLineParse Parse(const std::string& line) { return ParseCommandLine(SplitCommandLine(line)); }
+
+TEST(CommandLine, EverySwitchIsReadAndAFolderMayHoldBlanksAndQuotes) {
+  EXPECT_EQ(SplitCommandLine(R"( /a  "/results=C:\My Results" x\\"y" "say ""hi""" a\b\"c)"),
+            (std::vector<std::string>{"/a", "/results=C:\\My Results", "x\\y", "say \"hi\"", "a\\b\"c"}));
+
+  const auto parsed = Parse(
+      R"(/BENCHMARK -open /resolutions=640x480,1440X900,1024x768 /runs=3 /quality=Ultra /aa=none /af=system "/results=D:\Bench runs")");
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const auto& o = *parsed.options;
+  EXPECT_EQ(o.mode, ProgramMode::Benchmark);
+  EXPECT_TRUE(o.openReport);
+  EXPECT_EQ(*o.overrides.presets, (std::array<bool, 9>{true, false, true, false, false, false, false, false, false}));
+  EXPECT_EQ(*o.overrides.custom, (std::pair<std::string, std::string>{"1440", "900"}));
+  EXPECT_EQ(o.overrides.runs, 3);
+  EXPECT_EQ(o.overrides.quality, 3);
+  EXPECT_EQ(o.overrides.antialiasing, 0);
+  EXPECT_EQ(o.overrides.filtering, 5);
+  EXPECT_EQ(o.overrides.resultsFolder, "D:\\Bench runs\\");
+
+  EXPECT_EQ(Parse("").options->mode, ProgramMode::Window);
+  EXPECT_EQ(Parse("/history").options->mode, ProgramMode::History);
+  // 1280 x 768 is a preset (the first widescreen one), not a custom size.
+  EXPECT_FALSE(Parse("/benchmark /resolutions=1280x768").options->overrides.custom);
+}
+
+TEST(CommandLine, AnUnknownSwitchOrABadValueIsRefusedByName) {
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"/benchmark /fast", "\"/fast\""},
+      {"/benchmark /runs=6", "\"6\" for /runs"},
+      {"/benchmark /runs=0", "\"0\" for /runs"},
+      {"/benchmark /runs", "/runs needs a value"},
+      {"/benchmark /quality=extreme", "\"extreme\" for /quality"},
+      {"/benchmark /aa=3", "\"3\" for /aa"},
+      {"/benchmark /resolutions=1440x900,1680x1050", "only one size that is no preset"},
+      {"/benchmark /resolutions=640x", "\"640x\" for /resolutions"},
+      {"/benchmark /resolutions=-640x480", "\"-640x480\""},
+      {"/benchmark /results=", "for /results"},
+      {"/benchmark /open=yes", "/open takes no value"},
+      {"/runs=2", "/runs needs /benchmark"},
+      {"/benchmark /history", "cannot be combined"},
+      {"benchmark", "\"benchmark\""},
+  };
+  for (const auto& [line, named] : refused) {
+    const auto parsed = Parse(line);
+    EXPECT_FALSE(parsed.options) << line;
+    EXPECT_NE(parsed.error.find(named), std::string::npos) << line << ": " << parsed.error;
+  }
+}
+
+constexpr const char* kResults = "D:\\Results\\";
+
+class Unattended : public FormFixture {
+ protected:
+  std::vector<std::string> printed;
+  PrintingShell printing{fake.shell, [this](const std::string& line) { printed.push_back(line); }, false};
+  platform::Platform quiet{fake.registry, fake.files, fake.processes, fake.ui,       fake.display,
+                           fake.processor, printing,  fake.internet,  fake.clock,   fake.marks};
+  std::unique_ptr<UnattendedBenchmark> run;
+
+  // Stored: 640 x 480, two runs, High, 4x AA, 8x AF, the results folder; the user's autoexec.cfg.
+  void Install(bool withGame = true) {
+    if (withGame) InstallGame();
+    fake.registry.AddKey(kSettingsPath);
+    fake.files.AddFolder(kResults);
+    if (withGame) fake.files.AddFile(std::string(kBase) + "autoexec.cfg", "bind F12 screenshot\r\n");
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"Demo", "1"}, {"Quality", "2"}, {"AALevel", "2"}, {"AFLevel", "3"}, {"AspectRatio", "0"},
+             {"ResultPath", kResults}, {"RunNumber", "2"}, {"640", "1"}, {"Display Memory", "256.0 MB"},
+             {"Driver Version", "6.14"}, {"Sound", "HD Audio"}}) {
+      Set(name, value);
+    }
+  }
+  void Begin(const std::string& commandLine) {
+    form = std::make_unique<TForm1>(quiet, host);
+    form->FormCreate();
+    const auto parsed = Parse(commandLine);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    ApplyOverrides(*form, parsed.options->overrides);
+    run = std::make_unique<UnattendedBenchmark>(*form, printing, [this](const std::string& l) { printed.push_back(l); });
+    run->Start();
+  }
+  void EndRun(const std::string& rate) {
+    ASSERT_FALSE(run->Over());
+    fake.files.AddFile(std::string(kBase) + "qconsole.log",
+                       rate.empty() ? "no result here\r\n" : "2133 frames rendered in 34.4 seconds = " + rate + " fps\r\n");
+    fake.processes.ExitLast(0);
+  }
+};
+
+TEST_F(Unattended, OverridesShapeTheRunButAreNeverStoredAndTheOutcomeIsPrinted) {
+  Install();
+  Begin("/benchmark /resolutions=1024x768,1440x900 /runs=1 /quality=low /aa=none /af=16 /results=D:\\Other");
+  ASSERT_EQ(fake.processes.children.size(), 1u);
+  const std::string first = fake.processes.children[0]->request.commandLine;
+  EXPECT_NE(first.find("+set r_customWidth 1024 +set r_customHeight 768"), std::string::npos) << first;
+  EXPECT_NE(fake.files.Contents(std::string(kBase) + "autoexec.cfg").find("r_multiSamples"), std::string::npos);
+  EndRun("61.5");
+  EXPECT_NE(fake.processes.children.back()->request.commandLine.find("r_customWidth 1440"), std::string::npos);
+  EndRun("99.5");
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(run->Finish(), kExitAllScored);
+
+  for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+           {"Quality", "2"}, {"AALevel", "2"}, {"AFLevel", "3"}, {"ResultPath", kResults}, {"RunNumber", "2"},
+           {"640", "1"}, {"1024", "<missing>"}}) {
+    EXPECT_EQ(Stored(name), value) << name;
+  }
+  EXPECT_EQ(Stored("CusRes"), "<missing>");
+  const std::string report = "D:\\Other\\result_03_11_2006_14_05_09.htm";
+  EXPECT_NE(fake.files.Contents(report).find("Quality: Low"), std::string::npos);
+  EXPECT_NE(fake.files.Contents("D:\\Other\\results.htm"), "<missing>");
+  EXPECT_TRUE(fake.shell.opened.empty()) << "the report is opened only with /open";
+  EXPECT_EQ(printed, (std::vector<std::string>{"1024x768: average 62 FPS; runs: 62",
+                                               "1440x900 (custom): average 100 FPS; runs: 100", report}));
+  // Left as the exit button leaves: the user's autoexec.cfg back, the program ended.
+  EXPECT_EQ(fake.files.Contents(std::string(kBase) + "autoexec.cfg"), "bind F12 screenshot\r\n");
+  EXPECT_EQ(host.Count("end program"), 1);
+}
+
+TEST_F(Unattended, ARunWithoutScoreGivesOneAndAStartThatFailsGivesTwoWithTheWindowsMessage) {
+  Install();
+  Begin("/benchmark /open");
+  EndRun("");
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
+  ASSERT_FALSE(printed.empty());
+  EXPECT_TRUE(StartsWith(printed.front(), "Error occured. Maybe the demo")) << printed.front();
+  EXPECT_NE(std::find(printed.begin(), printed.end(), "640x480: no score; runs: no score"), printed.end());
+
+  printed.clear();
+  Set("640", "0");
+  Begin("/benchmark");
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(run->Finish(), kExitCouldNotStart);
+  EXPECT_EQ(printed, (std::vector<std::string>{"ERROR. Please, choose a resolution of Quake 4."}));
+}
+
+TEST_F(Unattended, WithoutTheGameTheStartFailsWithItsMessage) {
+  Install(false);
+  Begin("/benchmark /runs=1");
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(run->Finish(), kExitCouldNotStart);
+  EXPECT_EQ(printed, (std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."}));
+}
+
+}  // namespace
+}  // namespace dx::test
