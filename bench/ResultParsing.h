@@ -1,22 +1,14 @@
 #pragma once
-// Reading the frame rate of a finished run and recording it in the report.
+// Reading the frame rate out of a finished run's console log or net-demo dump.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "bench/BenchmarkRecord.h"
-#include "bench/Report.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
 
 namespace dx {
-
-namespace platform {
-class IFileSystem;
-class IUiThread;
-class ILocaleClock;
-}  // namespace platform
 
 inline constexpr const char* kNoScoreMessage =
     "Error occured. Maybe the demo isn't compatible your Quake 4 version! The built-in demo compatible with the "

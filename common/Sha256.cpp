@@ -71,16 +71,20 @@ std::array<std::uint8_t, 32> Sha256::Finish() {
   return digest;
 }
 
-std::string Sha256Hex(std::string_view data) {
-  Sha256 hash;
-  hash.Update(data);
+std::string Sha256::FinishHex() {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text;
-  for (std::uint8_t byte : hash.Finish()) {
+  for (std::uint8_t byte : Finish()) {
     text += kHex[byte >> 4];
     text += kHex[byte & 15];
   }
   return text;
+}
+
+std::string Sha256Hex(std::string_view data) {
+  Sha256 hash;
+  hash.Update(data);
+  return hash.FinishHex();
 }
 
 }  // namespace dx

@@ -13,6 +13,8 @@ class Sha256 {
   Sha256();
   void Update(std::string_view data);
   std::array<std::uint8_t, 32> Finish();
+  // Finish as 64 lower-case hexadecimal digits.
+  std::string FinishHex();
 
  private:
   void Block(const std::uint8_t* block);

@@ -48,13 +48,7 @@ std::optional<std::string> DigestOf(IHeldFile& file) {
     if (*got == 0) break;
     digest.Update(std::string_view(buffer.data(), *got));
   }
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest.Finish()) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 15];
-  }
-  return hex;
+  return digest.FinishHex();
 }
 
 }  // namespace
