@@ -5,7 +5,6 @@
 
 #include "common/Text.h"
 #include "common/Sha256.h"
-#include "platform/Paths.h"
 
 namespace dx::upgrade {
 namespace {
@@ -14,6 +13,13 @@ constexpr std::uint32_t kNormal = 0x80;
 constexpr std::uint32_t kArchive = 0x20;
 constexpr std::uint32_t kHidden = 0x02;
 constexpr const char* kDownloadEnding = ".uTMP";
+
+// The helper is handed the program by its full path: only a backslash ends the folder, so a
+// drive-relative "C:name" has no folder to install into.
+std::size_t NameStart(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
 
 bool EndsWithNoCase(std::string_view text, std::string_view ending) {
   return text.size() >= ending.size() && EqualsNoCase(text.substr(text.size() - ending.size()), ending);
@@ -70,7 +76,7 @@ HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   a.programPath = a.joined.substr(0, plus);
   // The blank before the "+" (and the final one) is no part of the path.
   while (!a.programPath.empty() && a.programPath.back() == ' ') a.programPath.pop_back();
-  a.folder = ExtractFilePath(a.programPath);
+  a.folder = a.programPath.substr(0, NameStart(a.programPath));
   return a;
 }
 
@@ -103,14 +109,14 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
   std::string executableName;
   if (system.FileExists(programPath)) {
     executableName = system.FoundName(programPath);
-    if (executableName.empty()) executableName = ExtractFileName(programPath);
+    if (executableName.empty()) executableName = programPath.substr(NameStart(programPath));
     if (!WaitUntilFree(system, programPath, limits.programWaitMs)) {
       // Nothing is replaced under a running program; the downloaded files stay.
       system.ShowError(ProgramInUseText(programPath));
       return;
     }
   } else {
-    executableName = ExtractFileName(programPath);
+    executableName = programPath.substr(NameStart(programPath));
   }
 
   // Only what the program downloaded and checked counts; anything else put into the folder

@@ -364,7 +364,7 @@ def hung_game(wine, ids, f):
     if box:
         wine.answer(box, "yes")
     f.check(s.wait_idle(30), "after Yes the window is idle again")
-    reports = [n for n in os.listdir(s.results) if n.endswith(".htm")]
+    reports = [n for n in os.listdir(s.results) if n.startswith("result_") and n.endswith(".htm")]
     f.check(len(reports) == 1, f"the run measured before is saved: {reports}")
     if reports:
         text = read_bytes(os.path.join(s.results, reports[0])).decode("cp1252")
