@@ -197,6 +197,20 @@ class Wine:
                 except subprocess.TimeoutExpired:
                     pass
         self.started = []
+        # What those started in turn (a hung game under a killed program) would outlive
+        # the scenario and disturb the next one.
+        name = os.path.basename(self.root).lower()
+        markers = ("e2e\\" + name + "\\", "e2e/" + name + "/")
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as inp:
+                    cmdline = inp.read().decode("latin-1").lower()
+                if any(m in cmdline for m in markers) and "python" not in cmdline:
+                    os.kill(int(entry), 9)
+            except (OSError, ValueError):
+                pass
 
 
 class Installation:
