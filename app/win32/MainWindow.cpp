@@ -10,38 +10,10 @@
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/VersionInfo.h"
 #include "platform/win32/ui/Controls.h"
+#include "platform/win32/ui/PlainViews.h"
 
 namespace dx::win32 {
 namespace {
-
-// Holds a plain click target (the exit and minimise glyphs) that has no model of its own.
-class ClickView : public ControlView {
- public:
-  ClickView(HWND window, const Picture& picture, std::function<void()> onClick)
-      : window_(window), picture_(picture), onClick_(std::move(onClick)) {}
-  void Command(WORD code, HWND) override {
-    if (code == BN_CLICKED && onClick_) onClick_();
-  }
-  bool DrawItem(const DRAWITEMSTRUCT& item) override {
-    ui::DrawPictureButton(item, &picture_, &picture_);
-    return true;
-  }
-
- private:
-  HWND window_;
-  const Picture& picture_;
-  std::function<void()> onClick_;
-};
-
-// A fixed text of a page: white on black.
-class FixedTextView : public ControlView {
- public:
-  HBRUSH Colour(HDC dc, HWND) override {
-    ::SetTextColor(dc, palette::kText);
-    ::SetBkColor(dc, palette::kPage);
-    return palette::Brush(palette::kPage);
-  }
-};
 
 constexpr const char* kRightsNotice =
     "Dextrel \xA9 2026 Tamberlin. All rights reserved.\r\n"
@@ -119,11 +91,10 @@ void MainWindow::BuildFrame() {
   // The exit and minimise glyphs.
   HWND exitButton = ui::CreatePictureButton(hwnd(), IDC_Image2, 478, 3, 19, 16);
   ui::AddTooltip(exitButton, "Exit");
-  Route(exitButton, Adopt(std::make_unique<ClickView>(exitButton, exitGlyph_, [this] { form_->Image2Click(); })));
+  Route(exitButton, Adopt(std::make_unique<PictureButtonView>(exitGlyph_, [this] { form_->Image2Click(); })));
   HWND minimiseButton = ui::CreatePictureButton(hwnd(), IDC_Image3, 458, 5, 22, 15);
   ui::AddTooltip(minimiseButton, "Minimize");
-  Route(minimiseButton,
-        Adopt(std::make_unique<ClickView>(minimiseButton, minimiseGlyph_, [this] { form_->Image3Click(); })));
+  Route(minimiseButton, Adopt(std::make_unique<PictureButtonView>(minimiseGlyph_, [this] { form_->Image3Click(); })));
 
   Add<ButtonView>(*this, form_->BenchButton, IDC_BenchButton, Bounds{24, 272, 108, 32}, &runUp_, &runDown_,
                   std::string("Run benchmark"), true);
@@ -244,8 +215,9 @@ void MainWindow::BuildPage4(PageWindow& page) {
   Add<LabelView>(page, form_->Label6, IDC_Label6, Bounds{136, 96, 180, 13}, palette::kText);
   HWND about = ui::CreateControl("STATIC", kRightsNotice, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 26, 144, 273, 57,
                                  page.hwnd(), IDC_AboutMemo);
-  page.Route(about, Adopt(std::make_unique<FixedTextView>()));
-  page.Route(logo, Adopt(std::make_unique<FixedTextView>()));
+  // Fixed texts of a page: white on black.
+  page.Route(about, Adopt(std::make_unique<ColourView>(palette::kText, palette::kPage)));
+  page.Route(logo, Adopt(std::make_unique<ColourView>(palette::kText, palette::kPage)));
 }
 
 void MainWindow::BuildPage5(PageWindow& page) {

@@ -3,8 +3,43 @@
 #include "common/win32/ResourceIds.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
+#include "platform/win32/ui/PlainViews.h"
 
 namespace dx::win32 {
+
+// The list of sizes; each item carries its own check box, drawn here.
+class CustomResolutionDialog::TickListView : public ControlView {
+ public:
+  explicit TickListView(CustomResolutionDialog& dialog) : dialog_(dialog) {}
+  void Command(WORD code, HWND list) override {
+    if (code != LBN_SELCHANGE && code != LBN_DBLCLK) return;
+    // A click on an item (or selecting it from outside) flips its tick.
+    dialog_.Toggle(static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)));
+    ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  }
+  bool DrawItem(const DRAWITEMSTRUCT& item) override;
+
+ private:
+  CustomResolutionDialog& dialog_;
+};
+
+bool CustomResolutionDialog::TickListView::DrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.itemID == static_cast<UINT>(-1)) return false;
+  const TForm3& logic = dialog_.logic_;
+  const auto index = static_cast<std::size_t>(item.itemID);
+  ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  RECT box{item.rcItem.left + 2, item.rcItem.top + 2, item.rcItem.left + 15, item.rcItem.top + 15};
+  ::DrawFrameControl(item.hDC, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (logic.Checked(index) ? DFCS_CHECKED : 0) | DFCS_FLAT);
+  RECT text = item.rcItem;
+  text.left += 20;
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  ::SetTextColor(item.hDC, RGB(0, 0, 0));
+  const ScopedSelection font(item.hDC, ui::DefaultFont());
+  if (index < logic.Items().size()) {
+    ::DrawTextA(item.hDC, logic.Items()[index].c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  }
+  return true;
+}
 
 bool CustomResolutionDialog::Create(HWND owner) {
   owner_ = owner;
@@ -18,15 +53,19 @@ bool CustomResolutionDialog::Create(HWND owner) {
   }
   closeButton_ = ui::CreatePictureButton(hwnd(), kCloseId, 200, 8, 20, 20);
   ui::AddTooltip(closeButton_, "Close");
-  // Each item carries its own check box, drawn by the window.
+  views_.Route(closeButton_, std::make_unique<PictureButtonView>(closeIcon_, [this] { logic_.RzToolButton1Click(); }));
   list_ = ui::CreateControl("LISTBOX", "",
                             WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                                 LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                             8, 64, 129, 433, hwnd(), kListId);
   ::SendMessageA(list_, LB_SETITEMHEIGHT, 0, 17);
+  views_.Route(list_, std::make_unique<TickListView>(*this));
   addButton_ = ui::CreateControl("BUTTON", "Add", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 144, 112, 75, 25, hwnd(),
                                  kAddId);
   ui::UseHandCursor(addButton_);
+  views_.Route(addButton_, std::make_unique<NotifyView>([this](WORD code) {
+                 if (code == BN_CLICKED) logic_.RzButton1Click();
+               }));
   logic_.onClose = [this] { Close(); };
   return true;
 }
@@ -63,22 +102,11 @@ void CustomResolutionDialog::Close() {
 }
 
 LRESULT CustomResolutionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; views_.Dispatch(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_ERASEBKGND: {
       DrawPicture(reinterpret_cast<HDC>(wParam), background_, 0, 0);
       return 1;
-    }
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      if (id == kAddId && code == BN_CLICKED) logic_.RzButton1Click();
-      if (id == kCloseId && code == BN_CLICKED) logic_.RzToolButton1Click();
-      if (id == kListId && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
-        // A click on an item (or selecting it from outside) flips its tick.
-        Toggle(static_cast<int>(::SendMessageA(list_, LB_GETCURSEL, 0, 0)));
-        ::SendMessageA(list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-      }
-      return 0;
     }
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) logic_.RzToolButton1Click();
@@ -86,30 +114,6 @@ LRESULT CustomResolutionDialog::HandleMessage(UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
       logic_.RzToolButton1Click();
       return 0;
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item.CtlID == kCloseId) {
-        ui::DrawPictureButton(item, &closeIcon_, &closeIcon_);
-        return TRUE;
-      }
-      if (item.CtlID == kListId && item.itemID != static_cast<UINT>(-1)) {
-        const auto index = static_cast<std::size_t>(item.itemID);
-        ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        RECT box{item.rcItem.left + 2, item.rcItem.top + 2, item.rcItem.left + 15, item.rcItem.top + 15};
-        ::DrawFrameControl(item.hDC, &box, DFC_BUTTON,
-                           DFCS_BUTTONCHECK | (logic_.Checked(index) ? DFCS_CHECKED : 0) | DFCS_FLAT);
-        RECT text = item.rcItem;
-        text.left += 20;
-        ::SetBkMode(item.hDC, TRANSPARENT);
-        ::SetTextColor(item.hDC, RGB(0, 0, 0));
-        const ScopedSelection font(item.hDC, ui::DefaultFont());
-        if (index < logic_.Items().size()) {
-          ::DrawTextA(item.hDC, logic_.Items()[index].c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        }
-        return TRUE;
-      }
-      break;
-    }
     default:
       break;
   }

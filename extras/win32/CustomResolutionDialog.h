@@ -3,6 +3,7 @@
 #include "extras/CustomResolution.h"
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/ui/ViewContainer.h"
 
 namespace dx::win32 {
 
@@ -23,6 +24,7 @@ class CustomResolutionDialog : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  class TickListView;
   void Fill();
   void Toggle(int index);
   void Close();
@@ -35,6 +37,8 @@ class CustomResolutionDialog : public Window {
   Picture background_;
   Picture closeIcon_;
   bool open_ = false;
+  // Last: the views go before the pictures they draw.
+  ViewRoutes views_;
 };
 
 }  // namespace dx::win32

@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/win32/ui/Controls.h"
+#include "platform/win32/ui/Palette.h"
+#include "platform/win32/ui/PlainViews.h"
 
 namespace dx::win32 {
 namespace {
@@ -76,25 +78,18 @@ void NewsWindow::ShowText(const std::string& text) {
     text_ = ui::CreateControl("EDIT", "",
                               WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 12, 12,
                               kClientWidth - 24, kClientHeight - 24, hwnd(), kTextId);
-    textBackground_.reset(::CreateSolidBrush(RGB(0, 0, 0)));
+    // Softer than white, for reading at length.
+    views_.Route(text_, std::make_unique<ColourView>(RGB(230, 230, 230), palette::kPage));
   }
   ::SetWindowTextA(text_, WithWindowsLineEnds(text).c_str());
 }
 
 LRESULT NewsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; views_.Dispatch(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_CLOSE:
       ::ShowWindow(hwnd(), SW_HIDE);
       return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-      if (reinterpret_cast<HWND>(lParam) == text_) {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, RGB(230, 230, 230));
-        ::SetBkColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<LRESULT>(textBackground_.get());
-      }
-      break;
     default:
       break;
   }

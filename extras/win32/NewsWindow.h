@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/ui/ViewContainer.h"
 
 namespace dx::win32 {
 
@@ -48,7 +49,7 @@ class NewsWindow : public Window, public INewsView {
   TForm5 form_;
   std::unique_ptr<WebBrowserHost> browser_;
   HWND text_ = nullptr;
-  ScopedGdiObject textBackground_;
+  ViewRoutes views_;
 };
 
 }  // namespace dx::win32

@@ -6,14 +6,51 @@
 
 namespace dx::win32 {
 
-ControlView& ViewContainer::Adopt(std::unique_ptr<ControlView> view) {
+ControlView& ViewRoutes::Adopt(std::unique_ptr<ControlView> view) {
   views_.push_back(std::move(view));
   return *views_.back();
 }
 
-ControlView* ViewContainer::ViewOf(HWND child) const {
+ControlView* ViewRoutes::ViewOf(HWND child) const {
   auto it = routes_.find(child);
   return it == routes_.end() ? nullptr : it->second;
+}
+
+bool ViewRoutes::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
+  switch (message) {
+    case WM_COMMAND:
+      if (ControlView* view = ViewOf(reinterpret_cast<HWND>(lParam))) {
+        view->Command(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      ControlView* view = ViewOf(item->hwndItem);
+      if (!view || !view->DrawItem(*item)) return false;
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+      HWND child = reinterpret_cast<HWND>(lParam);
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      HBRUSH brush = nullptr;
+      if (ControlView* view = ViewOf(child)) brush = view->Colour(dc, child);
+      // The drop-down list of a combo box reports through its own parent chain.
+      if (!brush && (message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLOREDIT)) {
+        if (ControlView* view = ViewOf(::GetParent(child))) brush = view->Colour(dc, child);
+      }
+      if (!brush) return false;
+      result = reinterpret_cast<LRESULT>(brush);
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 bool ViewContainer::CreateContainer(const char* className, HWND parent, int x, int y, int width, int height,
@@ -58,44 +95,12 @@ void ViewContainer::PaintBackground(HDC dc) {
 }
 
 LRESULT ViewContainer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      PaintBackground(reinterpret_cast<HDC>(wParam));
-      return 1;
-    case WM_COMMAND:
-      if (ControlView* view = ViewOf(reinterpret_cast<HWND>(lParam))) {
-        view->Command(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-      }
-      break;
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (ControlView* view = ViewOf(item->hwndItem)) {
-        if (view->DrawItem(*item)) return TRUE;
-      }
-      break;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX: {
-      HWND child = reinterpret_cast<HWND>(lParam);
-      if (ControlView* view = ViewOf(child)) {
-        if (HBRUSH brush = view->Colour(reinterpret_cast<HDC>(wParam), child)) return reinterpret_cast<LRESULT>(brush);
-      }
-      // The drop-down list of a combo box reports through its own parent chain.
-      if (message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLOREDIT) {
-        if (ControlView* view = ViewOf(::GetParent(child))) {
-          if (HBRUSH brush = view->Colour(reinterpret_cast<HDC>(wParam), child)) {
-            return reinterpret_cast<LRESULT>(brush);
-          }
-        }
-      }
-      break;
-    }
-    default:
-      break;
+  if (message == WM_ERASEBKGND) {
+    PaintBackground(reinterpret_cast<HDC>(wParam));
+    return 1;
   }
+  LRESULT result = 0;
+  if (routes_.Dispatch(message, wParam, lParam, result)) return result;
   return Window::HandleMessage(message, wParam, lParam);
 }
 

@@ -18,16 +18,35 @@ class ControlView {
   virtual HBRUSH Colour(HDC /*dc*/, HWND /*child*/) { return nullptr; }
 };
 
-class ViewContainer : public Window {
+// The views of one window's children, and the hand-over of their messages; for windows
+// that cannot be a container (dialogs with a background of their own).
+class ViewRoutes {
  public:
-  // The view answers for child from now on; the container owns the view.
+  // The routes own the view.
   ControlView& Adopt(std::unique_ptr<ControlView> view);
+  // The view answers for child from now on.
   void Route(HWND child, ControlView& view) { routes_[child] = &view; }
-  // Drops every view now (before the models they watch go away).
-  void ReleaseViews() {
+  void Route(HWND child, std::unique_ptr<ControlView> view) { Route(child, Adopt(std::move(view))); }
+  void Clear() {
     routes_.clear();
     views_.clear();
   }
+  // True when a view took message; result is then what the window returns.
+  bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+
+ private:
+  ControlView* ViewOf(HWND child) const;
+  std::vector<std::unique_ptr<ControlView>> views_;
+  std::map<HWND, ControlView*> routes_;
+};
+
+class ViewContainer : public Window {
+ public:
+  // The view answers for child from now on; the container owns the view.
+  ControlView& Adopt(std::unique_ptr<ControlView> view) { return routes_.Adopt(std::move(view)); }
+  void Route(HWND child, ControlView& view) { routes_.Route(child, view); }
+  // Drops every view now (before the models they watch go away).
+  void ReleaseViews() { routes_.Clear(); }
 
   // A frame drawn on the container: a white (or silver) rectangle with its caption in the line.
   struct Frame {
@@ -52,9 +71,7 @@ class ViewContainer : public Window {
   virtual void PaintBackground(HDC dc);
 
  private:
-  ControlView* ViewOf(HWND child) const;
-  std::vector<std::unique_ptr<ControlView>> views_;
-  std::map<HWND, ControlView*> routes_;
+  ViewRoutes routes_;
   std::vector<Frame> frames_;
   std::vector<Text> texts_;
   COLORREF background_ = RGB(0, 0, 0);
