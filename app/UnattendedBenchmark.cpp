@@ -1,5 +1,6 @@
 #include "app/UnattendedBenchmark.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/MainForm.h"
@@ -109,29 +110,52 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
   return lines;
 }
 
-int UnattendedExitCode(const BenchmarkRecord& record) {
-  if (record.runs.empty()) return kExitCouldNotStart;
-  for (const auto& run : record.runs) {
-    if (!run.score) return kExitRunWithoutScore;
+int UnattendedExitCode(BenchmarkOutcome outcome, const BenchmarkRecord& record) {
+  switch (outcome) {
+    case BenchmarkOutcome::boAllScored:
+      return kExitAllScored;
+    case BenchmarkOutcome::boRunWithoutScore:
+    case BenchmarkOutcome::boCancelled:
+    case BenchmarkOutcome::boTimedOut:
+      return kExitRunWithoutScore;
+    case BenchmarkOutcome::boCouldNotStart:
+    case BenchmarkOutcome::boNone:
+      break;
   }
-  const std::size_t planned =
-      record.setup.resolutions.size() * static_cast<std::size_t>(std::max(record.setup.repetitions, 1));
-  return record.runs.size() < planned ? kExitRunWithoutScore : kExitAllScored;
+  const bool anyScored = std::any_of(record.runs.begin(), record.runs.end(),
+                                     [](const RecordedRun& run) { return run.score.has_value(); });
+  return anyScored ? kExitRunWithoutScore : kExitCouldNotStart;
 }
 
-UnattendedBenchmark::UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print)
-    : form_(form), shell_(shell), print_(std::move(print)) {}
+UnattendedBenchmark::UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print,
+                                         std::function<void()> ended)
+    : form_(form), shell_(shell), print_(std::move(print)), ended_(std::move(ended)) {
+  form_.OnBenchmarkEnded = [this](BenchmarkOutcome outcome) {
+    outcome_ = outcome;
+    Ended();
+  };
+}
 
-void UnattendedBenchmark::Start() { form_.BenchButtonClick(); }
+UnattendedBenchmark::~UnattendedBenchmark() { form_.OnBenchmarkEnded = nullptr; }
 
-bool UnattendedBenchmark::Over() const {
-  return form_.BenchButton.Enabled() && form_.cp.State() != TJvProcessState::Waiting &&
-         form_.dxrun.State() != TJvProcessState::Waiting;
+void UnattendedBenchmark::Ended() {
+  if (ended_) ended_();
+}
+
+void UnattendedBenchmark::Start() {
+  form_.BenchButtonClick();
+  // A fresh program has nothing running, so a press that starts nothing is the refusal
+  // while another copy benchmarks this game; its message is already printed.
+  if (!outcome_ && !form_.BenchmarkRunning()) {
+    refused_ = true;
+    Ended();
+  }
 }
 
 int UnattendedBenchmark::Finish() {
-  const int code = UnattendedExitCode(form_.ResultRecord);
-  if (code != kExitCouldNotStart) {
+  const int code = refused_ ? kExitAnotherCopy
+                            : UnattendedExitCode(outcome_.value_or(BenchmarkOutcome::boNone), form_.ResultRecord);
+  if (code == kExitRunWithoutScore || code == kExitAllScored) {
     for (const auto& line : ResolutionLines(form_.ResultRecord)) print_(line);
     if (!shell_.LastOpened().empty()) print_(ShownPath(shell_.LastOpened()));
   }

@@ -3,6 +3,7 @@
 // button pressed as a person would, every message box printed instead of shown, and at
 // the end one line per resolution, the report's path and an exit code.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/CommandLineOptions.h"
@@ -12,14 +13,15 @@ namespace dx {
 
 class TForm1;
 struct BenchmarkRecord;
+enum class BenchmarkOutcome;
 
 using LinePrinter = std::function<void(const std::string&)>;
 
 // Exit codes of the unattended benchmark.
 inline constexpr int kExitAllScored = 0;
-inline constexpr int kExitRunWithoutScore = 1;  // or the benchmark ended before its last run
-inline constexpr int kExitCouldNotStart = 2;    // also a bad switch
-inline constexpr int kExitAnotherCopy = 3;
+inline constexpr int kExitRunWithoutScore = 1;  // or it ended early; what was measured is saved
+inline constexpr int kExitCouldNotStart = 2;    // nothing scored; also a bad switch
+inline constexpr int kExitAnotherCopy = 3;      // of this program, or of another one on the same game
 
 inline constexpr const char* kAnotherCopyMessage = "Another copy of Dextrel is running.";
 
@@ -50,24 +52,34 @@ void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides);
 // The lines printed at the end: one per resolution with its average and its runs.
 std::vector<std::string> ResolutionLines(const BenchmarkRecord& record);
 
-// 0 when every run of the benchmark scored; 1 when a run had none or runs are missing;
-// 2 when no run was recorded.
-int UnattendedExitCode(const BenchmarkRecord& record);
+// 0 when every run scored; 1 when the benchmark ended early or a run had no score;
+// a start that failed gives 2 unless an earlier run scored.
+int UnattendedExitCode(BenchmarkOutcome outcome, const BenchmarkRecord& record);
 
 class UnattendedBenchmark {
  public:
-  UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print);
+  // ended runs once the benchmark is over, possibly inside Start and always inside the
+  // form's own steps: it may only arrange for Finish to be called later.
+  UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print, std::function<void()> ended = {});
+  ~UnattendedBenchmark();
+  UnattendedBenchmark(const UnattendedBenchmark&) = delete;
+  UnattendedBenchmark& operator=(const UnattendedBenchmark&) = delete;
   // Presses the run button.
   void Start();
-  // True once the benchmark no longer runs: the run button is back and no child runs.
-  bool Over() const;
+  // True once the benchmark has ended, or the run button would not start one.
+  bool Over() const { return outcome_.has_value() || refused_; }
   // Prints the outcome, leaves through the exit button and returns the exit code.
   int Finish();
 
  private:
+  void Ended();
+
   TForm1& form_;
   const PrintingShell& shell_;
   LinePrinter print_;
+  std::function<void()> ended_;
+  std::optional<BenchmarkOutcome> outcome_;
+  bool refused_ = false;
 };
 
 }  // namespace dx

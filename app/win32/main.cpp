@@ -28,8 +28,10 @@
 
 namespace {
 
-// How often an unattended benchmark looks whether it has ended.
-constexpr UINT kUnattendedPollMilliseconds = 250;
+// The end of an unattended benchmark reaches the event loop by a timer rather than a
+// posted message: a message pump inside the program's steps may take a posted message,
+// while a timer repeats until the loop has seen it.
+constexpr UINT kUnattendedWakeMilliseconds = 50;
 
 // Everything the program owns lives in this scope, so it is released in order once the
 // event loop has ended. With /benchmark the same window runs one benchmark on its own.
@@ -68,20 +70,26 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand, const dx::C
 
   std::optional<dx::UnattendedBenchmark> benchmark;
   int exitCode = 0;
+  UINT_PTR endTimer = 0;
   bool finished = false;
   if (unattended) {
-    benchmark.emplace(window.form(), printingShell, print);
+    const auto ended = [&endTimer] {
+      if (endTimer == 0) endTimer = ::SetTimer(nullptr, 0, kUnattendedWakeMilliseconds, nullptr);
+    };
+    benchmark.emplace(window.form(), printingShell, print, ended);
     dx::win32::RunGuarded([&] {
       dx::ApplyOverrides(window.form(), options.overrides);
       benchmark->Start();
     });
-    ::SetTimer(nullptr, 0, kUnattendedPollMilliseconds, nullptr);
+    // A start that failed unexpectedly has been printed; nothing will end it later.
+    if (!benchmark->Over() && !window.form().BenchmarkRunning()) ended();
   }
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (benchmark && !finished && msg.message == WM_TIMER && msg.hwnd == nullptr && benchmark->Over()) {
+    if (!finished && endTimer != 0 && msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == endTimer) {
       finished = true;
+      ::KillTimer(nullptr, endTimer);
       exitCode = dx::kExitCouldNotStart;
       dx::win32::RunGuarded([&] { exitCode = benchmark->Finish(); });
       continue;

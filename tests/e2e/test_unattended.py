@@ -2,7 +2,8 @@
 """The unattended benchmark and the results history under wine, the program started as
 `wine Dextrel.exe /benchmark` from a shell: the stored settings, then overrides that are
 used but not stored, the printed lines and the exit codes (0 all scored, 1 a run without
-score, 2 no game or a bad switch with the message printed, 3 another copy running); then
+score, 2 no game or a bad switch with the message printed, 3 another copy running or, from
+another folder, benchmarking the game); then
 results.htm rendered by Chromium headless and its numbers read back against the JSON
 files, for two benchmarks of the same settings and one of other settings."""
 import json
@@ -57,8 +58,8 @@ class Unattended(Scenario):
 
 def stored_settings_and_overrides(wine, f):
     s = Unattended(wine, f)
-    # The first run also meets a second copy started while it runs.
-    s.environment(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="2500")
+    # The first run also meets a second copy started while it runs, then one from another folder.
+    s.environment(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="5000")
     out_path = os.path.join(wine.root, "first.out")
     with open(out_path, "wb") as out:
         first = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
@@ -67,6 +68,24 @@ def stored_settings_and_overrides(wine, f):
     code, lines = s.run("/benchmark", timeout=60)
     f.check(code == 3 and lines == ["Another copy of Dextrel is running."],
             f"a second copy says so and ends with 3: {code} {lines!r}")
+    other_dir = os.path.join(wine.root, "Portable", "Dextrel")
+    os.makedirs(os.path.join(other_dir, "Demos"))
+    shutil.copy(s.setup.program, os.path.join(other_dir, "Dextrel.exe"))
+
+    def set_aside():
+        """The files a benchmark puts aside or writes; the game itself writes others meanwhile."""
+        return {p: open(os.path.join(s.setup.game, p), "rb").read() for p in files_below(s.setup.game)
+                if os.path.basename(p).lower().startswith(("autoexec", "quake4configold"))}
+
+    game_files = set_aside()
+    s.program = wine.windows_path(os.path.join(other_dir, "Dextrel.exe"))
+    code, lines = s.run("/benchmark", timeout=60)
+    s.program = wine.windows_path(s.setup.program)
+    if f.check(first.poll() is None, "the first copy still benchmarks when the one from another folder has ended"):
+        f.check(code == 3 and lines == ["Another copy of Dextrel is benchmarking this game. Wait until it has finished."],
+                f"a copy from another folder is refused and ends with 3: {code} {lines!r}")
+        f.check(set_aside() == game_files,
+                "the copy from another folder touches nothing in the game folder")
     first.wait(timeout=180)
     with open(out_path, encoding="cp1252") as inp:
         lines = [line.rstrip("\r\n") for line in inp if line.strip()]

@@ -6,6 +6,7 @@
 #include "app/UnattendedBenchmark.h"
 #include "bench/ResultParsing.h"
 #include "common/Text.h"
+#include "gameprep/BenchmarkMark.h"
 #include "tests/native/FormFixture.h"
 
 namespace dx::test {
@@ -84,13 +85,18 @@ class Unattended : public FormFixture {
       Set(name, value);
     }
   }
+  int endings = 0;
+
   void Begin(const std::string& commandLine) {
+    run.reset();
     form = std::make_unique<TForm1>(quiet, host);
     form->FormCreate();
     const auto parsed = Parse(commandLine);
     ASSERT_TRUE(parsed.options) << parsed.error;
     ApplyOverrides(*form, parsed.options->overrides);
-    run = std::make_unique<UnattendedBenchmark>(*form, printing, [this](const std::string& l) { printed.push_back(l); });
+    endings = 0;
+    run = std::make_unique<UnattendedBenchmark>(
+        *form, printing, [this](const std::string& l) { printed.push_back(l); }, [this] { ++endings; });
     run->Start();
   }
   void EndRun(const std::string& rate) {
@@ -110,8 +116,10 @@ TEST_F(Unattended, OverridesShapeTheRunButAreNeverStoredAndTheOutcomeIsPrinted) 
   EXPECT_NE(fake.files.Contents(std::string(kBase) + "autoexec.cfg").find("r_multiSamples"), std::string::npos);
   EndRun("61.5");
   EXPECT_NE(fake.processes.children.back()->request.commandLine.find("r_customWidth 1440"), std::string::npos);
+  EXPECT_EQ(endings, 0);
   EndRun("99.5");
   ASSERT_TRUE(run->Over());
+  EXPECT_EQ(endings, 1);
   EXPECT_EQ(run->Finish(), kExitAllScored);
 
   for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
@@ -131,7 +139,7 @@ TEST_F(Unattended, OverridesShapeTheRunButAreNeverStoredAndTheOutcomeIsPrinted) 
   EXPECT_EQ(host.Count("end program"), 1);
 }
 
-TEST_F(Unattended, ARunWithoutScoreGivesOneAndAStartThatFailsGivesTwoWithTheWindowsMessage) {
+TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrinted) {
   Install();
   Begin("/benchmark /open");
   EndRun("");
@@ -141,12 +149,42 @@ TEST_F(Unattended, ARunWithoutScoreGivesOneAndAStartThatFailsGivesTwoWithTheWind
   EXPECT_TRUE(StartsWith(printed.front(), "Error occured. Maybe the demo")) << printed.front();
   EXPECT_NE(std::find(printed.begin(), printed.end(), "640x480: no score; runs: no score"), printed.end());
 
+  // The game gone after a scored run: the start failed, but what was measured is saved.
+  printed.clear();
+  Begin("/benchmark");
+  fake.processes.failWithCode = 2;
+  EndRun("70");
+  fake.processes.failWithCode = 0;
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
+  EXPECT_TRUE(StartsWith(printed.front(), "Quake 4 could not be started.")) << printed.front();
+  EXPECT_NE(std::find(printed.begin(), printed.end(), "640x480: average 70 FPS; runs: 70, no score"), printed.end());
+
   printed.clear();
   Set("640", "0");
   Begin("/benchmark");
   ASSERT_TRUE(run->Over());
+  EXPECT_EQ(endings, 1);
   EXPECT_EQ(run->Finish(), kExitCouldNotStart);
   EXPECT_EQ(printed, (std::vector<std::string>{"ERROR. Please, choose a resolution of Quake 4."}));
+
+  // A copy from another folder benchmarks this game: refused, and nothing of it touched.
+  printed.clear();
+  Set("640", "1");
+  const auto elsewhere = fake.marks.TryTake(BenchmarkMarkName(kGameFolder));
+  ASSERT_TRUE(elsewhere);
+  fake.files.AddFile(std::string(kBase) + "autoexec_old.cfg", "// the other copy's back-up\r\n");
+  const std::size_t launched = fake.processes.children.size();
+  Begin("/benchmark /runs=1");
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(endings, 1);
+  EXPECT_EQ(run->Finish(), kExitAnotherCopy);
+  EXPECT_EQ(printed,
+            (std::vector<std::string>{"Another copy of Dextrel is benchmarking this game. Wait until it has finished."}));
+  EXPECT_EQ(fake.processes.children.size(), launched);
+  EXPECT_EQ(fake.files.Contents(std::string(kBase) + "autoexec.cfg"), "bind F12 screenshot\r\n");
+  EXPECT_EQ(fake.files.Contents(std::string(kBase) + "autoexec_old.cfg"), "// the other copy's back-up\r\n");
 }
 
 TEST_F(Unattended, WithoutTheGameTheStartFailsWithItsMessage) {
