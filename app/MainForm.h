@@ -272,6 +272,8 @@ class TForm1 : private IBenchmarkHost {
   // The question of Cancel and of leaving during a benchmark; on yes the benchmark is
   // stopped. True when none runs any more.
   bool ConfirmStop();
+  void EndIfStartFails(const std::function<void()>& step);
+  void PrepareAndStart(bool gameFolderPresent);
   void StopBenchmark(BenchmarkOutcome reason);
   void RunTimeLimitReached();
   // Ends a benchmark before its last run: saves and opens what was measured, puts every

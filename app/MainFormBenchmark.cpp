@@ -17,6 +17,7 @@
 #include "bench/RunRecorder.h"
 #include "bench/RunLogKeeper.h"
 #include "common/Errors.h"
+#include "common/FirstError.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkMark.h"
@@ -77,7 +78,7 @@ std::string SummaryValue(const std::string& line) {
 void TForm1::CreateDiagnostics() {
   Diagnostics.reset();
   Diagnostics = std::make_unique<TDirectXDiagnostics>(platform_, SharedRegistry, dxrun, ProgramDir, DiagnosticLines,
-                                                      SystemInfo, [this] { StartBenchmark(); },
+                                                      SystemInfo, [this] { EndIfStartFails([this] { StartBenchmark(); }); },
                                                       settings::kSettingsKey);
 }
 
@@ -113,7 +114,27 @@ void TForm1::BenchButtonClick() {
   }
   busy_ = true;
   endReason_.reset();
+  EndIfStartFails([&] { PrepareAndStart(gameFolderPresent); });
+}
 
+// An unexpected failure before the first run is under way must not leave the window busy
+// and the user's files aside: they go back, the benchmark ends as one that could not
+// start, and the failure goes on to the error box.
+void TForm1::EndIfStartFails(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (...) {
+    if (busy_ && cp.State() != TJvProcessState::Waiting) {
+      endReason_ = BenchmarkOutcome::boCouldNotStart;
+      FirstError cleanup;
+      cleanup.Run([&] { EndEarly(""); });
+      if (busy_) EndBenchmark();
+    }
+    throw;
+  }
+}
+
+void TForm1::PrepareAndStart(bool gameFolderPresent) {
   Label2.SetCaption("Collecting system information...");
   if (gameFolderPresent) RemoveBuiltinDemo();
   SharedRegistry.OpenKey(settings::kSettingsKey, false);

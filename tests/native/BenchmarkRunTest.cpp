@@ -317,6 +317,22 @@ TEST_F(StartChecks, AnAutoexecThatCannotBeWrittenIsReportedAndTheWindowIsIdle) {
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
 }
 
+TEST_F(StartChecks, AnUnexpectedFailureBeforeTheFirstRunLeavesNoDeadEnd) {
+  Prepare({0}, 1);
+  fake.processes.onStart = [](std::size_t) { throw std::runtime_error("out of handles"); };
+  EXPECT_THROW(Press(), std::runtime_error);
+  EXPECT_TRUE(Idle());
+  EXPECT_FALSE(form->BenchmarkRunning());
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  ExpectUserFilesBack();
+
+  // The next press starts afresh.
+  fake.processes.onStart = nullptr;
+  Press();
+  EXPECT_TRUE(Running());
+}
+
 // ---- Diagnostic values
 
 TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnce) {
