@@ -281,7 +281,6 @@ class TForm1 : private IBenchmarkHost {
   void EndEarly(const std::string& message);
   // The benchmark is over: the mark let go, the outcome set and announced.
   void EndBenchmark();
-  bool AnyRunScored() const;
   ResolutionBlockInputs BlockInputs() const;
   // Records the run that has just ended; true when the sequence goes on.
   bool RecordRun();

@@ -60,7 +60,7 @@ std::pair<std::uint32_t, std::string> RunTimeLimit(const platform::RegistryValue
     }
   } else if (value.type == platform::RegistryValueType::Dword && value.data.size() == 4) {
     std::uint32_t read = 0;
-    for (int i = 3; i >= 0; --i) read = (read << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 4; i-- > 0;) read = (read << 8) | static_cast<unsigned char>(value.data[i]);
     minutes = read;
     text = IntToStr(read);
   }
@@ -77,9 +77,9 @@ std::string SummaryValue(const std::string& line) {
 
 void TForm1::CreateDiagnostics() {
   Diagnostics.reset();
+  auto start = [this] { EndIfStartFails([this] { StartBenchmark(); }); };
   Diagnostics = std::make_unique<TDirectXDiagnostics>(platform_, SharedRegistry, dxrun, ProgramDir, DiagnosticLines,
-                                                      SystemInfo, [this] { EndIfStartFails([this] { StartBenchmark(); }); },
-                                                      settings::kSettingsKey);
+                                                      SystemInfo, start, settings::kSettingsKey);
 }
 
 void TForm1::ShowMessageOk(const std::string& text) {
@@ -266,17 +266,12 @@ void TForm1::EndAfterFailedLaunch(bool scriptFailed, const std::string& failure)
                                                   BenchmarkRunState.RepetitionsDone + 1, reason));
   endReason_ = BenchmarkOutcome::boCouldNotStart;
   std::string message;
-  if (AnyRunScored()) {
+  if (AnyRunScored(ResultRecord)) {
     message = reason + "\r\n" + kMeasuredKept;
   } else {
     message = scriptFailed ? failure : std::string(kNoGameMessage);
   }
   EndEarly(message);
-}
-
-bool TForm1::AnyRunScored() const {
-  return std::any_of(ResultRecord.runs.begin(), ResultRecord.runs.end(),
-                     [](const RecordedRun& run) { return run.score.has_value(); });
 }
 
 ResolutionBlockInputs TForm1::BlockInputs() const {
@@ -285,7 +280,7 @@ ResolutionBlockInputs TForm1::BlockInputs() const {
 
 void TForm1::EndEarly(const std::string& message) {
   runTimer_.reset();
-  if (AnyRunScored()) {
+  if (AnyRunScored(ResultRecord)) {
     FinishBenchmark();
   } else {
     // Nothing measured: no report, only the window idle and the user's files back.
@@ -304,10 +299,8 @@ void TForm1::EndBenchmark() {
   busy_ = false;
   runTimer_.reset();
   benchmarkMark_.reset();
-  const bool allScored = std::all_of(ResultRecord.runs.begin(), ResultRecord.runs.end(),
-                                     [](const RecordedRun& run) { return run.score.has_value(); });
-  LastBenchmarkOutcome =
-      endReason_.value_or(allScored ? BenchmarkOutcome::boAllScored : BenchmarkOutcome::boRunWithoutScore);
+  LastBenchmarkOutcome = endReason_.value_or(AllRunsScored(ResultRecord) ? BenchmarkOutcome::boAllScored
+                                                                        : BenchmarkOutcome::boRunWithoutScore);
   endReason_.reset();
   if (OnBenchmarkEnded) OnBenchmarkEnded(LastBenchmarkOutcome);
 }
@@ -340,7 +333,9 @@ void TForm1::StopBenchmark(BenchmarkOutcome reason) {
   }
   endReason_ = reason;
   std::string message;
-  if (reason == BenchmarkOutcome::boTimedOut) message = why + (AnyRunScored() ? std::string("\r\n") + kMeasuredKept : "");
+  if (reason == BenchmarkOutcome::boTimedOut) {
+    message = why + (AnyRunScored(ResultRecord) ? std::string("\r\n") + kMeasuredKept : "");
+  }
   EndEarly(message);
 }
 

@@ -122,9 +122,7 @@ int UnattendedExitCode(BenchmarkOutcome outcome, const BenchmarkRecord& record) 
     case BenchmarkOutcome::boNone:
       break;
   }
-  const bool anyScored = std::any_of(record.runs.begin(), record.runs.end(),
-                                     [](const RecordedRun& run) { return run.score.has_value(); });
-  return anyScored ? kExitRunWithoutScore : kExitCouldNotStart;
+  return AnyRunScored(record) ? kExitRunWithoutScore : kExitCouldNotStart;
 }
 
 UnattendedBenchmark::UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print,

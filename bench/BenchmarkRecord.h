@@ -2,6 +2,7 @@
 // What a benchmark leaves besides its HTML page: the settings it ran with, the facts of
 // the report head and every run with its outcome. Gathered while it runs, written out by
 // the result files once the page is saved. Texts are Windows-1252 bytes.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -62,5 +63,12 @@ struct BenchmarkRecord {
   SystemInfoRecord systemInfo;
   std::vector<RecordedRun> runs;
 };
+
+inline bool AnyRunScored(const BenchmarkRecord& record) {
+  return std::any_of(record.runs.begin(), record.runs.end(), [](const RecordedRun& r) { return r.score.has_value(); });
+}
+inline bool AllRunsScored(const BenchmarkRecord& record) {
+  return std::all_of(record.runs.begin(), record.runs.end(), [](const RecordedRun& r) { return r.score.has_value(); });
+}
 
 }  // namespace dx
