@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/Base64.h"
+#include "common/Base64.h"
 #include "app/SettingsStore.h"
 #include "common/FirstError.h"
 #include "common/Text.h"

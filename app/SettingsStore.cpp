@@ -1,6 +1,6 @@
 #include "app/SettingsStore.h"
 
-#include "app/Base64.h"
+#include "common/Base64.h"
 #include "app/MainForm.h"
 #include "common/Text.h"
 #include "gameprep/GameInterface.h"

@@ -3,21 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/Base64.h"
 #include "common/Text.h"
 
 namespace dx {
 namespace {
 
 constexpr std::string_view kSignatureKey = "#signature=";
-
-int Base64Value(char ch) {
-  if (ch >= 'A' && ch <= 'Z') return ch - 'A';
-  if (ch >= 'a' && ch <= 'z') return ch - 'a' + 26;
-  if (ch >= '0' && ch <= '9') return ch - '0' + 52;
-  if (ch == '+') return 62;
-  if (ch == '/') return 63;
-  return -1;
-}
 
 // One INTEGER of a DER signature as 32 big-endian bytes; pos moves past it.
 bool ReadDerInteger(std::string_view der, std::size_t& pos, std::uint8_t* out) {
@@ -58,29 +50,6 @@ std::optional<SignatureLine> SplitSignatureLine(std::string_view served) {
     return SignatureLine{std::string(served.substr(0, start)), std::string(served.substr(valueStart, end - valueStart))};
   }
   return std::nullopt;
-}
-
-std::optional<std::string> DecodeBase64Exact(std::string_view text) {
-  if (text.empty() || text.size() % 4 != 0) return std::nullopt;
-  std::size_t padding = 0;
-  while (padding < 2 && text[text.size() - 1 - padding] == '=') ++padding;
-  std::string bytes;
-  std::uint32_t bits = 0;
-  int count = 0;
-  for (std::size_t i = 0; i < text.size() - padding; ++i) {
-    const int value = Base64Value(text[i]);
-    if (value < 0) return std::nullopt;
-    bits = bits << 6 | static_cast<std::uint32_t>(value);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      bytes.push_back(static_cast<char>((bits >> count) & 0xFF));
-    }
-  }
-  // Left-over bits must be zero: every text decodes from one spelling only, so no change
-  // of a character goes unnoticed.
-  if (bits & ((1u << count) - 1)) return std::nullopt;
-  return bytes;
 }
 
 std::optional<platform::P256Signature> SignatureFromDer(std::string_view der) {

@@ -26,9 +26,6 @@ struct SignatureLine {
 // has none, more than one, or one that is not a line of its own at the end.
 std::optional<SignatureLine> SplitSignatureLine(std::string_view served);
 
-// Standard Base64 with "=" padding and nothing else in the text.
-std::optional<std::string> DecodeBase64Exact(std::string_view text);
-
 // The DER form openssl writes (SEQUENCE of the INTEGERs r and s) as r then s.
 std::optional<platform::P256Signature> SignatureFromDer(std::string_view der);
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Base64.h"
+#include "common/Base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Base64.h"
 #include "common/Text.h"
 
 #include "extras/UpdateInfo.h"

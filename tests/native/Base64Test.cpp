@@ -1,6 +1,8 @@
-#include "app/Base64.h"
+#include "common/Base64.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace dx {
 namespace {
@@ -51,6 +53,15 @@ TEST(Base64, KeepsEveryByteValue) {
   std::string all;
   for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
   EXPECT_EQ(Base64Decode(Base64Encode(all)), all);
+}
+
+TEST(Base64, TheStrictReadingHasOneSpellingOnly) {
+  EXPECT_EQ(DecodeBase64Exact("QUJD"), std::optional<std::string>("ABC"));
+  EXPECT_EQ(DecodeBase64Exact("QUI="), std::optional<std::string>("AB"));
+  EXPECT_FALSE(DecodeBase64Exact("QUJ="));  // bits left over that are not zero
+  EXPECT_FALSE(DecodeBase64Exact("QU I="));
+  EXPECT_FALSE(DecodeBase64Exact("QUI"));
+  EXPECT_FALSE(DecodeBase64Exact("Q==="));
 }
 
 }  // namespace

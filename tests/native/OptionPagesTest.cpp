@@ -1,4 +1,4 @@
-#include "app/Base64.h"
+#include "common/Base64.h"
 #include "common/Errors.h"
 #include "tests/native/FormFixture.h"
 

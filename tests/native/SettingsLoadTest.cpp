@@ -2,7 +2,7 @@
 #include <map>
 #include <vector>
 
-#include "app/Base64.h"
+#include "common/Base64.h"
 #include "app/SettingsStore.h"
 #include "common/Errors.h"
 #include "tests/native/FormFixture.h"

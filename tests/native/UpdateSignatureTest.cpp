@@ -101,14 +101,5 @@ TEST_F(UpdateSignatureTest, DerIntegersOfEveryLengthBecomeTheirPlaceInRAndS) {
   }
 }
 
-TEST_F(UpdateSignatureTest, Base64HasOneSpellingOnly) {
-  EXPECT_EQ(DecodeBase64Exact("QUJD"), std::optional<std::string>("ABC"));
-  EXPECT_EQ(DecodeBase64Exact("QUI="), std::optional<std::string>("AB"));
-  EXPECT_FALSE(DecodeBase64Exact("QUJ="));  // bits left over that are not zero
-  EXPECT_FALSE(DecodeBase64Exact("QU I="));
-  EXPECT_FALSE(DecodeBase64Exact("QUI"));
-  EXPECT_FALSE(DecodeBase64Exact("Q==="));
-}
-
 }  // namespace
 }  // namespace dx

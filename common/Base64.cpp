@@ -1,4 +1,4 @@
-#include "app/Base64.h"
+#include "common/Base64.h"
 
 #include <array>
 #include <cstdint>
@@ -78,6 +78,27 @@ std::string Base64Decode(std::string_view text) {
     out += static_cast<char>((group >> 2) & 0xFF);
   }
   return out;
+}
+
+std::optional<std::string> DecodeBase64Exact(std::string_view text) {
+  if (text.empty() || text.size() % 4 != 0) return std::nullopt;
+  std::size_t padding = 0;
+  while (padding < 2 && text[text.size() - 1 - padding] == '=') ++padding;
+  std::string bytes;
+  std::uint32_t bits = 0;
+  int count = 0;
+  for (std::size_t i = 0; i < text.size() - padding; ++i) {
+    const std::int8_t value = kDecode[static_cast<unsigned char>(text[i])];
+    if (value < 0) return std::nullopt;
+    bits = bits << 6 | static_cast<std::uint32_t>(value);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      bytes.push_back(static_cast<char>((bits >> count) & 0xFF));
+    }
+  }
+  if (bits & ((1u << count) - 1)) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace dx
