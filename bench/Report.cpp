@@ -28,26 +28,27 @@ int DigitCount(std::uint64_t value) {
   return digits;
 }
 
-// Text of the user's shown as typed: a "<" must not open a tag.
-std::string HtmlText(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string MakerNotice() {
   return std::string("Made with Dextrel, the Quake 4 benchmark of Tamberlin - <a href=\"http://") + kMakerHomePage +
          "\">" + kMakerHomePage + "</a>";
 }
 
 }  // namespace
+
+std::string HtmlText(std::string_view text, bool inAttribute) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += inAttribute ? "&quot;" : "\""; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
 
 std::string MemoryLine(std::uint64_t totalBytes, char decimalSeparator) {
   const int digits = DigitCount(totalBytes);

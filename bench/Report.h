@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/LineList.h"
@@ -25,6 +26,10 @@ struct ResolutionBlockInputs {
   std::string demoArgument;
   ConfigSummaryLines summary;  // printed under every resolution
 };
+
+// Text shown as typed: a "<" must not open a tag; inside an attribute value a quotation
+// mark must not end it either (the report's own text keeps its quotation marks).
+std::string HtmlText(std::string_view text, bool inAttribute = false);
 
 // The memory line of the head for a total in bytes; empty when it has fewer than 8 digits.
 std::string MemoryLine(std::uint64_t totalBytes, char decimalSeparator);

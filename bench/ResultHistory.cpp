@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "bench/Report.h"
 #include "bench/ResultJson.h"
 #include "common/JsonValue.h"
 #include "common/Numbers.h"
@@ -29,20 +30,8 @@ constexpr const char* kStyle =
     ".quiet{color:#c0c0c0}.noise{color:#c0c0c0}.better{color:#6fd36f}.worse{color:#ff8060}"
     "svg{background:#000;border:1px solid #808000}";
 
-std::string Html(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+// The page's texts stand in attribute values too.
+std::string Html(std::string_view text) { return HtmlText(text, true); }
 
 // A file name as a relative link: bytes outside the plain set are percent-coded.
 std::string Href(std::string_view name) {
