@@ -1,5 +1,7 @@
 #include "common/Sha256.h"
 
+#include <algorithm>
+
 namespace dx {
 namespace {
 
@@ -85,6 +87,12 @@ std::string Sha256Hex(std::string_view data) {
   Sha256 hash;
   hash.Update(data);
   return hash.FinishHex();
+}
+
+bool IsSha256Hex(std::string_view text) {
+  return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char ch) {
+           return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f');
+         });
 }
 
 }  // namespace dx

@@ -26,5 +26,7 @@ class Sha256 {
 
 // The digest of data as 64 lower-case hexadecimal digits.
 std::string Sha256Hex(std::string_view data);
+// Whether text is a digest as these write it: 64 lower-case hexadecimal digits.
+bool IsSha256Hex(std::string_view text);
 
 }  // namespace dx

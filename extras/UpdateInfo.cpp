@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/Sha256.h"
 #include "common/Text.h"
 
 namespace dx {
@@ -124,14 +125,7 @@ std::optional<std::string> DownloadFileName(std::string_view url) {
   return name;
 }
 
-bool IsDigestText(std::string_view text) {
-  const std::string given = ToLowerAscii(Trim(text));
-  if (given.size() != 64) return false;
-  for (char ch : given) {
-    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return false;
-  }
-  return true;
-}
+bool IsDigestText(std::string_view text) { return IsSha256Hex(ToLowerAscii(Trim(text))); }
 
 bool DigestMatches(std::string_view digestText, std::string_view hexDigest) {
   return IsDigestText(digestText) && ToLowerAscii(Trim(digestText)) == ToLowerAscii(hexDigest);

@@ -37,10 +37,7 @@ std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
   const std::string rest = argument.substr(lead.size());
   if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
   HandedOverFile file{rest.substr(65), rest.substr(0, 64)};
-  for (char ch : file.digest) {
-    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return std::nullopt;
-  }
-  if (!IsPlainDownloadName(file.name)) return std::nullopt;
+  if (!IsSha256Hex(file.digest) || !IsPlainDownloadName(file.name)) return std::nullopt;
   return file;
 }
 
