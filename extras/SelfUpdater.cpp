@@ -4,9 +4,9 @@
 
 #include "common/Errors.h"
 #include "common/Numbers.h"
+#include "common/Sha256.h"
 #include "common/Text.h"
 #include "extras/HttpDate.h"
-#include "common/Sha256.h"
 #include "platform/Paths.h"
 
 namespace dx {
