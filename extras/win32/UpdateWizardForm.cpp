@@ -6,6 +6,7 @@
 #include "common/win32/ResourceIds.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
+#include "platform/win32/ui/PlainViews.h"
 
 namespace dx::win32 {
 namespace {
@@ -73,10 +74,18 @@ bool TUpdateWizardForm::Create(HWND owner) {
   for (int id : {IDC_ProgressCurrentFile, IDC_ProgressAllFiles}) ::SendMessageA(Item(id), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   ui::CreateControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 136, 44, 319, 120, hwnd(), IDC_AfterNote);
 
-  ui::CreateControl("BUTTON", "&Next >", WS_VISIBLE | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 296, 248, 75, 25,
-                    hwnd(), IDC_FinishBtn);
-  ui::CreateControl("BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 380, 248, 75, 25, hwnd(),
-                    IDC_CancelBtn);
+  HWND finish = ui::CreateControl("BUTTON", "&Next >", WS_VISIBLE | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 296,
+                                  248, 75, 25, hwnd(), IDC_FinishBtn);
+  HWND cancel = ui::CreateControl("BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 380, 248, 75, 25,
+                                  hwnd(), IDC_CancelBtn);
+  const auto pressing = [](const std::function<void()>& step) {
+    return std::make_unique<NotifyView>([&step](WORD code) {
+      if (code == BN_CLICKED && step) step();
+    });
+  };
+  views_.Route(finish, pressing(onFinish_));
+  views_.Route(cancel, pressing(onCancel_));
+  views_.SetDialogButtons(finish, cancel);
   // The frames lie under the lines they hold.
   for (int id : {IDC_LCurrentFile, IDC_LAllFiles}) {
     ::SetWindowPos(Item(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -149,6 +158,7 @@ void TUpdateWizardForm::Paint(HDC dc) {
 }
 
 LRESULT TUpdateWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; views_.Dispatch(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -164,23 +174,6 @@ LRESULT TUpdateWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
-    case DM_GETDEFID:
-      return ::IsWindowEnabled(Item(IDC_FinishBtn)) ? MAKELRESULT(IDC_FinishBtn, DC_HASDEFID) : 0;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_FinishBtn:
-          if (onFinish_) onFinish_();
-          return 0;
-        case IDC_CancelBtn:
-          if (onCancel_) onCancel_();
-          return 0;
-        case IDCANCEL:  // Escape, as the cancel button while it can be pressed
-          if (::IsWindowEnabled(Item(IDC_CancelBtn)) && onCancel_) onCancel_();
-          return 0;
-        default:
-          break;
-      }
-      break;
     case WM_CLOSE:
       if (onCancel_) onCancel_();
       return 0;

@@ -7,6 +7,7 @@
 
 #include "platform/win32/Pictures.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/ui/ViewContainer.h"
 
 namespace dx::win32 {
 
@@ -38,6 +39,7 @@ class TUpdateWizardForm : public Window {
   void Paint(HDC dc);
 
   std::function<void()> onFinish_, onCancel_;
+  ViewRoutes views_;  // after the steps its buttons run
   Picture picture_;
   ScopedGdiObject titleFont_;
   std::vector<int> currentFileGroup_, allFilesGroup_;

@@ -4,6 +4,7 @@
 #include "common/win32/ResourceIds.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ui/Controls.h"
+#include "platform/win32/ui/PlainViews.h"
 
 namespace dx::win32 {
 namespace {
@@ -73,10 +74,18 @@ bool TUpgradeAskForm::Create(HWND owner, const std::string& caption, const std::
   ui::CreateControl("STATIC", text.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 45, 5, labelWidth, labelHeight,
                     hwnd(), IDC_UpgradeAskLabel);
   const int strip = 5 + labelHeight;
-  ui::CreateControl("BUTTON", "&Yes", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 78, strip + 13, 75, 23, hwnd(),
-                    IDC_YesBtn);
-  ui::CreateControl("BUTTON", "&Later", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 167, strip + 13, 75, 23, hwnd(),
-                    IDC_LaterBtn);
+  HWND yes = ui::CreateControl("BUTTON", "&Yes", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 78, strip + 13, 75, 23,
+                               hwnd(), IDC_YesBtn);
+  HWND later = ui::CreateControl("BUTTON", "&Later", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 167, strip + 13, 75, 23,
+                                 hwnd(), IDC_LaterBtn);
+  const auto answer = [this](bool yesPressed) {
+    return std::make_unique<NotifyView>([this, yesPressed](WORD code) {
+      if (code == BN_CLICKED) Finish(yesPressed);
+    });
+  };
+  views_.Route(yes, answer(true));
+  views_.Route(later, answer(false));
+  views_.SetDialogButtons(yes, later);
   return true;
 }
 
@@ -88,17 +97,8 @@ void TUpgradeAskForm::Finish(bool yes) {
 }
 
 LRESULT TUpgradeAskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; views_.Dispatch(message, wParam, lParam, result)) return result;
   switch (message) {
-    case DM_GETDEFID:
-      return MAKELRESULT(IDC_YesBtn, DC_HASDEFID);
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_YesBtn: Finish(true); return 0;
-        case IDC_LaterBtn:
-        case IDCANCEL: Finish(false); return 0;
-        default: break;
-      }
-      break;
     case WM_CLOSE:
       Finish(false);
       return 0;

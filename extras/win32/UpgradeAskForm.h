@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/Window.h"
+#include "platform/win32/ui/ViewContainer.h"
 
 namespace dx::win32 {
 
@@ -22,6 +23,7 @@ class TUpgradeAskForm : public Window {
   bool Create(HWND owner, const std::string& caption, const std::string& text);
   void Finish(bool yes);
 
+  ViewRoutes views_;
   bool done_ = false;
   bool yes_ = false;
 };

@@ -201,7 +201,8 @@ def run(wine, ids, f, server, root, log):
         time.sleep(1.0)
         wine.screenshot("download.png")
         f.check("30000000.uTMP" in utmp_files(), f"the file arrives as .uTMP: {utmp_files()}")
-        wine.drive("click", by_id("CancelBtn", wizard))
+        # Escape, as the cancel button.
+        wine.drive("key", by_id("CancelBtn", wizard), "ESCAPE")
         box = wine.message_box()
         f.check(box.get("text", "").startswith("The update is not completed.") and box.get("title") == "Dextrel"
                 and box.get("buttons") == "Yes,No", f"message 27: {box}")
@@ -250,7 +251,7 @@ def run(wine, ids, f, server, root, log):
         out.write(b"not handed over")
     marker = setup.program + ".started"
     clicked = time.monotonic()
-    wine.drive("click", finish)
+    wine.drive("key", finish, "RETURN")  # Enter presses OK
     f.check(wine.drive("wait-gone", window, "--timeout", "10000")[0] == 0, "the main window closes at once")
     print(f"the main window went after {time.monotonic() - clicked:.1f} s", flush=True)
     deadline = time.monotonic() + 30

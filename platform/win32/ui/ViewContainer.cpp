@@ -18,13 +18,34 @@ ControlView* ViewRoutes::ViewOf(HWND child) const {
 
 bool ViewRoutes::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
   switch (message) {
-    case WM_COMMAND:
-      if (ControlView* view = ViewOf(reinterpret_cast<HWND>(lParam))) {
-        view->Command(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID:
+      // Asked by the dialog manager for Enter; it then sends the button's click here.
+      if (!defaultButton_) return false;
+      result = ::IsWindowEnabled(defaultButton_) ? MAKELRESULT(::GetDlgCtrlID(defaultButton_), DC_HASDEFID) : 0;
+      return true;
+    case WM_COMMAND: {
+      const auto child = reinterpret_cast<HWND>(lParam);
+      if (defaultButton_ || cancelButton_) {
+        // Escape: the dialog manager sends IDCANCEL from no control.
+        if (LOWORD(wParam) == IDCANCEL && !child) {
+          ControlView* view = cancelButton_ ? ViewOf(cancelButton_) : nullptr;
+          if (view && ::IsWindowEnabled(cancelButton_)) view->Command(BN_CLICKED, cancelButton_);
+          result = 0;
+          return true;
+        }
+        // Enter while no default button can be pressed: it names the focused control, which was not clicked.
+        if (LOWORD(wParam) == IDOK && child && ::GetDlgCtrlID(child) != IDOK) {
+          result = 0;
+          return true;
+        }
+      }
+      if (ControlView* view = ViewOf(child)) {
+        view->Command(HIWORD(wParam), child);
         result = 0;
         return true;
       }
       return false;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       ControlView* view = ViewOf(item->hwndItem);

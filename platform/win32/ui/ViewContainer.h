@@ -27,9 +27,16 @@ class ViewRoutes {
   // The view answers for child from now on.
   void Route(HWND child, ControlView& view) { routes_[child] = &view; }
   void Route(HWND child, std::unique_ptr<ControlView> view) { Route(child, Adopt(std::move(view))); }
+  // The buttons a dialog's keys press, each while it is enabled: Enter the default one,
+  // Escape the one that cancels (either may be null).
+  void SetDialogButtons(HWND defaultButton, HWND cancelButton) {
+    defaultButton_ = defaultButton;
+    cancelButton_ = cancelButton;
+  }
   void Clear() {
     routes_.clear();
     views_.clear();
+    defaultButton_ = cancelButton_ = nullptr;
   }
   // True when a view took message; result is then what the window returns.
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
@@ -38,6 +45,8 @@ class ViewRoutes {
   ControlView* ViewOf(HWND child) const;
   std::vector<std::unique_ptr<ControlView>> views_;
   std::map<HWND, ControlView*> routes_;
+  HWND defaultButton_ = nullptr;
+  HWND cancelButton_ = nullptr;
 };
 
 class ViewContainer : public Window {
