@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+
 #include "common/Text.h"
 
 namespace dx {
@@ -34,6 +38,24 @@ TEST(Numbers, RoundsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(61.51), 62);
   EXPECT_EQ(RoundHalfEven(62.49), 62);
   EXPECT_EQ(RoundHalfEven(1e300), INT64_MAX);
+  EXPECT_EQ(RoundHalfEven(-1e300), INT64_MIN);
+  EXPECT_EQ(RoundHalfEven(std::nan("")), INT64_MIN);
+  EXPECT_EQ(RoundHalfEven(0.49999999999999994), 0);  // adding a half would round up
+  EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(RoundHalfEven(-3.5), -4);
+  EXPECT_EQ(RoundHalfEven(4503599627370497.0), 4503599627370497);  // above 2^52 every double is whole
+  // Whatever rounding mode a library left behind.
+  const int saved = std::fegetround();
+  for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    std::fesetround(mode);
+    const std::int64_t up = RoundHalfEven(61.5), down = RoundHalfEven(62.5), negative = RoundHalfEven(-1.5);
+    const std::int64_t near = RoundHalfEven(62.49);
+    std::fesetround(saved);
+    EXPECT_EQ(up, 62) << mode;
+    EXPECT_EQ(down, 62) << mode;
+    EXPECT_EQ(negative, -2) << mode;
+    EXPECT_EQ(near, 62) << mode;
+  }
 }
 
 TEST(Numbers, FormatsWithTheUsersSeparator) {
