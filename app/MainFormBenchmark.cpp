@@ -413,24 +413,17 @@ void TForm1::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /*exitCode*
   ++state.RepetitionsDone;
   if (state.RepetitionsDone == 1) state.HeaderWritten = false;
 
-  std::optional<std::string> next;
-  if (state.RepetitionsDone < runCount) {
-    --state.FinishedResolutions;
-    if (!RecordRun()) {
-      EndBenchmark();
-      return;
-    }
-    next = tag;
-  } else {
-    if (tag == kCustomTag || state.FinishedResolutions == state.SelectedResolutions) {
-      RecordRun();
-      EndBenchmark();
-      return;
-    }
-    if (!RecordRun()) {
-      EndBenchmark();
-      return;
-    }
+  const bool anotherRepetition = state.RepetitionsDone < runCount;
+  if (anotherRepetition) --state.FinishedResolutions;
+  const bool lastRun =
+      !anotherRepetition && (tag == kCustomTag || state.FinishedResolutions == state.SelectedResolutions);
+  // A run the benchmark cannot go on from ends it as well as its last run does.
+  if (!RecordRun() || lastRun) {
+    EndBenchmark();
+    return;
+  }
+  std::optional<std::string> next = tag;
+  if (!anotherRepetition) {
     state.RepetitionsDone = 0;
     state.HeaderWritten = false;
     next = SuccessorTag(tag);
