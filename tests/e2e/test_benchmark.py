@@ -63,7 +63,6 @@ class Scenario(Session):
             item = self.by_id("res", index)
             # As a user: the mouse comes, clicks, and leaves, which stores the group.
             self.wine.drive("hover", item)
-            time.sleep(0.3)
             self.wine.drive("tick", item, "on")
             self.wine.drive("leave", item)
             time.sleep(0.4)

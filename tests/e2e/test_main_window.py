@@ -98,7 +98,6 @@ def run(wine, ids, f):
     smp = by_id("SMPBox")
     # As a user does it: the mouse comes to the box, then clicks it.
     wine.drive("hover", smp)
-    time.sleep(0.3)  # the moved cursor reaches the program through the X server
     wine.drive("tick", smp, "on")
     f.check(wine.reg_query(SETTINGS_KEY, "SMP") != "1", "a tick box does not store while the mouse is on it")
     wine.drive("leave", smp)
@@ -127,7 +126,6 @@ def run(wine, ids, f):
     click_caption("Resolution &  Runs")
     first = child("--id", str(ids["res"]))
     wine.drive("hover", first)
-    time.sleep(0.3)
     wine.drive("tick", first, "on")
     f.check(wine.reg_query(SETTINGS_KEY, "640") is None, "ticking a resolution stores nothing yet")
     wine.drive("leave", first)
@@ -137,7 +135,6 @@ def run(wine, ids, f):
     # The custom resolution dialog applies the upper of two ticked modes.
     cus = by_id("cusresbox")
     wine.drive("hover", cus)
-    time.sleep(0.3)
     wine.drive("tick", cus, "on")
     wine.drive("leave", cus)
     f.check(state_of(wine.drive("state", by_id("CusPossibilities"))[1]).get("enabled") == "1",

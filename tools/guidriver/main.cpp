@@ -336,9 +336,13 @@ void Key(const Command& command, HWND hwnd) {
 }
 
 void Hover(const Command& command, HWND hwnd) {
-  POINT screen = ClientPoint(command, hwnd);
+  const POINT client = ClientPoint(command, hwnd);
+  POINT screen = client;
   ::ClientToScreen(hwnd, &screen);
   MoveCursor(screen);
+  // The input's own move may still wait in the program's queue behind posted messages,
+  // such as a click the next command posts; a posted move is in line before that click.
+  ::PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
   ::Sleep(100);
   Sync(hwnd);
 }
