@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/win32/Scoped.h"
+
 namespace driver {
 namespace {
 
@@ -110,13 +112,11 @@ DWORD ProcessOf(HWND hwnd) {
 }
 
 std::string ExeNameOf(DWORD processId) {
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  const dx::win32::ScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return {};
   char path[MAX_PATH] = {};
   DWORD size = sizeof path;
-  const BOOL ok = ::QueryFullProcessImageNameA(process, 0, path, &size);
-  ::CloseHandle(process);
-  if (!ok) return {};
+  if (!::QueryFullProcessImageNameA(process.get(), 0, path, &size)) return {};
   std::string name(path, size);
   const std::size_t slash = name.find_last_of("\\/");
   return slash == std::string::npos ? name : name.substr(slash + 1);
@@ -245,12 +245,13 @@ void Screenshot(const std::string& file, HWND window) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) throw Failure("nothing to capture: empty area");
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
-  ::SelectObject(memory, old);
+  const dx::win32::ScopedWindowDc screen(nullptr);
+  const dx::win32::ScopedCreatedDc memory(::CreateCompatibleDC(screen.get()));
+  const dx::win32::ScopedGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+  {
+    const dx::win32::ScopedSelection selected(memory.get(), bitmap.get());
+    ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
+  }
 
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
@@ -261,11 +262,8 @@ void Screenshot(const std::string& file, HWND window) {
   header.biCompression = BI_RGB;
   const int stride = (width * 3 + 3) & ~3;
   std::string pixels(static_cast<std::size_t>(stride) * height, '\0');
-  const int rows = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-                               DIB_RGB_COLORS);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  const int rows = ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, height, pixels.data(),
+                               reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
   if (rows != height) throw Failure("the screen could not be read");
 
   BITMAPFILEHEADER fileHeader{};

@@ -45,9 +45,7 @@ HFONT FontOfHeight(int pixels, bool bold) {
 
 HFONT DefaultFont(bool bold) {
   // 8 points at the screen's resolution.
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
+  const int dpi = ::GetDeviceCaps(ScopedWindowDc(nullptr).get(), LOGPIXELSY);
   return FontOfHeight(::MulDiv(8, dpi, 72), bold);
 }
 
