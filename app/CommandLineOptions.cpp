@@ -2,6 +2,7 @@
 
 #include "bench/RunState.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 
 namespace dx {
 
@@ -157,7 +158,7 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
       if (folder.empty()) {
         problem = BadValue(shown, value, "give a folder.");
       } else {
-        options.overrides.resultsFolder = folder.back() == '\\' ? folder : folder + "\\";
+        options.overrides.resultsFolder = IncludeTrailingBackslash(folder);
       }
     } else {
       return fail("Unknown switch \"" + argument + "\". " + kSwitchList);

@@ -7,6 +7,7 @@
 #include "bench/ResultFigures.h"
 #include "common/LineList.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 
 namespace dx {
 
@@ -26,16 +27,6 @@ class HeldBack {
   Event& event_;
   Event saved_;
 };
-
-// The report's name holds two backslashes where the results folder ends in one.
-std::string ShownPath(const std::string& path) {
-  std::string shown = path.substr(0, std::min<std::size_t>(2, path.size()));
-  for (std::size_t i = shown.size(); i < path.size(); ++i) {
-    if (path[i] == '\\' && shown.back() == '\\') continue;
-    shown += path[i];
-  }
-  return shown;
-}
 
 }  // namespace
 

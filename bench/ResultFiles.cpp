@@ -10,21 +10,6 @@
 
 namespace dx {
 
-namespace {
-
-// The report's name holds two backslashes in a row where the results folder ends in
-// one; the user is shown the path as the file system reads it.
-std::string ShownPath(const std::string& path) {
-  std::string shown = path.substr(0, 2);
-  for (std::size_t i = 2; i < path.size(); ++i) {
-    if (path[i] == '\\' && shown.back() == '\\') continue;
-    shown += path[i];
-  }
-  return shown;
-}
-
-}  // namespace
-
 void ResultFileProblems::Add(const std::string& path, const std::string& why) {
   // Built in steps: GCC 12 reads "\"" + a temporary as an overlapping copy (-Wrestrict).
   std::string line = "\"";

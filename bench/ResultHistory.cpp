@@ -11,6 +11,7 @@
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace dx {
 
@@ -374,8 +375,7 @@ std::string ResultHistoryPage(std::vector<HistoryEntry> entries, const std::vect
 HistoryWriteResult WriteResultHistory(platform::IFileSystem& files, const std::string& resultsFolder,
                                       char decimalSeparator) {
   HistoryWriteResult result;
-  std::string folder = resultsFolder;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  const std::string folder = IncludeTrailingBackslash(resultsFolder);
   result.path = folder + kHistoryFileName;
   if (resultsFolder.empty()) {
     result.errorText = "No results folder is set.";

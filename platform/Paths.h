@@ -24,6 +24,17 @@ inline std::string IncludeTrailingBackslash(std::string folder) {
   return folder;
 }
 
+// A path as the file system reads it: a doubled "\" after the start (where a network
+// path's two stay) is one; a report's name holds one where the results folder ends in "\".
+inline std::string ShownPath(const std::string& path) {
+  std::string shown = path.substr(0, 2);
+  for (std::size_t i = shown.size(); i < path.size(); ++i) {
+    if (path[i] == '\\' && shown.back() == '\\') continue;
+    shown += path[i];
+  }
+  return shown;
+}
+
 // Creates every missing level of folder; failures show in the write that follows.
 inline void CreateFolderPath(platform::IFileSystem& files, const std::string& folder) {
   for (std::size_t i = 0; i <= folder.size(); ++i) {

@@ -18,6 +18,10 @@ TEST(Paths, NameAndFolderSplitAtTheLastBackslashOrTheDriveColon) {
   EXPECT_EQ(IncludeTrailingBackslash("C:\\Results\\"), "C:\\Results\\");
   // No folder set stays no folder, not the root of the drive.
   EXPECT_EQ(IncludeTrailingBackslash(""), "");
+  // A report's name in a folder given with its "\", shown as the system reads it.
+  EXPECT_EQ(ShownPath("C:\\Results\\\\result_1.htm"), "C:\\Results\\result_1.htm");
+  EXPECT_EQ(ShownPath("\\\\server\\share\\\\r.htm"), "\\\\server\\share\\r.htm");
+  EXPECT_EQ(ShownPath("C"), "C");
 }
 
 TEST(Paths, EveryMissingLevelOfAFolderIsCreated) {
