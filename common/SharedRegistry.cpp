@@ -1,21 +1,13 @@
 #include "common/SharedRegistry.h"
 
 #include "common/Errors.h"
+#include "platform/Paths.h"
 
 namespace dx {
-namespace {
-
-std::string StripBackslashes(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-}  // namespace
-
 std::string SharedRegistry::Resolve(const std::string& path) const {
-  if (!path.empty() && path.front() == '\\') return StripBackslashes(path.substr(1));
-  if (key_ && !currentPath_.empty()) return StripBackslashes(currentPath_ + "\\" + path);
-  return StripBackslashes(path);
+  if (!path.empty() && path.front() == '\\') return ExcludeTrailingBackslashes(path.substr(1));
+  if (key_ && !currentPath_.empty()) return ExcludeTrailingBackslashes(currentPath_ + "\\" + path);
+  return ExcludeTrailingBackslashes(path);
 }
 
 bool SharedRegistry::OpenKey(const std::string& path, bool canCreate, platform::RegistryView view) {

@@ -24,6 +24,12 @@ inline std::string IncludeTrailingBackslash(std::string folder) {
   return folder;
 }
 
+// Without any "\" at the end.
+inline std::string ExcludeTrailingBackslashes(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
 // A path as the file system reads it: a doubled "\" after the start (where a network
 // path's two stay) is one; a report's name holds one where the results folder ends in "\".
 inline std::string ShownPath(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 
 namespace dx {
 namespace {
@@ -103,8 +104,7 @@ void TDirectXDiagnostics::StartDiagnostics() {
   // Its termination will start the benchmark; a second start would do it twice.
   if (dxrun_.State() == TJvProcessState::Waiting) return;
 
-  std::string system = platform_.processes.SystemFolder();
-  while (!system.empty() && system.back() == '\\') system.pop_back();
+  const std::string system = ExcludeTrailingBackslashes(platform_.processes.SystemFolder());
 
   if (platform_.files.FileExists(system + "\\dxdiag.exe")) {
     dxrun_.CommandLine = DiagnosticCommandLine(system, programDir_);

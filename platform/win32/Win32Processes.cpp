@@ -5,6 +5,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/Paths.h"
 #include "platform/win32/Scoped.h"
 
 namespace dx::win32 {
@@ -143,9 +144,7 @@ Win32Processes::~Win32Processes() {
 std::string Win32Processes::SystemFolder() {
   char buffer[MAX_PATH] = {};
   const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
-  std::string folder = (length > 0 && length < sizeof buffer) ? std::string(buffer, length) : std::string();
-  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return folder;
+  return ExcludeTrailingBackslashes(length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string());
 }
 
 platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartRequest& request,

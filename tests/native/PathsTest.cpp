@@ -22,6 +22,7 @@ TEST(Paths, NameAndFolderSplitAtTheLastBackslashOrTheDriveColon) {
   EXPECT_EQ(ShownPath("C:\\Results\\\\result_1.htm"), "C:\\Results\\result_1.htm");
   EXPECT_EQ(ShownPath("\\\\server\\share\\\\r.htm"), "\\\\server\\share\\r.htm");
   EXPECT_EQ(ShownPath("C"), "C");
+  EXPECT_EQ(ExcludeTrailingBackslashes("C:\\Windows\\system32\\\\"), "C:\\Windows\\system32");
 }
 
 TEST(Paths, EveryMissingLevelOfAFolderIsCreated) {
