@@ -130,7 +130,7 @@ void TForm1::FormCreate() {
   // A failure here must not keep the hidden windows from being made either.
   failed.Run([&] {
     if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
-      if (auto mark = platform_.marks.TryTake(BenchmarkMarkName(GamePath))) {
+      if (auto mark = TakeGameFolder()) {
         Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
       }
     }
@@ -200,7 +200,8 @@ void TForm1::FormCloseQuery(bool& canClose) {
   canClose = true;
 }
 
-// Another copy's benchmark has its files in the game folder: leaving touches none of them.
+// Another copy's benchmark has its files in the game folder: leaving, starting and the
+// start-up recovery touch none of them.
 std::unique_ptr<platform::IHeldMark> TForm1::TakeGameFolder() {
   if (GamePath.empty()) return nullptr;
   return platform_.marks.TryTake(BenchmarkMarkName(GamePath));

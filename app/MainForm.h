@@ -257,7 +257,8 @@ class TForm1 : private IBenchmarkHost {
   void ClearSessionSettings();
   // The game folder's part of the close: restore, then remove the benchmark's files.
   void CloseGameFolder();
-  // The game folder's mark for the exit's file steps; null while another copy benchmarks.
+  // The game folder's mark, for any step on the user's files there; null while another copy
+  // benchmarks it.
   std::unique_ptr<platform::IHeldMark> TakeGameFolder();
   // Benchmark steps (app/MainFormBenchmark.cpp).
   void CreateDiagnostics();

@@ -88,9 +88,8 @@ void TForm1::ShowMessageOk(const std::string& text) {
 
 void TForm1::FailStart(const std::string& message) {
   ShowMessageOk(message);
-  Panel1.SetVisible(false);
+  ShowIdle();
   SharedRegistry.OpenKey(settings::kSettingsKey, true);
-  BenchButton.SetEnabled(true);
   endReason_ = BenchmarkOutcome::boCouldNotStart;
   EndBenchmark();
 }
@@ -106,7 +105,7 @@ void TForm1::BenchButtonClick() {
   const bool gameFolderPresent = !GamePath.empty() && platform_.files.FolderExists(GamePath);
   if (gameFolderPresent) {
     // Another copy's benchmark has the user's files aside: nothing here may touch them.
-    benchmarkMark_ = platform_.marks.TryTake(BenchmarkMarkName(GamePath));
+    benchmarkMark_ = TakeGameFolder();
     if (!benchmarkMark_) {
       ShowMessageOk(kAnotherCopyBenchmarking);
       return;
