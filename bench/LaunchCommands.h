@@ -57,7 +57,6 @@ struct LaunchInputs {
   ResolutionSelection selection;
 };
 
-
 enum class LaunchOutcome {
   Started,
   NothingSelected,  // no selected resolution at or after the tag: nothing changed

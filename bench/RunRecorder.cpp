@@ -35,14 +35,18 @@ RecordedRun RunOf(const BenchmarkRunState& state, const ResolutionBlockInputs& b
   return run;
 }
 
+// A resolution's header goes before the lines of its first run.
+void HeaderOnce(BenchmarkRunState& state, LineList& report, const ResolutionBlockInputs& block) {
+  if (state.HeaderWritten) return;
+  state.HeaderWritten = true;
+  AppendResolutionHeader(report, state.CurrentTag, block);
+}
+
 }  // namespace
 
 RecordedRun RecordUnfinishedRun(BenchmarkRunState& state, LineList& report, const ResolutionBlockInputs& block,
                                 int repetition, const std::string& reason) {
-  if (!state.HeaderWritten) {
-    state.HeaderWritten = true;
-    AppendResolutionHeader(report, state.CurrentTag, block);
-  }
+  HeaderOnce(state, report, block);
   AppendNoScore(report);
   AppendBlockSeparator(report);
   RecordedRun run = RunOf(state, block, repetition);
@@ -57,87 +61,80 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
 
   const int runCount = EffectiveRunCount(inputs.runCount);
   const bool lastRepetition = state.RepetitionsDone >= runCount;
-  // Only this run's outcome decides the putting back; the flag may still hold the
-  // outcome of a run of an earlier benchmark.
-  bool runWithoutScore = false;
 
   RecordedRun run = RunOf(state, inputs.block, state.RepetitionsDone);
-  run.noScoreReason = kNoLogReason;
 
   // A game that crashed, or was ended from outside, before it wrote its log has no score
   // either: without a word the benchmark would end as if it had measured this run.
   const bool logPresent = files.FileExists(inputs.gameBasePath + game::kConsoleLog);
-  {
-    if (logPresent) host.RepaintBusyPanel();
-    if (!state.HeaderWritten) {
-      state.HeaderWritten = true;
-      AppendResolutionHeader(report, state.CurrentTag, inputs.block);
-    }
+  if (logPresent) host.RepaintBusyPanel();
+  HeaderOnce(state, report, inputs.block);
 
-    std::optional<std::string> cut;
-    RateDetails details;
-    if (logPresent && !inputs.netDemoMode) {
-      run.noScoreReason = kNoMarkerReason;
-      if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) {
-        cut = CutTimedDemoScore(*log);
-        if (cut) details = TimedDemoDetails(*log);
-      }
-    } else if (!logPresent) {
-      run.noScoreReason = kNoLogReason;
-    } else if (auto dump = ReadText(files, inputs.gameBasePath + game::kNetDemoDump)) {
-      // A missing dump is a run without result, as a dump without the stop line: the
-      // user hears of it, and an earlier run's score is not reported for this one.
-      run.noScoreReason = kNoDumpRateReason;
-      LineList lines;
-      lines.SetText(*dump);
-      cut = CutNetDemoScore(lines, inputs.block.demoArgument);
-      if (cut) details = NetDemoDetails(lines, inputs.block.demoArgument);
-    } else {
-      run.noScoreReason = kNoDumpReason;
+  std::optional<std::string> cut;
+  RateDetails details;
+  if (logPresent && !inputs.netDemoMode) {
+    run.noScoreReason = kNoMarkerReason;
+    if (auto log = ReadText(files, inputs.gameBasePath + game::kConsoleLog)) {
+      cut = CutTimedDemoScore(*log);
+      if (cut) details = TimedDemoDetails(*log);
     }
-    run.rateText = details.rateText.empty() && cut ? *cut : details.rateText;
-    run.frames = details.frames;
-    run.seconds = details.seconds;
+  } else if (!logPresent) {
+    run.noScoreReason = kNoLogReason;
+  } else if (auto dump = ReadText(files, inputs.gameBasePath + game::kNetDemoDump)) {
+    // A missing dump is a run without result, as a dump without the stop line: the
+    // user hears of it, and an earlier run's score is not reported for this one.
+    run.noScoreReason = kNoDumpRateReason;
+    LineList lines;
+    lines.SetText(*dump);
+    cut = CutNetDemoScore(lines, inputs.block.demoArgument);
+    if (cut) details = NetDemoDetails(lines, inputs.block.demoArgument);
+  } else {
+    run.noScoreReason = kNoDumpReason;
+  }
+  run.rateText = details.rateText.empty() && cut ? *cut : details.rateText;
+  run.frames = details.frames;
+  run.seconds = details.seconds;
 
-    std::optional<std::int32_t> score;
-    if (cut) {
-      // A text that is no number even with the other separator counts as no score, and
-      // the score text of the last good run stays, so it never shows in a score line.
-      const std::string previous = state.ScoreText;
-      state.ScoreText = *cut;
-      score = ConvertScore(state.ScoreText, locale.DecimalSeparator());
-      if (!score && ConvertWithSwappedSeparator(state, locale.DecimalSeparator())) score = state.LastScore;
-      if (!score) {
-        state.ScoreText = previous;
-        run.noScoreReason = "The frame rate \"" + *cut + "\" is not a number.";
-      }
+  std::optional<std::int32_t> score;
+  if (cut) {
+    // A text that is no number even with the other separator counts as no score, and
+    // the score text of the last good run stays, so it never shows in a score line.
+    const std::string previous = state.ScoreText;
+    state.ScoreText = *cut;
+    score = ConvertScore(state.ScoreText, locale.DecimalSeparator());
+    if (!score && ConvertWithSwappedSeparator(state, locale.DecimalSeparator())) score = state.LastScore;
+    if (!score) {
+      state.ScoreText = previous;
+      run.noScoreReason = "The frame rate \"" + *cut + "\" is not a number.";
     }
+  }
 
-    if (score) {
-      state.NoScore = false;
-      state.LastScore = *score;
-      state.ScoreText = IntToStr(state.LastScore);
-      run.score = state.LastScore;
-      run.noScoreReason.clear();
-      if (runCount == 1) {
-        AppendSingleRunScore(report, state.ScoreText);
-        AppendBlockSeparator(report);
-      } else {
-        AppendRepetitionScore(report, state.ScoreText);
-        state.ScoreSum += state.LastScore;
-        if (lastRepetition) {
-          AppendAverageScore(report, AverageScore(state.ScoreSum, runCount));
-          AppendBlockSeparator(report);
-        }
-      }
-    } else {
-      state.NoScore = true;
-      runWithoutScore = true;
-      AppendNoScore(report);
-      host.ShowBenchmarkMessage(kNoScoreMessage);
-      // The benchmark ends here, so the block is closed even with repetitions left.
+  // Only this run's outcome decides the putting back; state.NoScore may still hold the
+  // outcome of a run of an earlier benchmark.
+  const bool runWithoutScore = !score;
+  if (score) {
+    state.NoScore = false;
+    state.LastScore = *score;
+    state.ScoreText = IntToStr(state.LastScore);
+    run.score = state.LastScore;
+    run.noScoreReason.clear();
+    if (runCount == 1) {
+      AppendSingleRunScore(report, state.ScoreText);
       AppendBlockSeparator(report);
+    } else {
+      AppendRepetitionScore(report, state.ScoreText);
+      state.ScoreSum += state.LastScore;
+      if (lastRepetition) {
+        AppendAverageScore(report, AverageScore(state.ScoreSum, runCount));
+        AppendBlockSeparator(report);
+      }
     }
+  } else {
+    state.NoScore = true;
+    AppendNoScore(report);
+    host.ShowBenchmarkMessage(kNoScoreMessage);
+    // The benchmark ends here, so the block is closed even with repetitions left.
+    AppendBlockSeparator(report);
   }
 
   if (lastRepetition) state.ScoreSum = 0;

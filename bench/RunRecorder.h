@@ -24,7 +24,6 @@ struct RecordInputs {
   ResolutionBlockInputs block;  // its demo argument also names the net demo's stop line
 };
 
-
 // Why a run has no score, as the result files name it.
 inline constexpr const char* kNoLogReason = "The game left no console log.";
 inline constexpr const char* kNoMarkerReason = "The console log holds no frame rate.";
