@@ -22,7 +22,7 @@ std::optional<std::string> OpenResultHistory(platform::IFileSystem& files, platf
 void TForm1::HistoryButtonClick() {
   if (auto problem = OpenResultHistory(platform_.files, platform_.shell, ResEdit.Text(),
                                        platform_.clock.DecimalSeparator())) {
-    platform_.shell.ShowMessage(*problem, kMessageCaption, platform::MessageButtons::Ok, platform::MessageIcon::None);
+    ShowMessageOk(*problem);
   }
 }
 

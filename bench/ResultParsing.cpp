@@ -29,7 +29,6 @@ std::string CutAt(std::string_view text, std::size_t start, std::size_t count) {
   return cut;
 }
 
-
 }  // namespace
 
 // Horspool's search: skipping ahead by up to the pattern's length keeps a console log of

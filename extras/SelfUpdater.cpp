@@ -206,7 +206,7 @@ void TSelfUpdater::DownloadCurrent() {
   while (index_ < files_.size()) {
     const UpdateFileEntry& entry = files_[index_];
     const auto name = DownloadFileName(entry.url);
-    if (!name || !entry.sha256 || !IsDigestText(*entry.sha256)) {
+    if (!name || !NormalisedDigest(entry.sha256.value_or(""))) {
       // A name with a path, a drive or a device in it is never written, and a file the
       // signed information gives no digest for could be anything.
       if (!SkipLostFile(ShownName(entry.url), "Error")) return;
@@ -238,7 +238,7 @@ void TSelfUpdater::FileDone() {
     fileSystem_.RemoveFile(target);
     if (!SkipLostFile(ShownName(entry.url), "Error")) return;
   } else {
-    handedOver_.emplace_back(name, ToLowerAscii(Trim(*entry.sha256)));
+    handedOver_.emplace_back(name, *NormalisedDigest(*entry.sha256));
   }
   ++index_;
   DownloadCurrent();

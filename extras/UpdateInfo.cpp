@@ -125,10 +125,15 @@ std::optional<std::string> DownloadFileName(std::string_view url) {
   return name;
 }
 
-bool IsDigestText(std::string_view text) { return IsSha256Hex(ToLowerAscii(Trim(text))); }
+std::optional<std::string> NormalisedDigest(std::string_view text) {
+  std::string digest = ToLowerAscii(Trim(text));
+  if (!IsSha256Hex(digest)) return std::nullopt;
+  return digest;
+}
 
 bool DigestMatches(std::string_view digestText, std::string_view hexDigest) {
-  return IsDigestText(digestText) && ToLowerAscii(Trim(digestText)) == ToLowerAscii(hexDigest);
+  const auto given = NormalisedDigest(digestText);
+  return given && *given == ToLowerAscii(hexDigest);
 }
 
 }  // namespace dx

@@ -36,9 +36,9 @@ bool IsNewerVersion(std::string_view version, std::string_view own);
 // of the URL's path. Nothing when that is no plain file name.
 std::optional<std::string> DownloadFileName(std::string_view url);
 
-// Whether text is a digest as the information file writes it: 64 hexadecimal digits, any
-// case, blanks around them allowed.
-bool IsDigestText(std::string_view text);
+// A digest as the information file writes it (64 hexadecimal digits, any case, blanks
+// around them allowed) in lower case without the blanks; nothing for any other text.
+std::optional<std::string> NormalisedDigest(std::string_view text);
 // Whether digestText (64 hexadecimal digits, any case) names the digest hexDigest.
 bool DigestMatches(std::string_view digestText, std::string_view hexDigest);
 

@@ -357,7 +357,6 @@ std::unique_ptr<IHostTimer> MainWindow::StartTimer(std::uint32_t milliseconds, s
   return std::make_unique<WindowTimer>(hwnd(), id, timers_);
 }
 
-
 std::string MainWindow::ExecutablePath() { return OwnExecutablePath(); }
 
 std::optional<std::string> MainWindow::FileVersion() {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "extras/HttpTransfer.h"
 #include "platform/win32/Win32Internet.h"
 #include "platform/win32/Win32UiThread.h"
