@@ -32,8 +32,8 @@ bool IsPlainDownloadName(const std::string& name) {
 
 // "<digest>:<name>" after the argument's lead; nothing when it is not of that form.
 std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
-  const std::string lead = kDigestArgument;
-  if (argument.compare(0, lead.size(), lead) != 0) return std::nullopt;
+  const std::string_view lead = kDigestArgument;
+  if (!StartsWith(argument, lead)) return std::nullopt;
   const std::string rest = argument.substr(lead.size());
   if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
   HandedOverFile file{rest.substr(65), rest.substr(0, 64)};
@@ -59,7 +59,7 @@ std::optional<std::string> DigestOf(IHeldFile& file) {
 HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   HelperArguments a;
   std::size_t first = 0;
-  for (; first < arguments.size() && arguments[first].compare(0, 8, kDigestArgument) == 0; ++first) {
+  for (; first < arguments.size() && StartsWith(arguments[first], kDigestArgument); ++first) {
     // A malformed one is no file to install.
     if (auto file = ReadHandedOverFile(arguments[first])) a.files.push_back(std::move(*file));
   }
