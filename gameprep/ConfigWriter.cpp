@@ -214,6 +214,8 @@ int HighestAutoexecBackup(platform::IFileSystem& files, const std::string& gameB
   int highest = 0;
   for (const auto& name : files.ListFiles(gameBasePath, "autoexec_old*.cfg")) {
     const std::string lower = ToLowerAscii(name);
+    // The system's wildcard also matches through short names: only the exact form counts.
+    if (!StartsWith(lower, "autoexec_old") || !EndsWith(lower, ".cfg") || lower.size() < 16) continue;
     const std::string digits = lower.substr(12, lower.size() - 12 - 4);
     int n = 0;
     const bool allDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
