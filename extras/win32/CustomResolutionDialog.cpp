@@ -63,9 +63,7 @@ bool CustomResolutionDialog::Create(HWND owner) {
   addButton_ = ui::CreateControl("BUTTON", "Add", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 144, 112, 75, 25, hwnd(),
                                  kAddId);
   ui::UseHandCursor(addButton_);
-  views_.Route(addButton_, std::make_unique<NotifyView>([this](WORD code) {
-                 if (code == BN_CLICKED) logic_.RzButton1Click();
-               }));
+  views_.Route(addButton_, std::make_unique<ClickView>([this] { logic_.RzButton1Click(); }));
   logic_.onClose = [this] { Close(); };
   return true;
 }

@@ -78,13 +78,8 @@ bool TUpdateWizardForm::Create(HWND owner) {
                                   248, 75, 25, hwnd(), IDC_FinishBtn);
   HWND cancel = ui::CreateControl("BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 380, 248, 75, 25,
                                   hwnd(), IDC_CancelBtn);
-  const auto pressing = [](const std::function<void()>& step) {
-    return std::make_unique<NotifyView>([&step](WORD code) {
-      if (code == BN_CLICKED && step) step();
-    });
-  };
-  views_.Route(finish, pressing(onFinish_));
-  views_.Route(cancel, pressing(onCancel_));
+  views_.Route(finish, std::make_unique<ClickView>(onFinish_));
+  views_.Route(cancel, std::make_unique<ClickView>(onCancel_));
   views_.SetDialogButtons(finish, cancel);
   // The frames lie under the lines they hold.
   for (int id : {IDC_LCurrentFile, IDC_LAllFiles}) {

@@ -39,7 +39,7 @@ class TUpdateWizardForm : public Window {
   void Paint(HDC dc);
 
   std::function<void()> onFinish_, onCancel_;
-  ViewRoutes views_;  // after the steps its buttons run
+  ViewRoutes views_;
   Picture picture_;
   ScopedGdiObject titleFont_;
   std::vector<int> currentFileGroup_, allFilesGroup_;

@@ -78,13 +78,8 @@ bool TUpgradeAskForm::Create(HWND owner, const std::string& caption, const std::
                                hwnd(), IDC_YesBtn);
   HWND later = ui::CreateControl("BUTTON", "&Later", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 167, strip + 13, 75, 23,
                                  hwnd(), IDC_LaterBtn);
-  const auto answer = [this](bool yesPressed) {
-    return std::make_unique<NotifyView>([this, yesPressed](WORD code) {
-      if (code == BN_CLICKED) Finish(yesPressed);
-    });
-  };
-  views_.Route(yes, answer(true));
-  views_.Route(later, answer(false));
+  views_.Route(yes, std::make_unique<ClickView>([this] { Finish(true); }));
+  views_.Route(later, std::make_unique<ClickView>([this] { Finish(false); }));
   views_.SetDialogButtons(yes, later);
   return true;
 }

@@ -9,14 +9,23 @@
 
 namespace dx::win32 {
 
+// A push button whose click runs a call.
+class ClickView : public ControlView {
+ public:
+  explicit ClickView(std::function<void()> onClick) : onClick_(std::move(onClick)) {}
+  void Command(WORD code, HWND) override {
+    if (code == BN_CLICKED && onClick_) onClick_();
+  }
+
+ private:
+  std::function<void()> onClick_;
+};
+
 // A button drawn from one picture whose click runs a call.
-class PictureButtonView : public ControlView {
+class PictureButtonView : public ClickView {
  public:
   PictureButtonView(const Picture& picture, std::function<void()> onClick)
-      : picture_(picture), onClick_(std::move(onClick)) {}
-  void Command(WORD code, HWND) override {
-    if (code == BN_CLICKED) onClick_();
-  }
+      : ClickView(std::move(onClick)), picture_(picture) {}
   bool DrawItem(const DRAWITEMSTRUCT& item) override {
     ui::DrawPictureButton(item, &picture_, &picture_);
     return true;
@@ -24,17 +33,6 @@ class PictureButtonView : public ControlView {
 
  private:
   const Picture& picture_;
-  std::function<void()> onClick_;
-};
-
-// A control that only tells its parent what happened to it (the notification code).
-class NotifyView : public ControlView {
- public:
-  explicit NotifyView(std::function<void(WORD code)> onNotify) : onNotify_(std::move(onNotify)) {}
-  void Command(WORD code, HWND) override { onNotify_(code); }
-
- private:
-  std::function<void(WORD code)> onNotify_;
 };
 
 // Fixed text colours on a solid background of the palette's brushes.
