@@ -1,6 +1,5 @@
 #include "platform/win32/Pictures.h"
 
-#include "platform/win32/Scoped.h"
 #include <objidl.h>
 #include <shlwapi.h>
 // GDI+'s headers use min and max unqualified.
@@ -10,6 +9,8 @@ using std::max;
 using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
+
+#include "platform/win32/Scoped.h"
 
 #include <mutex>
 
