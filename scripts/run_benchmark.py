@@ -7,7 +7,6 @@ driven through the window and pictures of the busy panel and of the opened repor
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import time
 
@@ -70,19 +69,13 @@ def unattended(wine, s, out):
     for name, value in [("640", "1"), ("1024", "1"), ("RunNumber", "2"), ("Quality", "2")]:
         wine.reg_add(SETTINGS_KEY, name, value)
     wine.env["DEXTREL_SIM_PLAY_MS"] = "800"
-    printed = os.path.join(wine.root, "printed.txt")
     try:
-        with open(printed, "wb") as o:
-            code = subprocess.run(["wine", wine.windows_path(s.setup.program), "/benchmark"], env=wine.env,
-                                  stdin=subprocess.DEVNULL, stdout=o, stderr=subprocess.DEVNULL,
-                                  timeout=600).returncode
+        code, lines = wine.printed(wine.windows_path(s.setup.program), "/benchmark", timeout=600)
     finally:
         wine.kill_started()
-    with open(printed, encoding="cp1252") as inp:
-        lines = [line.rstrip("\r\n") for line in inp if line.strip()]
     report = None
     if lines and lines[-1].lower().endswith(".htm") and lines[-1][1:3] == ":\\":
-        report = os.path.join(wine.drive_c, *lines.pop()[3:].split("\\"))
+        report = wine.unix_path(lines.pop())
     for line in lines:
         print(line)
     print(f"Exit code: {code}")

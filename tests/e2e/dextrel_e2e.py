@@ -120,6 +120,19 @@ class Wine:
             return "C:" + unix_path[len(self.drive_c):].replace("/", "\\")
         return "Z:" + unix_path.replace("/", "\\")
 
+    def unix_path(self, windows_path):
+        """The file a C: path names."""
+        return os.path.join(self.drive_c, *windows_path[3:].split("\\"))
+
+    def printed(self, program, *args, timeout=60):
+        """A program of the tree run to its end; (exit code, the non-blank lines of its
+        standard output alone: wine's own complaints go to standard error)."""
+        out = os.path.join(self.root, ".stdout.txt")
+        with open(out, "wb") as o:
+            code = subprocess.run(["wine", program, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=o,
+                                  stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        return code, printed_lines(out)
+
     def run(self, *args, timeout=60):
         """A Windows program run to its end; (exit code, output)."""
         out = os.path.join(self.root, ".out.txt")
@@ -244,6 +257,31 @@ class Installation:
         code, out, err = self.wine.drive("wait-window", "--class", "TForm1", "--exe", "Dextrel.exe", "--timeout",
                                          str(timeout))
         return out.strip() if code == 0 else None
+
+
+def printed_lines(path):
+    """The non-blank lines a program printed into path."""
+    with open(path, encoding="cp1252") as inp:
+        return [line.rstrip("\r\n") for line in inp if line.strip()]
+
+
+def wait_for(condition, seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        if condition():
+            return True
+        time.sleep(0.3)
+    return condition()
+
+
+def chromium(wine, *args, timeout=120):
+    """Headless Chromium on a profile of the test's own; None when it is not installed."""
+    program = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not program:
+        return None
+    profile = os.path.join(wine.root, "chromium-profile")
+    return subprocess.run([program, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}", *args],
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
 
 
 def state_of(text):

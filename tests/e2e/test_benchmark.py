@@ -16,8 +16,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Failures, Installation,  # noqa: E402
-                         Session, Wine, capture_browser, control_ids, files_below, read_bytes, scenario_arguments,
-                         state_of)
+                         Session, Wine, capture_browser, chromium, control_ids, files_below, read_bytes,
+                         scenario_arguments, state_of, wait_for)
 
 NO_SCORE = "Error occured. Maybe the demo isn't compatible your Quake 4 version!"
 # A back-up of the user's from long ago, which no benchmark may replace.
@@ -240,16 +240,9 @@ def check_result_files(f, s, report_name, report_text):
 
 
 def render_report(wine, path):
-    """A picture of the opened report: Chromium when it is installed, else the page's text."""
-    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-    if not chromium:
-        return
-    import subprocess
-    profile = os.path.join(wine.root, "chromium-profile")
-    subprocess.run([chromium, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}",
-                    "--window-size=800,900", f"--screenshot={os.path.join(wine.artifacts, 'report.png')}",
-                    "file://" + path], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=120)
+    """A picture of the opened report, when Chromium is installed."""
+    chromium(wine, "--window-size=800,900", f"--screenshot={os.path.join(wine.artifacts, 'report.png')}",
+             "file://" + path)
 
 
 def failing_game(wine, ids, f, fault):
@@ -284,15 +277,6 @@ def failing_game(wine, ids, f, fault):
     s.exit_program()
     f.check(files_below(s.setup.game) == s.user_files,
             f"{fault}: after the exit exactly the user's files: {sorted(files_below(s.setup.game))}")
-
-
-def wait_for(condition, timeout):
-    end = time.time() + timeout
-    while time.time() < end:
-        if condition():
-            return True
-        time.sleep(0.3)
-    return condition()
 
 
 def hung_game(wine, ids, f):

@@ -14,7 +14,7 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids, scenario_arguments  # noqa: E402
+from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids, scenario_arguments, wait_for  # noqa: E402
 
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dextrel"
 PROGRAM_FILES = ["Dextrel.exe", "help.chm", "offlinenews.html", os.path.join("Demos", "VKRdemo.demo")]
@@ -203,15 +203,6 @@ def check_zip(wine, path, f):
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0", f"importing the .reg file creates the program's key: {out}")
     wine.reg_delete_key(SETTINGS_KEY)
     wine.run("reg", "delete", r"HKLM\SOFTWARE\Tamberlin", "/f", "/reg:32")
-
-
-def wait_for(condition, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        if condition():
-            return True
-        time.sleep(0.3)
-    return condition()
 
 
 def check_installer(wine, setup, ids, f):

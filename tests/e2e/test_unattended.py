@@ -15,7 +15,8 @@ import time
 from html.parser import HTMLParser
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dextrel_e2e import GAME_KEY, SETTINGS_KEY, Failures, Wine, files_below, scenario_arguments  # noqa: E402
+from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Wine, chromium, files_below, printed_lines,  # noqa: E402
+                         scenario_arguments, wait_for)
 from test_benchmark import NO_SCORE, Scenario  # noqa: E402
 
 
@@ -41,16 +42,12 @@ class Unattended(Scenario):
         return code, lines
 
     def run(self, *switches, timeout=180):
-        """The program's standard output alone: wine's own complaints go to standard error."""
-        out = os.path.join(self.wine.root, ".stdout.txt")
-        with open(out, "wb") as o:
-            code = subprocess.run(["wine", self.program, *switches], env=self.wine.env, stdin=subprocess.DEVNULL,
-                                  stdout=o, stderr=subprocess.DEVNULL, timeout=timeout).returncode
-        with open(out, encoding="cp1252") as inp:
-            return code, [line.rstrip("\r\n") for line in inp if line.strip()]
+        return self.wine.printed(self.program, *switches, timeout=timeout)
 
-    def unix_path(self, windows_path):
-        return os.path.join(self.wine.drive_c, *windows_path[3:].split("\\"))
+    def opened(self):
+        """What the shell was last asked to open, once it has been (within 20 s)."""
+        wait_for(lambda: os.path.exists(self.browser_log), 20)
+        return open(self.browser_log).read() if os.path.exists(self.browser_log) else ""
 
     def reports(self):
         return sorted(n for n in os.listdir(self.results) if n.startswith("result_") and n.endswith(".htm"))
@@ -87,13 +84,12 @@ def stored_settings_and_overrides(wine, f):
         f.check(set_aside() == game_files,
                 "the copy from another folder touches nothing in the game folder")
     first.wait(timeout=180)
-    with open(out_path, encoding="cp1252") as inp:
-        lines = [line.rstrip("\r\n") for line in inp if line.strip()]
+    lines = printed_lines(out_path)
     print(f"first /benchmark -> {first.returncode}: {lines}", flush=True)
     f.check(first.returncode == 0, f"every run scored: exit code 0 ({first.returncode})")
     f.check(lines[:1] == ["640x480: average 62 FPS; runs: 62, 62"], f"the stored settings: 640 x 480 twice: {lines}")
     if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
-        f.check(os.path.exists(s.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+        f.check(os.path.exists(wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
     f.check(not os.path.exists(s.browser_log), "the report is not opened without /open")
     f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
     s.expect_user_files("after the unattended benchmark")
@@ -116,19 +112,13 @@ def stored_settings_and_overrides(wine, f):
     time.sleep(1.1)
     code, lines = s.benchmark("/open", DEXTREL_SIM_FPS="70.5")
     f.check(code == 0 and lines[:1] == ["640x480: average 70 FPS; runs: 70, 70"], f"the stored settings again: {lines}")
-    end = time.time() + 20
-    while time.time() < end and not os.path.exists(s.browser_log):
-        time.sleep(0.5)
-    opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
-    f.check(lines and os.path.basename(s.unix_path(lines[-1])) in opened, f"/open opens the report: {opened!r}")
+    opened = s.opened()
+    f.check(lines and os.path.basename(wine.unix_path(lines[-1])) in opened, f"/open opens the report: {opened!r}")
     check_history(wine, f, s)
 
     os.remove(s.browser_log)
     code, _ = s.run("/history", timeout=60)
-    end = time.time() + 20
-    while time.time() < end and not os.path.exists(s.browser_log):
-        time.sleep(0.5)
-    opened = open(s.browser_log).read() if os.path.exists(s.browser_log) else ""
+    opened = s.opened()
     f.check(code == 0 and "results.htm" in opened, f"/history opens the history: {code} {opened!r}")
 
 
@@ -162,16 +152,11 @@ def check_history(wine, f, s):
     page = os.path.join(s.results, "results.htm")
     if not f.check(os.path.exists(page), "results.htm is in the results folder"):
         return
-    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-    if not f.check(chromium is not None, "Chromium is installed (scripts/setup.sh)"):
+    shown = chromium(wine, "--window-size=1000,1400", f"--screenshot={os.path.join(wine.artifacts, 'history.png')}",
+                     "file://" + page)
+    if not f.check(shown is not None, "Chromium is installed (scripts/setup.sh)"):
         return
-    profile = os.path.join(wine.root, "chromium-profile")
-    common = [chromium, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}"]
-    subprocess.run(common + ["--window-size=1000,1400", f"--screenshot={os.path.join(wine.artifacts, 'history.png')}",
-                             "file://" + page], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=120)
-    dom_text = subprocess.run(common + ["--dump-dom", "file://" + page], stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=120).stdout.decode("utf-8")
+    dom_text = chromium(wine, "--dump-dom", "file://" + page).stdout.decode("utf-8")
     shutil.copy(page, os.path.join(wine.artifacts, "results.htm"))
     dom = Dom()
     dom.feed(dom_text)
