@@ -166,38 +166,37 @@ class JsonParser {
     return false;
   }
 
-  bool Array(JsonValue& out, int depth) {
-    ++pos_;
-    out.kind_ = JsonValue::Kind::Array;
+  // The elements of an array or an object up to close, each read by element.
+  template <class Element>
+  bool List(char close, Element element) {
     SkipBlanks();
-    if (pos_ < text_.size() && text_[pos_] == ']') {
+    if (pos_ < text_.size() && text_[pos_] == close) {
       ++pos_;
       return true;
     }
     while (true) {
-      out.items_.emplace_back();
-      if (!Value(out.items_.back(), depth + 1)) return false;
+      if (!element()) return false;
       SkipBlanks();
       if (pos_ >= text_.size()) return false;
-      if (text_[pos_] == ',') {
-        ++pos_;
-        continue;
-      }
-      if (text_[pos_++] == ']') return true;
-      return false;
+      const char next = text_[pos_++];
+      if (next != ',') return next == close;
     }
+  }
+
+  bool Array(JsonValue& out, int depth) {
+    ++pos_;
+    out.kind_ = JsonValue::Kind::Array;
+    return List(']', [&] {
+      out.items_.emplace_back();
+      return Value(out.items_.back(), depth + 1);
+    });
   }
 
   bool Object(JsonValue& out, int depth) {
     ++pos_;
     out.kind_ = JsonValue::Kind::Object;
     out.members_ = std::make_shared<std::map<std::string, JsonValue, std::less<>>>();
-    SkipBlanks();
-    if (pos_ < text_.size() && text_[pos_] == '}') {
-      ++pos_;
-      return true;
-    }
-    while (true) {
+    return List('}', [&] {
       SkipBlanks();
       if (pos_ >= text_.size() || text_[pos_] != '"') return false;
       std::string name;
@@ -207,15 +206,8 @@ class JsonParser {
       JsonValue value;
       if (!Value(value, depth + 1)) return false;
       (*out.members_)[name] = std::move(value);
-      SkipBlanks();
-      if (pos_ >= text_.size()) return false;
-      if (text_[pos_] == ',') {
-        ++pos_;
-        continue;
-      }
-      if (text_[pos_++] == '}') return true;
-      return false;
-    }
+      return true;
+    });
   }
 
   std::string_view text_;
