@@ -60,8 +60,6 @@ std::optional<std::int64_t> WholeNumber(const JsonValue& value) {
   return static_cast<std::int64_t>(std::llround(*number));
 }
 
-std::string Fixed(double value, int decimals, char separator) { return FormatFixed(value, decimals, separator); }
-
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 }  // namespace
@@ -181,17 +179,17 @@ class Page {
         verdict = "spread unknown (single runs)";
         cls = "quiet";
       } else if (std::fabs(change) < *spread) {
-        verdict = "within noise (" + std::string(kSigmaUtf8) + " " + Fixed(*spread, 2, sep_) + " %)";
+        verdict = "within noise (" + std::string(kSigmaUtf8) + " " + FormatFixed(*spread, 2, sep_) + " %)";
         cls = "noise";
       } else {
         verdict = std::string(change > 0 ? "faster" : "slower") + " beyond noise (" + kSigmaUtf8 + " " +
-                  Fixed(*spread, 2, sep_) + " %)";
+                  FormatFixed(*spread, 2, sep_) + " %)";
         cls = change > 0 ? "better" : "worse";
       }
       out_ += "<tr data-resolution=\"" + Html(now.key) + "\" data-change=\"" + FormatFixed(change, 2, '.') +
-              "\"><td>" + Html(now.label) + "</td><td class=\"num\">" + Fixed(*before->mean, 2, sep_) +
-              "</td><td class=\"num\">" + Fixed(*now.mean, 2, sep_) + "</td><td class=\"num\">" +
-              (change > 0 ? "+" : "") + Fixed(change, 2, sep_) + " %</td><td class=\"" + cls + "\">" + verdict +
+              "\"><td>" + Html(now.label) + "</td><td class=\"num\">" + FormatFixed(*before->mean, 2, sep_) +
+              "</td><td class=\"num\">" + FormatFixed(*now.mean, 2, sep_) + "</td><td class=\"num\">" +
+              (change > 0 ? "+" : "") + FormatFixed(change, 2, sep_) + " %</td><td class=\"" + cls + "\">" + verdict +
               "</td></tr>\r\n";
     }
     out_ += "</table>\r\n";
@@ -228,9 +226,11 @@ class Page {
         if (!r.mean) {
           out_ += "no score";
         } else {
-          out_ += "<b>" + Fixed(*r.mean, 2, sep_) + "</b> FPS";
+          out_ += "<b>" + FormatFixed(*r.mean, 2, sep_) + "</b> FPS";
           if (r.minimum && r.maximum) out_ += ", " + IntToStr(*r.minimum) + "&ndash;" + IntToStr(*r.maximum);
-          if (r.deviationPercent) out_ += ", " + std::string(kSigmaUtf8) + " " + Fixed(*r.deviationPercent, 2, sep_) + " %";
+          if (r.deviationPercent) {
+            out_ += ", " + std::string(kSigmaUtf8) + " " + FormatFixed(*r.deviationPercent, 2, sep_) + " %";
+          }
         }
         if (r.unscoredRuns > 0) {
           out_ += " <span class=\"quiet\">(" + IntToStr(r.unscoredRuns) + " of " + IntToStr(r.runs) +
@@ -331,8 +331,8 @@ class Page {
             "viewBox=\"0 0 640 180\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\"><title>" +
             Html(label) + ": average FPS over time</title>";
     out_ += "<text x=\"4\" y=\"" + f1(y(hi - pad) + 4) + "\" fill=\"#c0c0c0\" font-size=\"11\">" +
-            Fixed(hi - pad, 1, sep_) + "</text><text x=\"4\" y=\"" + f1(y(lo + pad) + 4) +
-            "\" fill=\"#c0c0c0\" font-size=\"11\">" + Fixed(lo + pad, 1, sep_) + "</text>";
+            FormatFixed(hi - pad, 1, sep_) + "</text><text x=\"4\" y=\"" + f1(y(lo + pad) + 4) +
+            "\" fill=\"#c0c0c0\" font-size=\"11\">" + FormatFixed(lo + pad, 1, sep_) + "</text>";
     out_ += "<text x=\"" + f1(kLeft) + "\" y=\"" + f1(kHeight - 6) + "\" fill=\"#a6c162\" font-size=\"11\">" +
             Html(label) + "</text>";
     std::string line;
@@ -346,7 +346,7 @@ class Page {
               "\" r=\"3.5\" fill=\"#fff\" data-started=\"" + Html(p.entry->startedIso) + "\" data-mean=\"" +
               FormatFixed(p.mean, 2, '.') + "\" data-min=\"" + FormatFixed(p.low, 0, '.') + "\" data-max=\"" +
               FormatFixed(p.high, 0, '.') + "\"><title>" + Html(p.entry->startedText) + ": " +
-              Fixed(p.mean, 2, sep_) + " FPS</title></circle>";
+              FormatFixed(p.mean, 2, sep_) + " FPS</title></circle>";
     }
     out_ += "</svg>\r\n";
   }
@@ -406,7 +406,7 @@ void UpdateResultHistory(const ReportSaveResult& saved, const std::string& resul
     const auto history = WriteResultHistory(files, resultsFolder, decimalSeparator);
     if (!history.ok) problems.Add(history.path, history.errorText);
   } catch (const std::exception& e) {
-    problems.Add(resultsFolder + kHistoryFileName, e.what());
+    problems.Add(IncludeTrailingBackslash(resultsFolder) + kHistoryFileName, e.what());
   }
 }
 
