@@ -12,27 +12,30 @@ add_compile_options(-g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined 
                     -fsanitize=fuzzer-no-link)
 add_link_options(-fsanitize=address,undefined)
 
-dextrel_core_library(dextrel_fuzz_core)
 # Long texts split over lines are meant to be joined.
-target_compile_options(dextrel_fuzz_core PRIVATE -Wno-string-concatenation)
+add_compile_options(-Wno-string-concatenation)
+dextrel_layer_libraries(STATIC FALSE)
 # The standard headers parsed once for every file rather than once per file.
-target_precompile_headers(dextrel_fuzz_core PRIVATE <algorithm> <functional> <map> <memory> <optional> <string>
-                          <string_view> <vector>)
+target_precompile_headers(common PRIVATE <algorithm> <functional> <map> <memory> <optional> <string> <string_view>
+                          <vector>)
+foreach(layer IN ITEMS gameprep sysinfo bench extras app upgrade_helper)
+  target_precompile_headers(${layer} REUSE_FROM common)
+endforeach()
 
 # The doubles the settings load runs on, and OpenSSL's signatures for the information file.
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 add_library(dextrel_fuzz_doubles STATIC tests/doubles/FakeRegistry.cpp tests/doubles/MemoryFileSystem.cpp
             tests/doubles/OpenSslSigning.cpp)
-target_link_libraries(dextrel_fuzz_doubles PUBLIC dextrel_fuzz_core OpenSSL::Crypto)
+target_link_libraries(dextrel_fuzz_doubles PUBLIC app OpenSSL::Crypto)
 
 file(GLOB DEXTREL_FUZZ_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp")
 set(DEXTREL_FUZZ_TARGETS)
 foreach(source IN LISTS DEXTREL_FUZZ_SOURCES)
   get_filename_component(name "${source}" NAME_WE)
   add_executable(${name} "${source}")
-  target_precompile_headers(${name} REUSE_FROM dextrel_fuzz_core)
+  target_precompile_headers(${name} REUSE_FROM common)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(${name} PRIVATE dextrel_fuzz_doubles dextrel_fuzz_core dextrel_fuzz_core_upgrade)
+  target_link_libraries(${name} PRIVATE dextrel_fuzz_doubles app upgrade_helper)
   dextrel_warnings(${name})
   list(APPEND DEXTREL_FUZZ_TARGETS ${name})
 endforeach()

@@ -4,10 +4,12 @@ if(DEXTREL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+# Debian's prebuilt GoogleTest (libgtest-dev, libgmock-dev).
+find_package(GTest CONFIG REQUIRED)
 include(GoogleTest)
 
-dextrel_core_library(dextrel_core)
+# Shared layers here: the linker refuses a layer that uses one its row does not allow.
+dextrel_layer_libraries(SHARED FALSE)
 
 # The tests sign with keys they make themselves and check signatures with OpenSSL, so a
 # signature from another key fails for real.
@@ -16,10 +18,7 @@ dextrel_update_key_source(DEXTREL_UPDATE_KEY_SOURCE "${DEXTREL_UPDATE_PUBLIC_KEY
 
 add_executable(dextrel_tests ${DEXTREL_NATIVE_TEST_SOURCES} "${DEXTREL_UPDATE_KEY_SOURCE}")
 target_include_directories(dextrel_tests PRIVATE "${CMAKE_SOURCE_DIR}")
-target_link_libraries(dextrel_tests PRIVATE dextrel_core GTest::gmock GTest::gtest_main OpenSSL::Crypto)
-if(TARGET dextrel_core_upgrade)
-  target_link_libraries(dextrel_tests PRIVATE dextrel_core_upgrade)
-endif()
+target_link_libraries(dextrel_tests PRIVATE app upgrade_helper GTest::gmock GTest::gtest_main OpenSSL::Crypto)
 target_compile_definitions(dextrel_tests PRIVATE DEXTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
 dextrel_warnings(dextrel_tests)
 gtest_discover_tests(dextrel_tests DISCOVERY_TIMEOUT 60)
@@ -27,12 +26,12 @@ gtest_discover_tests(dextrel_tests DISCOVERY_TIMEOUT 60)
 # Speed measurements: programs that print their timings, not tests.
 add_executable(parse_bench tests/bench/parse_bench.cpp tests/doubles/MemoryFileSystem.cpp tests/doubles/FakeRegistry.cpp)
 target_include_directories(parse_bench PRIVATE "${CMAKE_SOURCE_DIR}")
-target_link_libraries(parse_bench PRIVATE dextrel_core)
+target_link_libraries(parse_bench PRIVATE app)
 dextrel_warnings(parse_bench)
 
 add_executable(history_bench tests/bench/history_bench.cpp tests/doubles/MemoryFileSystem.cpp)
 target_include_directories(history_bench PRIVATE "${CMAKE_SOURCE_DIR}")
-target_link_libraries(history_bench PRIVATE dextrel_core)
+target_link_libraries(history_bench PRIVATE bench)
 dextrel_warnings(history_bench)
 
 # The layer order of docs/ARCHITECTURE.md, checked on every include of the product folders.

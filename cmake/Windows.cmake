@@ -2,7 +2,10 @@
 # tools and the Windows-side suites, which CTest runs under wine.
 enable_language(RC)
 
-add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+# Debian ships no GoogleTest built for mingw-w64: cmake/mingw/FindGTest.cmake builds it
+# from Debian's sources (the googletest package) inside this tree.
+list(PREPEND CMAKE_MODULE_PATH "${CMAKE_SOURCE_DIR}/cmake/mingw")
+find_package(GTest REQUIRED)
 
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 # Each function in a section of its own, so the programs' links drop what nothing calls;
@@ -11,32 +14,22 @@ add_compile_options(-ffunction-sections -fdata-sections)
 string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 string(REPLACE "-O3" "-O2" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
 
-dextrel_core_library(dextrel_core)
+# Static layers, each with its win32/ part: the programs ship as single files. The
+# linker reads archives in layer order, so a layer using one above it fails to link.
+dextrel_layer_libraries(STATIC TRUE)
+target_link_libraries(platform PUBLIC comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 gdiplus user32 advapi32
+                      version dbghelp psapi wininet comdlg32 urlmon bcrypt)
 
-# Everything in a win32/ folder except the two program entry points.
-set(DEXTREL_WIN32_SOURCES)
-foreach(dir IN ITEMS platform ${DEXTREL_CORE_DIRS})
-  file(GLOB_RECURSE found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/win32/*.cpp")
-  list(APPEND DEXTREL_WIN32_SOURCES ${found})
-endforeach()
-list(FILTER DEXTREL_WIN32_SOURCES EXCLUDE REGEX "/app/win32/main\\.cpp$")
-
-set(DEXTREL_WIN32_LIBS comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 gdiplus user32 advapi32
-    version dbghelp psapi wininet comdlg32 urlmon bcrypt)
-
-add_library(dextrel_win32 STATIC ${DEXTREL_WIN32_SOURCES})
-target_include_directories(dextrel_win32 PUBLIC "${CMAKE_SOURCE_DIR}")
-target_link_libraries(dextrel_win32 PUBLIC dextrel_core ${DEXTREL_WIN32_LIBS})
-dextrel_warnings(dextrel_win32)
+# The manifests carry the project's version.
+configure_file("${CMAKE_SOURCE_DIR}/app/win32/app.manifest.in" "${CMAKE_BINARY_DIR}/generated/app.manifest" @ONLY)
+configure_file("${CMAKE_SOURCE_DIR}/upgrade_helper/win32/upgrade.manifest.in" "${CMAKE_BINARY_DIR}/generated/upgrade.manifest"
+               @ONLY)
 
 # The upgrade helper.
 file(GLOB DEXTREL_UPGRADE_WIN32_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/*.cpp")
 add_executable(DextrelUpgrade WIN32 ${DEXTREL_UPGRADE_WIN32_SOURCES} "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/upgrade.rc")
-target_include_directories(DextrelUpgrade PRIVATE "${CMAKE_SOURCE_DIR}")
-if(TARGET dextrel_core_upgrade)
-  target_link_libraries(DextrelUpgrade PRIVATE dextrel_core_upgrade)
-endif()
-target_link_libraries(DextrelUpgrade PRIVATE user32 kernel32 shell32)
+target_include_directories(DextrelUpgrade PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
+target_link_libraries(DextrelUpgrade PRIVATE upgrade_helper user32 kernel32 shell32)
 dextrel_warnings(DextrelUpgrade)
 # The shipped programs carry no debug information (the static runtime brings a lot), and
 # the helper, which travels inside the program, is built for size.
@@ -66,7 +59,7 @@ file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/generated/upgrade_helper.rc.inc"
 function(dextrel_program name key_source)
   add_executable(${name} WIN32 "${CMAKE_SOURCE_DIR}/app/win32/main.cpp" "${CMAKE_SOURCE_DIR}/app/win32/dextrel.rc"
                  "${key_source}")
-  target_link_libraries(${name} PRIVATE dextrel_win32)
+  target_link_libraries(${name} PRIVATE app)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
   add_dependencies(${name} DextrelUpgrade dextrel_art)
   dextrel_warnings(${name})
@@ -106,7 +99,7 @@ foreach(tool_dir IN LISTS tool_dirs)
       endif()
     endforeach()
     target_include_directories(${tool_name} PRIVATE "${CMAKE_SOURCE_DIR}")
-    target_link_libraries(${tool_name} PRIVATE dextrel_win32)
+    target_link_libraries(${tool_name} PRIVATE app)
     dextrel_warnings(${tool_name})
   endif()
 endforeach()
@@ -121,10 +114,7 @@ endfunction()
 file(GLOB DEXTREL_WIN32_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win32/*.cpp")
 add_executable(dextrel_win32_tests ${DEXTREL_WIN32_TEST_SOURCES})
 target_include_directories(dextrel_win32_tests PRIVATE "${CMAKE_SOURCE_DIR}")
-target_link_libraries(dextrel_win32_tests PRIVATE dextrel_win32 GTest::gmock GTest::gtest_main)
-if(TARGET dextrel_core_upgrade)
-  target_link_libraries(dextrel_win32_tests PRIVATE dextrel_core_upgrade)
-endif()
+target_link_libraries(dextrel_win32_tests PRIVATE app upgrade_helper GTest::gmock GTest::gtest_main)
 dextrel_warnings(dextrel_win32_tests)
 dextrel_wine_test(win32_suite dextrel_win32_tests --gtest_color=no)
 
@@ -134,7 +124,7 @@ foreach(src IN LISTS helper_sources)
   get_filename_component(prog "${src}" NAME_WE)
   add_executable(${prog} ${src})
   target_include_directories(${prog} PRIVATE "${CMAKE_SOURCE_DIR}")
-  target_link_libraries(${prog} PRIVATE dextrel_win32)
+  target_link_libraries(${prog} PRIVATE app)
   add_dependencies(dextrel_win32_tests ${prog})
 endforeach()
 target_compile_definitions(dextrel_win32_tests PRIVATE DEXTREL_BIN_DIR="${CMAKE_BINARY_DIR}")

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/Url.h"
+#include "common/Version.h"
 #include "platform/Internet.h"
 #include "platform/LocaleClock.h"
 #include "platform/UiThread.h"
@@ -59,16 +61,6 @@ struct THttpTimeoutSettings {
 // The request flags (platform::request_flag) of a set of cache and internet options.
 std::uint32_t RequestFlags(unsigned cacheOptions, unsigned internetOptions, bool secure);
 
-struct UrlParts {
-  std::string scheme, host;
-  std::uint16_t port = 80;
-  std::string user, password;  // %xx escapes decoded
-  std::string path, extra;     // as written; extra is the query with its "?"
-};
-// Splits an absolute http or https URL; nothing for another scheme, a bad port or a part
-// longer than the system's limits.
-std::optional<UrlParts> SplitUrl(const std::string& url);
-
 struct THttpHeaders {
   int status = -1;
   std::string contentType, rawHeaders, contentLanguage, contentEncoding, location, eTag;
@@ -98,7 +90,7 @@ class THttpTransfer {
 
   // Settings, read when a transfer starts.
   std::string AcceptTypes = "text/html, */*";
-  std::string Agent = "Dextrel/1.5";
+  std::string Agent = std::string("Dextrel/") + kProgramVersion;
   std::string HTTPUsername, HTTPPassword;
   THttpProxySettings Proxy;
   THttpTimeoutSettings Timeouts;

@@ -26,7 +26,8 @@ for argument in "$@"; do
 done
 
 build="$root/build/fuzz"
-cmake -S . -B "$build" -G Ninja -DDEXTREL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
+cmake -S . -B "$build" -G Ninja -DDEXTREL_FUZZ=ON -DDEXTREL_WERROR=ON -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_C_COMPILER=clang >/dev/null
 ninja -C "$build" -j "${JOBS:-2}" >/dev/null
 
 if [ ${#chosen[@]} -eq 0 ]; then

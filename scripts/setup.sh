@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build python3 googletest
+  build-essential cmake ninja-build python3 googletest libgtest-dev libgmock-dev
   mingw-w64 wine wine64
   xvfb xauth x11-utils imagemagick librsvg2-bin
   clang libclang-rt-14-dev

@@ -32,20 +32,18 @@ WebBrowserHost::~WebBrowserHost() { Destroy(); }
 bool WebBrowserHost::Create(HWND parent) {
   parent_ = parent;
   ComPtr<IUnknown> document;
-  if (FAILED(::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(document.put())))) {
+  if (FAILED(::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(document.put())))) {
     return false;
   }
   document.reset();
-  if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(object_.put())))) {
+  if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object_.put())))) {
     return false;
   }
   RECT area{};
   ::GetClientRect(parent, &area);
   if (FAILED(object_->SetClientSite(this)) ||
       FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, parent, &area)) ||
-      FAILED(object_->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(browser_.put())))) {
+      !(browser_ = object_.As<IWebBrowser2>())) {
     Destroy();
     return false;
   }

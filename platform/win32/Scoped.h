@@ -162,6 +162,20 @@ class ComPtr {
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      reset();
+      p_ = std::exchange(other.p_, nullptr);
+    }
+    return *this;
+  }
+  // The same object through another of its interfaces; empty when it has none.
+  template <typename U>
+  ComPtr<U> As() const {
+    ComPtr<U> other;
+    if (p_ && FAILED(p_->QueryInterface(IID_PPV_ARGS(other.put())))) other.reset();
+    return other;
+  }
   T* get() const { return p_; }
   T* operator->() const { return p_; }
   T** put() {

@@ -27,6 +27,8 @@ TEST(Resources, TheProgramAsksForAdministratorRightsAndCommonControls6AndCarries
   EXPECT_NE(text.find("requireAdministrator"), std::string::npos);
   EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
+  // The program's own identity carries the project's version, as the version resource does.
+  EXPECT_NE(text.find("name=\"Tamberlin.Dextrel\" version=\"1.5.0.12\""), std::string::npos) << text;
 
   HRSRC helper = ::FindResourceA(program, MAKEINTRESOURCEA(IDR_UPGRADE_HELPER), MAKEINTRESOURCEA(10));
   ASSERT_NE(helper, nullptr);

@@ -7,7 +7,9 @@
 #include "common/Errors.h"
 #include "common/Text.h"
 #include "platform/win32/CrashHandler.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/ui/MouseLeave.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -44,6 +46,23 @@ TEST(UnexpectedError, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
   EXPECT_EQ(shown.size(), 2u);
+
+  // A subclass procedure has the same boundary: a tick box losing the mouse whose store
+  // fails shows the error, and the window and its watch go on.
+  int leaves = 0;
+  win32::MouseLeaveWatch watch(window.hwnd(), [&] {
+    ++leaves;
+    throw Error("Failed to set data for 'NoCheck'");
+  });
+  for (int round = 1; round <= 2; ++round) {
+    ::SendMessageA(window.hwnd(), WM_MOUSEMOVE, 0, 0);
+    // The area is not shown, so the cursor counts as outside it.
+    EXPECT_EQ(::SendMessageA(window.hwnd(), win32::messages::kCheckMouseLeave, 0, 0), 0);
+    EXPECT_EQ(leaves, round);
+    ASSERT_EQ(shown.size(), 2u + static_cast<std::size_t>(round));
+    EXPECT_EQ(shown.back(), "Failed to set data for 'NoCheck'");
+    EXPECT_EQ(::SendMessageA(window.hwnd(), kAnswer, 0, 0), 42);
+  }
   win32::SetUnexpectedErrorReporter(nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <uxtheme.h>
 
 #include "platform/win32/Scoped.h"
+#include "platform/win32/ui/GuardedSubclass.h"
 #include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/Controls.h"
 
@@ -16,7 +17,7 @@ constexpr const char* kHotProperty = "Dextrel.Hot";
 constexpr UINT_PTR kHotSubclass = 0x484F54;
 
 // Marks a window "hot" while the mouse is over it, for the hot-track colour.
-LRESULT CALLBACK HotProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+bool Hot(HWND hwnd, UINT message, WPARAM, LPARAM, DWORD_PTR, LRESULT&) {
   switch (message) {
     case WM_MOUSEMOVE:
       if (!::GetPropA(hwnd, kHotProperty)) {
@@ -32,28 +33,27 @@ LRESULT CALLBACK HotProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
       break;
     case WM_NCDESTROY:
       ::RemovePropA(hwnd, kHotProperty);
-      ::RemoveWindowSubclass(hwnd, HotProc, kHotSubclass);
       break;
     default:
       break;
   }
-  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  return false;
 }
 
-void TrackHot(HWND hwnd) { ::SetWindowSubclass(hwnd, HotProc, kHotSubclass, 0); }
+void TrackHot(HWND hwnd) { SetGuardedSubclass<&Hot>(hwnd, kHotSubclass); }
 bool IsHot(HWND hwnd) { return ::GetPropA(hwnd, kHotProperty) != nullptr; }
 
 // Owner-drawn buttons answer the check state from outside (BM_GETCHECK), as real tick
 // boxes do, so tools that read check boxes see the truth.
 constexpr const char* kCheckProperty = "Dextrel.Checked";
 constexpr UINT_PTR kCheckSubclass = 0x434B;
-LRESULT CALLBACK CheckStateProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (message == BM_GETCHECK) return ::GetPropA(hwnd, kCheckProperty) ? BST_CHECKED : BST_UNCHECKED;
-  if (message == WM_NCDESTROY) {
-    ::RemovePropA(hwnd, kCheckProperty);
-    ::RemoveWindowSubclass(hwnd, CheckStateProc, kCheckSubclass);
+bool CheckState(HWND hwnd, UINT message, WPARAM, LPARAM, DWORD_PTR, LRESULT& result) {
+  if (message == BM_GETCHECK) {
+    result = ::GetPropA(hwnd, kCheckProperty) ? BST_CHECKED : BST_UNCHECKED;
+    return true;
   }
-  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) ::RemovePropA(hwnd, kCheckProperty);
+  return false;
 }
 void ShowCheckState(HWND hwnd, bool checked) {
   if (checked) {
@@ -68,7 +68,7 @@ HWND ChoiceButton(HWND parent, const std::string& caption, Bounds at) {
   HWND button = ui::CreateControl("BUTTON", caption.c_str(), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, at.x, at.y,
                                   at.width, at.height, parent, 0);
   TrackHot(button);
-  ::SetWindowSubclass(button, CheckStateProc, kCheckSubclass, 0);
+  SetGuardedSubclass<&CheckState>(button, kCheckSubclass);
   return button;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32/ui/Controls.h"
 
 #include "platform/win32/Scoped.h"
+#include "platform/win32/ui/GuardedSubclass.h"
 #include <commctrl.h>
 
 #include <map>
@@ -10,13 +11,13 @@ namespace {
 
 constexpr const char* kHandProperty = "Dextrel.HandCursor";
 
-LRESULT CALLBACK HandCursorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
-    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-    return TRUE;
-  }
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, HandCursorProc, 1);
-  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+constexpr UINT_PTR kHandCursorSubclass = 0x48414E44;
+
+bool HandCursor(HWND, UINT message, WPARAM, LPARAM lParam, DWORD_PTR, LRESULT& result) {
+  if (message != WM_SETCURSOR || LOWORD(lParam) != HTCLIENT) return false;
+  ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+  result = TRUE;
+  return true;
 }
 
 HWND TooltipOf(HWND parent) {
@@ -70,7 +71,7 @@ void AddTooltip(HWND control, const std::string& text) {
   ::SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void UseHandCursor(HWND control) { ::SetWindowSubclass(control, HandCursorProc, 1, 0); }
+void UseHandCursor(HWND control) { SetGuardedSubclass<&HandCursor>(control, kHandCursorSubclass); }
 
 HWND CreatePictureButton(HWND parent, int id, int x, int y, int width, int height) {
   HWND button = CreateControl("BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, x, y, width, height, parent, id);

@@ -1,12 +1,11 @@
 #include "platform/win32/ui/MouseLeave.h"
 
-#include <commctrl.h>
-
 #include "platform/win32/Messages.h"
+#include "platform/win32/ui/GuardedSubclass.h"
 
 namespace dx::win32 {
 MouseLeaveWatch::MouseLeaveWatch(HWND area, std::function<void()> onLeave) : area_(area), onLeave_(std::move(onLeave)) {
-  ::SetWindowSubclass(area_, Proc, Id(), reinterpret_cast<DWORD_PTR>(this));
+  SetGuardedSubclass<&MouseLeaveWatch::Handle>(area_, Id(), reinterpret_cast<DWORD_PTR>(this));
   ::EnumChildWindows(
       area_,
       [](HWND child, LPARAM self) -> BOOL {
@@ -18,11 +17,11 @@ MouseLeaveWatch::MouseLeaveWatch(HWND area, std::function<void()> onLeave) : are
 
 MouseLeaveWatch::~MouseLeaveWatch() {
   if (::IsWindow(area_)) {
-    ::RemoveWindowSubclass(area_, Proc, Id());
+    RemoveGuardedSubclass<&MouseLeaveWatch::Handle>(area_, Id());
     ::EnumChildWindows(
         area_,
         [](HWND child, LPARAM self) -> BOOL {
-          ::RemoveWindowSubclass(child, Proc, reinterpret_cast<MouseLeaveWatch*>(self)->Id());
+          RemoveGuardedSubclass<&MouseLeaveWatch::Handle>(child, reinterpret_cast<MouseLeaveWatch*>(self)->Id());
           return TRUE;
         },
         reinterpret_cast<LPARAM>(this));
@@ -30,7 +29,7 @@ MouseLeaveWatch::~MouseLeaveWatch() {
 }
 
 void MouseLeaveWatch::WatchChild(HWND child) {
-  ::SetWindowSubclass(child, Proc, Id(), reinterpret_cast<DWORD_PTR>(this));
+  SetGuardedSubclass<&MouseLeaveWatch::Handle>(child, Id(), reinterpret_cast<DWORD_PTR>(this));
 }
 
 bool MouseLeaveWatch::CursorInside() const {
@@ -55,29 +54,23 @@ void MouseLeaveWatch::Left() {
   if (onLeave_) onLeave_();
 }
 
-LRESULT CALLBACK MouseLeaveWatch::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR data) {
+bool MouseLeaveWatch::Handle(HWND hwnd, UINT message, WPARAM, LPARAM, DWORD_PTR data, LRESULT& result) {
   auto* self = reinterpret_cast<MouseLeaveWatch*>(data);
   switch (message) {
     case WM_MOUSEMOVE:
       self->Moved(hwnd);
-      break;
+      return false;
     case WM_MOUSELEAVE:
       ::PostMessageA(self->area_, messages::kCheckMouseLeave, 0, 0);
-      break;
+      return false;
     case messages::kCheckMouseLeave:
-      if (hwnd == self->area_) {
-        self->Left();
-        return 0;
-      }
-      break;
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, Proc, id);
-      break;
+      if (hwnd != self->area_) return false;
+      self->Left();
+      result = 0;
+      return true;
     default:
-      break;
+      return false;
   }
-  return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace dx::win32

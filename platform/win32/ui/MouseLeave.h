@@ -18,7 +18,7 @@ class MouseLeaveWatch {
   void WatchChild(HWND child);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+  static bool Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR data, LRESULT& result);
   void Moved(HWND over);
   void Left();
   bool CursorInside() const;
