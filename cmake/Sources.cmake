@@ -59,14 +59,15 @@ function(dextrel_layer_libraries type with_win32)
     endif()
   endforeach()
   # The program's version, from the project's; common/Version.h names it for the code and
-  # the resource scripts take it from here too.
+  # the resource scripts take it from here too. windres hands definitions to its
+  # preprocessor through a shell that drops quotes, so the scripts get it unquoted as well.
   get_target_property(common_type common TYPE)
   if(common_type STREQUAL "INTERFACE_LIBRARY")
     set(scope INTERFACE)
   else()
     set(scope PUBLIC)
   endif()
-  target_compile_definitions(common ${scope} DEXTREL_VERSION="${PROJECT_VERSION}"
+  target_compile_definitions(common ${scope} DEXTREL_VERSION="${PROJECT_VERSION}" DEXTREL_VERSION_BARE=${PROJECT_VERSION}
     DEXTREL_VERSION_NUMBERS=${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK})
 endfunction()
 
