@@ -12,8 +12,8 @@ add_compile_options(-g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined 
                     -fsanitize=fuzzer-no-link)
 add_link_options(-fsanitize=address,undefined)
 
-# Long texts split over lines are meant to be joined.
-add_compile_options(-Wno-string-concatenation)
+# Long texts split over lines are meant to be joined (after -Wextra, which turns it on).
+set(DEXTREL_WARNING_EXCEPTIONS -Wno-string-concatenation)
 dextrel_layer_libraries(STATIC FALSE)
 # The standard headers parsed once for every file rather than once per file.
 target_precompile_headers(common PRIVATE <algorithm> <functional> <map> <memory> <optional> <string> <string_view>

@@ -96,7 +96,8 @@ file(GLOB DEXTREL_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS
   "${CMAKE_SOURCE_DIR}/tests/doubles/*.cpp")
 
 function(dextrel_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+                         ${DEXTREL_WARNING_EXCEPTIONS})
   if(DEXTREL_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -28,7 +28,12 @@ done
 build="$root/build/fuzz"
 cmake -S . -B "$build" -G Ninja -DDEXTREL_FUZZ=ON -DDEXTREL_WERROR=ON -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_C_COMPILER=clang >/dev/null
-ninja -C "$build" -j "${JOBS:-2}" >/dev/null
+# Quiet when it builds; a failed build shows its errors instead of ending without a word.
+if ! ninja -C "$build" -j "${JOBS:-2}" >"$build/build.log" 2>&1; then
+  echo "fuzz: the build failed:" >&2
+  grep -E -A8 '^FAILED|error' "$build/build.log" | head -n 40 >&2
+  exit 1
+fi
 
 if [ ${#chosen[@]} -eq 0 ]; then
   for source in fuzz/fuzz_*.cpp; do chosen+=("$(basename "$source" .cpp)"); done
