@@ -26,6 +26,6 @@ while [ $# -gt 0 ]; do
       *) echo "$exe imports $dll, which Windows does not ship"; status=1 ;;
     esac
   done
-  echo "$exe: ${machine:+$machine, }$(echo $dlls | wc -w) system DLLs"
+  echo "$exe: ${machine:+${format:-unknown}, }$(echo $dlls | wc -w) system DLLs"
 done
 exit $status

@@ -13,6 +13,7 @@
 
 #include "common/LineList.h"
 #include "platform/FrameSection.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/Win32FrameCapture.h"
 #include "tests/win32/TestSupport.h"
 
@@ -364,6 +365,23 @@ TEST_F(SimulatedGame, TheCaptureLibraryStampsEveryPlannedFrameAndAFailedLoadEnds
   EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_aspectRatio 0 " + driver)), 0u);
   EXPECT_GT(TimedDemoRate(Base("qconsole.log")), 0);
   EXPECT_EQ(created.section->Read().stamps.size(), 126u);
+
+  // A full section stops the stamps and says so; the game plays on. Four loading frames
+  // without a plan meet room for two.
+  Switch("DEXTREL_SIM_FRAME_PLAN", "");
+  const std::string smallName = platform::kFrameSectionPrefix + std::string("small-") + std::to_string(::GetCurrentProcessId());
+  win32::ScopedHandle small(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 platform::FrameSectionBytes(2), smallName.c_str()));
+  ASSERT_TRUE(small);
+  win32::ScopedView view(::MapViewOfFile(small.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+  ASSERT_TRUE(view);
+  auto* header = static_cast<platform::FrameSectionHeader*>(view.get());
+  *header = {platform::kFrameSectionMagic, platform::kFrameSectionVersion, 2, 0, 0, 0, 0, {}};
+  Switch(platform::kFrameSectionVariable, smallName);
+  EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_aspectRatio 0 " + driver)), 0u);
+  EXPECT_GT(TimedDemoRate(Base("qconsole.log")), 0);
+  EXPECT_EQ(header->count, 2u);
+  EXPECT_EQ(header->overflow, 1u);
 
   // A library that does not load is fatal, without a result.
   ::DeleteFileA((base_ + "qconsole.log").c_str());
