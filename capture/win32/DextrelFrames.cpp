@@ -147,9 +147,6 @@ extern "C" BOOL WINAPI StampedWglSwapBuffers(HDC dc) {
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    ::DisableThreadLibraryCalls(self);
-    Attach(self);
-  }
+  if (reason == DLL_PROCESS_ATTACH) Attach(self);
   return TRUE;
 }
