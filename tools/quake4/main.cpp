@@ -49,6 +49,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -251,7 +252,9 @@ void Game::RenderFrames(int count, double (*frameMs)(const sim::FramePlan&, long
   LARGE_INTEGER frequency, start, now;
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&start);
-  HDC dc = window_ ? ::GetDC(window_) : nullptr;
+  std::optional<dx::win32::ScopedWindowDc> windowDc;
+  if (window_) windowDc.emplace(window_);
+  const HDC dc = windowDc ? windowDc->get() : nullptr;
   double due = 0;
   for (long long i = 0; i < count && !closeRequested_; ++i) {
     due += frameMs(plan_, i) * static_cast<double>(frequency.QuadPart) / 1000.0;
@@ -264,7 +267,7 @@ void Game::RenderFrames(int count, double (*frameMs)(const sim::FramePlan&, long
     do {
       ::QueryPerformanceCounter(&now);
     } while (static_cast<double>(now.QuadPart - start.QuadPart) < due);
-    // Without an OpenGL context the call fails, as the engine would never notice.
+    // Without an OpenGL context the call fails; the engine never looks at its answer.
     ::SwapBuffers(dc);
     if (window_) {
       MSG message;
@@ -274,7 +277,6 @@ void Game::RenderFrames(int count, double (*frameMs)(const sim::FramePlan&, long
       }
     }
   }
-  if (dc) ::ReleaseDC(window_, dc);
 }
 
 bool Game::Play(int frames, double& seconds) {
