@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the two packages of a Windows build: the NSIS installer and the portable zip.
 # Usage: package.sh BIN_DIR OUT_DIR VERSION [DEMO]
-#   BIN_DIR  the Windows build (Dextrel.exe, help.chm, offlinenews.html, generated/art/app.ico)
+#   BIN_DIR  the Windows build (Dextrel.exe, DextrelFrames32.dll, DextrelFrames64.dll, help.chm,
+#            offlinenews.html, generated/art/app.ico)
 #   DEMO     the real VKRdemo.demo recorded with the game; without it the simulated game's
 #            demo is shipped and the packages are named -NOT-FOR-RELEASE.
 set -euo pipefail
@@ -26,7 +27,7 @@ elif head -c 27 "$demo" | grep -q "DEXTREL SIMULATED-GAME DEMO"; then
   exit 1
 fi
 
-for f in Dextrel.exe help.chm offlinenews.html generated/art/app.ico; do
+for f in Dextrel.exe DextrelFrames32.dll DextrelFrames64.dll help.chm offlinenews.html generated/art/app.ico; do
   [ -f "$bin/$f" ] || { echo "package: $bin/$f is missing" >&2; exit 1; }
 done
 
@@ -39,6 +40,7 @@ rm -f "$out"/Dextrel-*-setup*.exe "$out"/Dextrel-*-portable*.zip
 
 makensis -V2 -INPUTCHARSET UTF8 \
   "-DVERSION=$version" "-DPROGRAM=$bin/Dextrel.exe" "-DHELP=$bin/help.chm" \
+  "-DFRAMES32=$bin/DextrelFrames32.dll" "-DFRAMES64=$bin/DextrelFrames64.dll" \
   "-DNEWS=$bin/offlinenews.html" "-DDEMO=$demo" "-DICON=$bin/generated/art/app.ico" \
   "-DOUTFILE=$out/$setup" "$root/assets/installer/dextrel.nsi" >/dev/null
 
@@ -46,7 +48,7 @@ stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 dir="$stage/Dextrel"
 mkdir -p "$dir/Demos" "$dir/Benchmark"
-cp "$bin/Dextrel.exe" "$bin/help.chm" "$bin/offlinenews.html" "$dir/"
+cp "$bin/Dextrel.exe" "$bin/DextrelFrames32.dll" "$bin/DextrelFrames64.dll" "$bin/help.chm" "$bin/offlinenews.html" "$dir/"
 cp "$demo" "$dir/Demos/VKRdemo.demo"
 # Windows line ends for the two texts a user opens on Windows.
 sed 's/\r$//; s/$/\r/' "$root/assets/portable/SETTINGS-KEY.txt" >"$dir/SETTINGS-KEY.txt"

@@ -92,6 +92,8 @@ Section "Dextrel" SecMain
 
   SetOutPath "$INSTDIR"
   File "/oname=Dextrel.exe" "${PROGRAM}"
+  File "/oname=DextrelFrames32.dll" "${FRAMES32}"
+  File "/oname=DextrelFrames64.dll" "${FRAMES64}"
   File "/oname=help.chm" "${HELP}"
   File "/oname=offlinenews.html" "${NEWS}"
   SetOutPath "$INSTDIR\Demos"
@@ -130,6 +132,8 @@ Section "Uninstall"
   SetShellVarContext all
 
   Delete "$INSTDIR\Dextrel.exe"
+  Delete "$INSTDIR\DextrelFrames32.dll"
+  Delete "$INSTDIR\DextrelFrames64.dll"
   Delete "$INSTDIR\help.chm"
   Delete "$INSTDIR\offlinenews.html"
   Delete "$INSTDIR\Demos\VKRdemo.demo"

@@ -17,7 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import SETTINGS_KEY, Failures, Wine, control_ids, scenario_arguments, wait_for  # noqa: E402
 
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dextrel"
-PROGRAM_FILES = ["Dextrel.exe", "help.chm", "offlinenews.html", os.path.join("Demos", "VKRdemo.demo")]
+PROGRAM_FILES = ["Dextrel.exe", "DextrelFrames32.dll", "DextrelFrames64.dll", "help.chm", "offlinenews.html",
+                 os.path.join("Demos", "VKRdemo.demo")]
 
 
 STARTED = time.time()
@@ -169,7 +170,8 @@ class ReleaseDemoCheck:
 def check_zip(wine, path, f):
     with zipfile.ZipFile(path) as z:
         names = {n for n in z.namelist()}
-        expected = {"Dextrel/", "Dextrel/Dextrel.exe", "Dextrel/help.chm", "Dextrel/offlinenews.html",
+        expected = {"Dextrel/", "Dextrel/Dextrel.exe", "Dextrel/DextrelFrames32.dll", "Dextrel/DextrelFrames64.dll",
+                    "Dextrel/help.chm", "Dextrel/offlinenews.html",
                     "Dextrel/Demos/", "Dextrel/Demos/VKRdemo.demo", "Dextrel/Benchmark/",
                     "Dextrel/SETTINGS-KEY.txt", "Dextrel/dextrel-settings.reg"}
         f.check(names == expected, f"zip contents: missing {sorted(expected - names)}, extra {sorted(names - expected)}")
@@ -177,6 +179,9 @@ def check_zip(wine, path, f):
             return
         with open(os.path.join(wine.bin_dir, "Dextrel.exe"), "rb") as exe:
             f.check(z.read("Dextrel/Dextrel.exe") == exe.read(), "the zip holds the built Dextrel.exe")
+        for library in ("DextrelFrames32.dll", "DextrelFrames64.dll"):
+            with open(os.path.join(wine.bin_dir, library), "rb") as built:
+                f.check(z.read("Dextrel/" + library) == built.read(), f"the zip holds the built {library}")
         shipped_demo_matches_name(path, z.read("Dextrel/Demos/VKRdemo.demo"), wine.source_dir, f)
         chm = z.read("Dextrel/help.chm")
         f.check(chm[:4] == b"ITSF", "help.chm is a compiled help file")

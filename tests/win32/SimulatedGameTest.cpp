@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "common/LineList.h"
+#include "platform/FrameSection.h"
+#include "platform/win32/Scoped.h"
+#include "platform/win32/Win32FrameCapture.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -22,7 +25,8 @@ const char kDemo[] = "DEXTREL SIMULATED-GAME DEMO 1\r\nmap game/mp/q4dm1\r\nfram
 
 const char* const kSwitches[] = {"DEXTREL_SIM_PLAY_MS", "DEXTREL_SIM_FPS",     "DEXTREL_SIM_SEED",
                                  "DEXTREL_SIM_FRAMES",  "DEXTREL_SIM_FAULT",   "DEXTREL_SIM_HANG_MS",
-                                 "DEXTREL_SIM_WINDOW",  "DEXTREL_SIM_RECORD"};
+                                 "DEXTREL_SIM_WINDOW",  "DEXTREL_SIM_RECORD",  "DEXTREL_SIM_FRAME_PLAN",
+                                 platform::kFrameSectionVariable};
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -318,6 +322,74 @@ TEST_F(SimulatedGame, HigherResolutionOrQualityGivesALowerRateAndTheSeedRepeatsI
   EXPECT_GT(RateAt(1024, 768), r1024);
   test::WriteWholeFile(base_ + "autoexec.cfg", "seta com_machineSpec \"3\"\r\nseta image_useCompression \"0\"\r\n");
   EXPECT_LT(RateAt(1024, 768), r1024);
+}
+
+TEST_F(SimulatedGame, TheCaptureLibraryStampsEveryPlannedFrameAndAFailedLoadEndsTheGameAsTheEngineDoes) {
+  // 120 demo frames: 59 of 4 ms, then one of 800 ms, twice, after six loading frames. The
+  // long frames are long enough that a busy machine's scheduling delays stay well inside 3 %.
+  test::WriteWholeFile(temp_.path() + "plan.txt", "# stutters\r\nloading 6 8\r\n59 4\r\n1 800\r\n");
+  Switch("DEXTREL_SIM_FRAME_PLAN", temp_.path() + "plan.txt");
+  Switch("DEXTREL_SIM_FRAMES", "120");
+  win32::Win32FrameCapture capture;
+  const platform::FrameSectionResult created = capture.CreateSection();
+  ASSERT_TRUE(created.section) << created.errorText;
+  EXPECT_EQ(created.section->Name().rfind(platform::kFrameSectionPrefix, 0), 0u) << created.section->Name();
+  EXPECT_NE(capture.CreateSection().section->Name(), created.section->Name());
+  Switch(platform::kFrameSectionVariable, created.section->Name());
+  const std::string driver = "+set r_glDriver \"" + test::BuiltProgram("DextrelFrames64.dll") + "\"";
+  EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_aspectRatio 0 " + driver)), 0u);
+
+  const platform::FrameStamps read = created.section->Read();
+  ASSERT_TRUE(read.ok) << read.errorText;
+  EXPECT_TRUE(read.redirected);
+  EXPECT_FALSE(read.overflow);
+  ASSERT_GT(read.frequency, 0);
+  // Each frame once: the loading frames, then the demo's.
+  ASSERT_EQ(read.stamps.size(), 126u);
+  double total = 0, longest = 0;
+  for (std::size_t i = read.stamps.size() - 120; i < read.stamps.size(); ++i) {
+    const double ms = 1000.0 * static_cast<double>(read.stamps[i] - read.stamps[i - 1]) / read.frequency;
+    total += ms;
+    longest = std::max(longest, ms);
+  }
+  const double planned = (118 * 4 + 2 * 800) / 120.0;
+  EXPECT_NEAR(total / 120, planned, planned * 0.03);
+  EXPECT_NEAR(longest, 800, 800 * 0.03);
+  // The game's own rate and the captured one tell the same story.
+  const double printed = TimedDemoRate(Base("qconsole.log"));
+  EXPECT_NEAR(printed, 120 / (total / 1000), printed * 0.02) << Base("qconsole.log");
+  EXPECT_TRUE(RecordHas("exit=0"));
+
+  // Without the variable the library stays out of the way: the game plays, nothing is stamped.
+  Switch(platform::kFrameSectionVariable, "");
+  EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_aspectRatio 0 " + driver)), 0u);
+  EXPECT_GT(TimedDemoRate(Base("qconsole.log")), 0);
+  EXPECT_EQ(created.section->Read().stamps.size(), 126u);
+
+  // A full section stops the stamps and says so; the game plays on. Four loading frames
+  // without a plan meet room for two.
+  Switch("DEXTREL_SIM_FRAME_PLAN", "");
+  const std::string smallName = platform::kFrameSectionPrefix + std::string("small-") + std::to_string(::GetCurrentProcessId());
+  win32::ScopedHandle small(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 platform::FrameSectionBytes(2), smallName.c_str()));
+  ASSERT_TRUE(small);
+  win32::ScopedView view(::MapViewOfFile(small.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+  ASSERT_TRUE(view);
+  auto* header = static_cast<platform::FrameSectionHeader*>(view.get());
+  *header = {platform::kFrameSectionMagic, platform::kFrameSectionVersion, 2, 0, 0, 0, 0, {}};
+  Switch(platform::kFrameSectionVariable, smallName);
+  EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_aspectRatio 0 " + driver)), 0u);
+  EXPECT_GT(TimedDemoRate(Base("qconsole.log")), 0);
+  EXPECT_EQ(header->count, 2u);
+  EXPECT_EQ(header->overflow, 1u);
+
+  // A library that does not load is fatal, without a result.
+  ::DeleteFileA((base_ + "qconsole.log").c_str());
+  EXPECT_EQ(Run(TimedLine(640, 480, "VKRdemo.demo", "+set r_glDriver \"" + temp_.path() + "none.dll\"")), 1u);
+  const std::string log = Base("qconsole.log");
+  EXPECT_NE(log.find("\nGLimp_Init() could not load r_glDriver\n"), std::string::npos) << log;
+  EXPECT_EQ(TimedDemoRate(log), -1);
+  EXPECT_TRUE(RecordHas("result=none (r_glDriver)")) << Record();
 }
 
 // The window of the process with the game's class, visible or not.

@@ -203,6 +203,42 @@ double ModelFrameRate(const Resolution& resolution, const Cvars& cvars, std::uin
   return std::max(fps, 1.0);
 }
 
+double FramePlan::DemoFrameMs(long long index) const {
+  long long cycle = 0;
+  for (const auto& step : steps) cycle += step.first;
+  long long at = cycle > 0 ? index % cycle : 0;
+  for (const auto& step : steps) {
+    if (at < step.first) return step.second;
+    at -= step.first;
+  }
+  return 0;
+}
+
+FramePlan ParseFramePlan(const std::string& text) {
+  FramePlan plan;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    line = line.substr(0, line.find('#'));
+    const std::vector<std::string> words = SplitWords(line);
+    const bool loading = words.size() == 3 && SameText(words[0], "loading");
+    if (!loading && words.size() != 2) continue;
+    const int count = std::atoi(words[loading ? 1 : 0].c_str());
+    const double ms = std::strtod(words[loading ? 2 : 1].c_str(), nullptr);
+    if (count < 0 || ms < 0 || (!loading && count == 0)) continue;
+    if (loading) {
+      plan.loadingFrames = count;
+      plan.loadingMs = ms;
+    } else {
+      plan.steps.emplace_back(count, ms);
+    }
+  }
+  return plan;
+}
+
 std::string Fixed1(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "%3.1f", value);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -71,6 +72,20 @@ Resolution ResolutionOf(const Cvars& cvars);
 // pixel count and the quality cvars set the cost, a processor limit caps it, and the
 // noise (within +-1.5 %) follows the seed.
 double ModelFrameRate(const Resolution& resolution, const Cvars& cvars, std::uint32_t seed);
+
+// The frame times a test asks for. The text has "COUNT MS" lines: COUNT frames of MS
+// milliseconds each, in order, repeated over the demo's frames; an optional
+// "loading COUNT MS" line sets the frames before the demo (default 4 of 5 ms); "#" starts a
+// comment. Empty when the text holds no frames.
+struct FramePlan {
+  int loadingFrames = 4;
+  double loadingMs = 5;
+  std::vector<std::pair<int, double>> steps;  // COUNT, MS
+  bool Empty() const { return steps.empty(); }
+  // Milliseconds of the demo's frame number index (from 0).
+  double DemoFrameMs(long long index) const;
+};
+FramePlan ParseFramePlan(const std::string& text);
 
 // The engine formats its numbers with '.', whatever the user's settings.
 std::string Fixed1(double value);

@@ -11,7 +11,11 @@
 //     "N frames rendered in S seconds = F fps";
 //   - the net-demo script's commands playnettimedemo, wait, condump and exit: the dump
 //     holds the "... ms: F fps" line and then "stopped demo playback of 'demos/NAME'";
-//   - on a normal exit it rewrites Quake4Config.cfg with its archived cvars, as the game does.
+//   - on a normal exit it rewrites Quake4Config.cfg with its archived cvars, as the game does;
+//   - r_glDriver: the library it names is loaded with LoadLibrary at renderer start (a failure
+//     ends the game with "GLimp_Init() could not load r_glDriver"), and freed at quit;
+//   - every frame, loading frames and the demo's, ends with gdi32's SwapBuffers through the
+//     program's own import table, so a library that redirects it sees each one.
 // The frame rate follows the resolution and the quality cvars, with a little noise.
 //
 // Switches, all environment variables:
@@ -34,6 +38,10 @@
 //                         "result=LINE" or "result=none", "exit=CODE"
 //   DEXTREL_SIM_SWITCHES  a file of NAME=VALUE lines read at every start; its values win over
 //                         the environment, so a test can change the game under a running Dextrel
+//   DEXTREL_SIM_FRAME_PLAN a file of planned frame times (see sim::ParseFramePlan): the demo's
+//                         frames are rendered at those times, busy-waited on the performance
+//                         counter, and the result line is computed from them; without it the
+//                         demo plays for DEXTREL_SIM_PLAY_MS at the model's rate
 #include <windows.h>
 
 #include <algorithm>
@@ -41,11 +49,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/LineList.h"
+#include "platform/win32/Scoped.h"
 #include "tools/quake4/Engine.h"
 
 namespace {
@@ -115,8 +125,12 @@ class Game {
   bool OpenDemo(const std::string& name, std::string& shownName, int& frames);
   void PlayTimedDemo(const std::string& name, bool quitAfter);
   void PlayNetDemo(const std::string& name);
-  // Plays for the configured time; false when the window was closed meanwhile.
-  bool Play();
+  // Renders the loading frames, then plays the demo: its planned frames, or for the
+  // configured time without a plan. False when the window was closed meanwhile. With a plan,
+  // seconds is the demo's measured time.
+  bool Play(int frames, double& seconds);
+  void LoadGlDriver();
+  void RenderFrames(int count, double (*frameMs)(const sim::FramePlan&, long long));
   double FrameRate() const;
   void CreateGameWindow();
   void PumpFor(DWORD ms);
@@ -128,6 +142,8 @@ class Game {
   std::string recordPath_;
   sim::Cvars cvars_;
   sim::Console console_;
+  sim::FramePlan plan_;
+  dx::win32::ScopedModule glDriver_;
   HWND window_ = nullptr;
   bool cvarsRecorded_ = false;
   bool resultWritten_ = false;
@@ -218,13 +234,71 @@ void Game::PumpFor(DWORD ms) {
   }
 }
 
-bool Game::Play() {
+void Game::LoadGlDriver() {
+  const std::string driver = cvars_.Get("r_glDriver");
+  if (driver.empty()) return;
+  glDriver_.reset(::LoadLibraryA(driver.c_str()));
+  if (glDriver_) return;
+  // Fatal in the engine: no window, no demo, no saved configuration.
+  console_.Print("GLimp_Init() could not load r_glDriver");
+  Record("result=none (r_glDriver)");
+  Record("exit=1");
+  ::ExitProcess(1);
+}
+
+// Frames ending at planned times from now on, each with SwapBuffers. The deadlines add up,
+// so a frame that the system delayed shortens the next and the total stays as planned.
+void Game::RenderFrames(int count, double (*frameMs)(const sim::FramePlan&, long long)) {
+  LARGE_INTEGER frequency, start, now;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  std::optional<dx::win32::ScopedWindowDc> windowDc;
+  if (window_) windowDc.emplace(window_);
+  const HDC dc = windowDc ? windowDc->get() : nullptr;
+  double due = 0;
+  for (long long i = 0; i < count && !closeRequested_; ++i) {
+    due += frameMs(plan_, i) * static_cast<double>(frequency.QuadPart) / 1000.0;
+    // Asleep for all but the last 2 ms: a process that spins the whole time gives a busy
+    // machine's scheduler every reason to run others at its deadline.
+    ::QueryPerformanceCounter(&now);
+    const double ahead = (due - static_cast<double>(now.QuadPart - start.QuadPart)) * 1000.0 /
+                         static_cast<double>(frequency.QuadPart);
+    if (ahead > 3) ::Sleep(static_cast<DWORD>(ahead - 2));
+    do {
+      ::QueryPerformanceCounter(&now);
+    } while (static_cast<double>(now.QuadPart - start.QuadPart) < due);
+    // Without an OpenGL context the call fails; the engine never looks at its answer.
+    ::SwapBuffers(dc);
+    if (window_) {
+      MSG message;
+      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+    }
+  }
+}
+
+bool Game::Play(int frames, double& seconds) {
   if (fault_ == "crash") {
     Record("result=none (crash)");
     Crash();
   }
   if (fault_ == "hang") ::Sleep(EnvMs("DEXTREL_SIM_HANG_MS", 60000));
-  PumpFor(EnvMs("DEXTREL_SIM_PLAY_MS", 300));
+  // Without a plan the loading frames take no time, so the game stays as quick as before.
+  const bool planned = !plan_.Empty();
+  RenderFrames(plan_.loadingFrames, planned ? +[](const sim::FramePlan& plan, long long) { return plan.loadingMs; }
+                                            : +[](const sim::FramePlan&, long long) { return 0.0; });
+  if (!planned) {
+    PumpFor(EnvMs("DEXTREL_SIM_PLAY_MS", 300));
+    return !closeRequested_;
+  }
+  LARGE_INTEGER frequency, start, end;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  RenderFrames(frames, [](const sim::FramePlan& plan, long long i) { return plan.DemoFrameMs(i); });
+  ::QueryPerformanceCounter(&end);
+  seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   return !closeRequested_;
 }
 
@@ -274,9 +348,10 @@ bool Game::OpenDemo(const std::string& name, std::string& shownName, int& frames
 void Game::PlayTimedDemo(const std::string& name, bool quitAfter) {
   std::string shown;
   int frames = 0;
-  if (OpenDemo(name, shown, frames) && Play()) {
-    const double fps = FrameRate();
-    const double seconds = frames / fps;
+  double seconds = 0;
+  if (OpenDemo(name, shown, frames) && Play(frames, seconds)) {
+    const double fps = plan_.Empty() ? FrameRate() : frames / seconds;
+    if (plan_.Empty()) seconds = frames / fps;
     if (fault_ == "noresult") {
       console_.Print("demo playback stopped");
       Record("result=none (noresult)");
@@ -295,8 +370,9 @@ void Game::PlayNetDemo(const std::string& name) {
   std::string shown;
   int frames = 0;
   if (!OpenDemo(name, shown, frames)) return;
-  if (!Play()) Quit();
-  const double fps = FrameRate();
+  double seconds = 0;
+  if (!Play(frames, seconds)) Quit();
+  const double fps = plan_.Empty() ? FrameRate() : frames / seconds;
   if (fault_ == "noresult") {
     console_.Print("net demo playback stopped");
     Record("result=none (noresult)");
@@ -382,6 +458,7 @@ void Game::Quit() {
   if (!resultWritten_) Record("result=none");
   Record("exit=0");
   if (window_) ::DestroyWindow(window_);
+  glDriver_.reset();
   ::ExitProcess(0);
 }
 
@@ -393,6 +470,9 @@ int Game::Run() {
   base_ = folder + "q4base\\";
   fault_ = Env("DEXTREL_SIM_FAULT");
   recordPath_ = Env("DEXTREL_SIM_RECORD");
+  std::string planText;
+  const std::string planPath = Env("DEXTREL_SIM_FRAME_PLAN");
+  if (!planPath.empty() && ReadFile(planPath, planText)) plan_ = sim::ParseFramePlan(planText);
 
   const std::string commandLine = ::GetCommandLineA();
   char current[MAX_PATH] = {};
@@ -424,6 +504,7 @@ int Game::Run() {
   const sim::Resolution resolution = sim::ResolutionOf(cvars_);
   console_.Print("----- R_InitOpenGL -----");
   console_.Print("Initializing OpenGL subsystem");
+  LoadGlDriver();
   console_.Print("...registered window class");
   console_.Print("...created window @ 0,0 (" + std::to_string(resolution.width) + "x" +
                  std::to_string(resolution.height) + ")");
