@@ -156,7 +156,7 @@ def run(wine, ids, f):
             time.sleep(0.3)
             f.check(wine.drive("text", by_id("CusWidth"))[1].strip() == width, "Add puts the upper mode's width")
             f.check(wine.drive("text", by_id("CusHeight"))[1].strip() == height, "and its height into the fields")
-            f.check(wine.reg_query(SETTINGS_KEY, "CusW") == width and wine.reg_query(SETTINGS_KEY, "CusH") == height,
+            f.check(stored_soon(wine, "CusW", width) and stored_soon(wine, "CusH", height),
                     "and stores CusW and CusH")
 
     # A right-button press on the background does not move the window.
