@@ -134,6 +134,11 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
       isOverride = false;
     } else if (name == "open") {
       problem = flag(options.openReport);
+    } else if (name == "afterupgrade") {
+      // The upgrade helper restarts the program with it; it changes nothing.
+      bool restarted = false;
+      problem = flag(restarted);
+      isOverride = false;
     } else if (!hasValue && (name == "resolutions" || name == "runs" || name == "quality" || name == "aa" ||
                              name == "af" || name == "results")) {
       problem = "The switch " + shown + " needs a value: " + shown + "=...";

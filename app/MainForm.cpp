@@ -374,7 +374,7 @@ void TForm1::BuildAspectArgument() { Config.BuildAspectArgument(AspectBox.ItemIn
 void TForm1::WriteAutoexec() { Config.WriteAutoexec(QualityModeBox.ItemIndex(), GameConfigLines, GameBasePath); }
 
 void TForm1::PrepareDemo() {
-  Housekeeping.PrepareDemo({demo.IsChecked(0), demo.IsChecked(1), DemoEdit.Text()}, Folders());
+  Housekeeping.PrepareDemo(ChosenDemo(), Folders());
 }
 
 void TForm1::BackupGameConfig() { Housekeeping.BackupGameConfig(GameBasePath); }

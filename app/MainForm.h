@@ -253,6 +253,7 @@ class TForm1 : private IBenchmarkHost {
   void WireHandlers();
   void StoreIfNotEmpty(const std::string& name, const controls::TEdit& edit);
   GameFolders Folders() const { return {ProgramDir, GameBasePath, GameDemoPath}; }
+  DemoChoice ChosenDemo() const { return {demo.IsChecked(0), demo.IsChecked(1), DemoEdit.Text()}; }
   // The registry step of both exits.
   void ClearSessionSettings();
   // The game folder's part of the close: restore, then remove the benchmark's files.

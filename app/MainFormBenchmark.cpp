@@ -99,6 +99,12 @@ void TForm1::BenchButtonClick() {
   // still has to be recorded: a press then changes nothing.
   if (busy_ || cp.State() == TJvProcessState::Waiting || dxrun.State() == TJvProcessState::Waiting) return;
   if (!Diagnostics) CreateDiagnostics();
+  // A demo name that would smuggle a console command in is refused before anything of
+  // the game folder is touched.
+  if (const std::string refusal = UnsafeDemoNameMessage(ChosenDemo()); !refusal.empty()) {
+    FailStart(refusal);
+    return;
+  }
 
   // A stale or missing game folder is reported by the start's first check. Touching it
   // before would let the demo copy create the folder tree and pass that check.

@@ -10,6 +10,9 @@ namespace dx {
 
 namespace {
 
+static_assert(std::string_view(game::kCommandLineHead).starts_with(game::kGameProgram),
+              "the command line starts the program that is named to the system");
+
 std::string CommandHead(const std::string& gamePath, const std::string& aspectArgument,
                         const std::string& width, const std::string& height) {
   return gamePath + game::kCommandLineHead + aspectArgument + " " + game::kCustomWidthArgument + " " + width + " " +
@@ -96,6 +99,9 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
                                              inputs.demoArgument);
   }
 
+  // The command line keeps the game's path unquoted; named as the program, the path is not
+  // cut at a blank into a program that someone may have planted on the way.
+  cp.ApplicationName = inputs.gamePath + game::kGameProgram;
   cp.CurrentDirectory = inputs.gamePath;
   cp.CommandLine = state.CommandLine;
   try {

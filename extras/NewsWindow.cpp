@@ -10,15 +10,93 @@ namespace dx {
 
 std::string NewsPageUrl() { return std::string("http://") + kMakerHomePage + "/benchmarks/news.html"; }
 
+namespace {
+
+// "http" of "http://host/...", lower-cased; empty without a scheme.
+std::string SchemeOf(const std::string& url) {
+  const std::size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0) return {};
+  for (std::size_t i = 0; i < colon; ++i) {
+    const unsigned char c = static_cast<unsigned char>(url[i]);
+    if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return {};
+  }
+  return ToLowerAscii(url.substr(0, colon));
+}
+
+bool IsWebScheme(const std::string& scheme) { return scheme == "http" || scheme == "https"; }
+
+// The part between "//" and the path; the browser takes a backslash for a slash.
+std::optional<std::string> AuthorityOf(const std::string& url, const std::string& scheme) {
+  const std::size_t start = scheme.size() + 1;
+  if (url.compare(start, 2, "//") != 0) return std::nullopt;
+  const std::size_t end = url.find_first_of("/\\?#", start + 2);
+  return url.substr(start + 2, end == std::string::npos ? std::string::npos : end - start - 2);
+}
+
+// Two ways the browser names a local file: the path itself or a file: address.
+std::string LocalPathOf(const std::string& url) {
+  if (SchemeOf(url) != "file") return url;
+  std::string rest = url.substr(5);
+  rest.erase(0, rest.find_first_not_of('/'));
+  std::string path;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '#' || rest[i] == '?') break;
+    if (rest[i] == '%' && i + 2 < rest.size() && std::isxdigit(static_cast<unsigned char>(rest[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(rest[i + 2]))) {
+      path += static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+      continue;
+    }
+    path += rest[i] == '/' ? '\\' : rest[i];
+  }
+  return path;
+}
+
+}  // namespace
+
+bool IsOnMakerHost(const std::string& url) {
+  const std::string scheme = SchemeOf(url);
+  if (!IsWebScheme(scheme)) return false;
+  const auto authority = AuthorityOf(url, scheme);
+  if (!authority || authority->find('@') != std::string::npos) return false;
+  std::string host = ToLowerAscii(*authority);
+  const std::size_t colon = host.find(':');
+  if (colon != std::string::npos) {
+    const std::string port = host.substr(colon + 1);
+    if (!port.empty() && port != (scheme == "http" ? "80" : "443")) return false;
+    host.erase(colon);
+  }
+  if (!host.empty() && host.back() == '.') host.pop_back();
+  return host == kMakerHomePage;
+}
+
 void TForm5::FormShow() {
   if (const auto offline = onlineTest_.IsOffline()) online_ = !*offline;
   if (online_) {
     view_.Navigate(NewsPageUrl());
     return;
   }
-  const std::string file = programDir_() + "offlinenews.html";
+  const std::string file = OfflinePage();
   // Without the file the window keeps what it showed before.
   if (files_.FileExists(file)) view_.Navigate(file);
+}
+
+std::string TForm5::OfflinePage() const { return programDir_() + "offlinenews.html"; }
+
+NewsNavigation TForm5::Route(const std::string& url) const {
+  if (IsOnMakerHost(url) || EqualsNoCase(url, "about:blank") || EqualsNoCase(LocalPathOf(url), OfflinePage())) {
+    return NewsNavigation::Show;
+  }
+  const std::string scheme = SchemeOf(url);
+  const auto authority = IsWebScheme(scheme) ? AuthorityOf(url, scheme) : std::nullopt;
+  return authority && !authority->empty() ? NewsNavigation::OpenOutside : NewsNavigation::Refuse;
+}
+
+bool TForm5::PageFailed(const std::string& url) {
+  const std::string file = OfflinePage();
+  if (!IsOnMakerHost(url) || !files_.FileExists(file)) return false;
+  view_.Navigate(file);
+  return true;
 }
 
 namespace {

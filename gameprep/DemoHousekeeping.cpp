@@ -8,6 +8,33 @@
 
 namespace dx {
 
+namespace {
+
+// What in name would end or add a console command; nothing when it is a plain name.
+const char* CommandBreak(const std::string& name) {
+  if (!name.empty() && name.front() == '+') return "a leading \"+\"";
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (c == ';') return "\";\"";
+    if (c == '"') return "a double quote";
+    if (c == '\r' || c == '\n') return "a line end";
+    if (static_cast<unsigned char>(c) < 0x20) return "a control character";
+    if ((c == ' ' || c == '\t') && i + 1 < name.size() && name[i + 1] == '+') return "a blank followed by \"+\"";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string UnsafeDemoNameMessage(const DemoChoice& choice) {
+  if (!choice.userChecked || choice.userDemoPath.empty()) return {};
+  const std::string name = ExtractFileName(choice.userDemoPath);
+  const char* found = CommandBreak(name);
+  if (!found) return {};
+  return "ERROR. The demo \"" + name + "\" cannot be played: its file name holds " + found +
+         ", which the game would read as a console command. Please, rename the demo file.";
+}
+
 void DemoHousekeeping::RemoveIfExists(const std::string& path) {
   if (files_.FileExists(path)) files_.RemoveFile(path);
 }
@@ -23,7 +50,7 @@ void DemoHousekeeping::PrepareDemo(const DemoChoice& choice, const GameFolders& 
     CustomDemoError = false;
   }
   if (choice.userChecked) {
-    if (choice.userDemoPath.empty()) {
+    if (choice.userDemoPath.empty() || !UnsafeDemoNameMessage(choice).empty()) {
       CustomDemoError = true;
       return;
     }

@@ -24,10 +24,17 @@ struct GameFolders {
   std::string gameDemoPath;  // ends in a backslash
 };
 
+// The refusal of a chosen user demo whose file name the game would read as more than a
+// name (it goes after "+timedemoquit " on the command line and into a script line): one
+// that ends a console command or adds one. Empty when the name is safe or no user demo
+// is chosen.
+std::string UnsafeDemoNameMessage(const DemoChoice& choice);
+
 class DemoHousekeeping {
  public:
   explicit DemoHousekeeping(platform::IFileSystem& files) : files_(files) {}
 
+  // A user demo with an unsafe name is an error and is not copied.
   void PrepareDemo(const DemoChoice& choice, const GameFolders& folders);
   // An earlier back-up that differs from the current configuration (left by a benchmark
   // that did not finish) is kept under a name of its own before the new one is taken.

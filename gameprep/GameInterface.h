@@ -32,6 +32,8 @@ inline constexpr const char* kConsoleLog = "qconsole.log";
 inline constexpr const char* kBuiltinDemo = "VKRdemo.demo";
 inline constexpr const char* kNetDemoMarker = ".netdemo";  // compared case-sensitively
 
+// The game's program in its folder; started by this full path, never by a search.
+inline constexpr const char* kGameProgram = "quake4.exe";
 // Command line: the game folder, then these fragments.
 inline constexpr const char* kCommandLineHead =
     "quake4.exe +set logFile 1 +set com_showFPS 1 +set timescale 7 +set r_mode -1 ";

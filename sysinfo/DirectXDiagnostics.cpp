@@ -106,7 +106,9 @@ void TDirectXDiagnostics::StartDiagnostics() {
 
   const std::string system = ExcludeTrailingBackslashes(platform_.processes.SystemFolder());
 
-  if (platform_.files.FileExists(system + "\\dxdiag.exe")) {
+  const std::string tool = system + "\\dxdiag.exe";
+  if (platform_.files.FileExists(tool)) {
+    dxrun_.ApplicationName = tool;
     dxrun_.CommandLine = DiagnosticCommandLine(system, programDir_);
     dxrun_.CurrentDirectory = system;
     try {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/win32/DesktopShell.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/ui/Controls.h"
 #include "platform/win32/ui/Palette.h"
 #include "platform/win32/ui/PlainViews.h"
@@ -20,6 +22,20 @@ std::string WithWindowsLineEnds(const std::string& text) {
 }
 
 bool IsWebAddress(const std::string& target) { return target.find("://") != std::string::npos; }
+
+// The program's own text of a URL the browser names. No best-fit letters: a look-alike
+// of a letter of the maker's host must not turn into that letter.
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, "?", nullptr);
+  std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), narrow.data(),
+                          length, "?", nullptr);
+  }
+  return narrow;
+}
 
 }  // namespace
 
@@ -46,9 +62,30 @@ bool NewsWindow::Create() {
                        outer.bottom - outer.top, nullptr)) {
     return false;
   }
-  auto browser = std::make_unique<WebBrowserHost>();
+  auto browser = std::make_unique<WebBrowserHost>(BrowserHandlers());
   if (browser->Create(hwnd())) browser_ = std::move(browser);
   return true;
+}
+
+WebBrowserHost::Handlers NewsWindow::BrowserHandlers() {
+  WebBrowserHost::Handlers handlers;
+  handlers.navigate = [this](const std::wstring& url, bool top) {
+    const NewsNavigation route = form_.Route(Narrow(url));
+    if (route == NewsNavigation::Show) return true;
+    // A frame's page elsewhere is only left out; a link the user followed opens outside.
+    if (route == NewsNavigation::OpenOutside && top) OpenOutsideLater(url);
+    return false;
+  };
+  handlers.newWindow = [this](const std::wstring& url) {
+    if (form_.Route(Narrow(url)) != NewsNavigation::Refuse) OpenOutsideLater(url);
+  };
+  handlers.failed = [this](const std::wstring& url) { return form_.PageFailed(Narrow(url)); };
+  return handlers;
+}
+
+void NewsWindow::OpenOutsideLater(const std::wstring& url) {
+  linksOutside_.push_back(url);
+  ::PostMessageA(hwnd(), messages::kOpenLinksOutside, 0, 0);
 }
 
 void NewsWindow::Show() {
@@ -89,6 +126,13 @@ LRESULT NewsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
       ::ShowWindow(hwnd(), SW_HIDE);
+      return 0;
+    case messages::kOpenLinksOutside:
+      while (!linksOutside_.empty()) {
+        const std::wstring url = std::move(linksOutside_.front());
+        linksOutside_.pop_front();
+        OpenInUsersBrowser(url);
+      }
       return 0;
     default:
       break;

@@ -1,7 +1,9 @@
 #pragma once
 // The news window: the browser control over the black client area, or, where the system
 // has no browser engine, the page's text in a read-only box. Closing only hides it.
+#include <deque>
 #include <memory>
+#include <string>
 
 #include "extras/NewsWindow.h"
 #include "extras/win32/WebBrowserHost.h"
@@ -43,12 +45,16 @@ class NewsWindow : public Window, public INewsView {
 
  private:
   void ShowText(const std::string& text);
+  WebBrowserHost::Handlers BrowserHandlers();
+  // Opened in the user's own browser once the browser's event has returned.
+  void OpenOutsideLater(const std::wstring& url);
 
   platform::IFileSystem& files_;
   UrlDllOnlineTest onlineTest_;
   TForm5 form_;
   std::unique_ptr<WebBrowserHost> browser_;
   HWND text_ = nullptr;
+  std::deque<std::wstring> linksOutside_;
   ViewRoutes views_;
 };
 

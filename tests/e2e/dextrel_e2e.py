@@ -250,8 +250,8 @@ class Installation:
         wine.reg_add(GAME_KEY, "InstallPath", wine.windows_path(self.game))
         wine.reg_add(SETTINGS_KEY, "News", "1")
 
-    def start_program(self):
-        return self.wine.start(self.wine.windows_path(self.program))
+    def start_program(self, *args):
+        return self.wine.start(self.wine.windows_path(self.program), *args)
 
     def main_window(self, timeout=40000):
         code, out, err = self.wine.drive("wait-window", "--class", "TForm1", "--exe", "Dextrel.exe", "--timeout",

@@ -156,7 +156,7 @@ def run(wine, ids, f):
             time.sleep(0.3)
             f.check(wine.drive("text", by_id("CusWidth"))[1].strip() == width, "Add puts the upper mode's width")
             f.check(wine.drive("text", by_id("CusHeight"))[1].strip() == height, "and its height into the fields")
-            f.check(wine.reg_query(SETTINGS_KEY, "CusW") == width and wine.reg_query(SETTINGS_KEY, "CusH") == height,
+            f.check(stored_soon(wine, "CusW", width) and stored_soon(wine, "CusH", height),
                     "and stores CusW and CusH")
 
     # A right-button press on the background does not move the window.
@@ -179,8 +179,9 @@ def run(wine, ids, f):
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0", "leaving stores News = 0")
     f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") == "", "leaving empties the diagnostic cache")
 
-    # ...a window close removes them. The next start shows the news once (News was 0).
-    setup.start_program()
+    # ...a window close removes them. The next start, as the upgrade helper makes it after an
+    # update, shows the news once (News was 0).
+    setup.start_program("/afterupgrade")
     window = setup.main_window()
     if f.check(window is not None, "the program starts again"):
         time.sleep(1)

@@ -143,6 +143,9 @@ TEST_F(LaunchPresetTest, PassesOverUnselectedPresetsAndStartsTheGameInItsFolder)
   EXPECT_EQ(request.commandLine,
             kHead + "+set r_aspectRatio 0 +set r_customWidth 1920 +set r_customHeight 1200 +timedemoquit VKRdemo.demo");
   EXPECT_EQ(request.commandLine, state.CommandLine);
+  // The path is unquoted and holds blanks: the program is named, so "C:\Program.exe" and
+  // the like are never tried.
+  EXPECT_EQ(request.applicationName, kGame + "quake4.exe");
   EXPECT_EQ(request.currentDirectory, kGame);
   EXPECT_FALSE(files.FileExists(kGame + "q4base\\VKRBnetdemo.cfg"));
   EXPECT_EQ(enabled, 0);

@@ -298,6 +298,35 @@ TEST_F(StartChecks, TheResolutionComesBeforeTheCustomDemoAndTheConfigurationIsWr
   ExpectRefused("ERROR. Please, check your custom defined demo parameters.");
 }
 
+TEST_F(StartChecks, ADemoNameThatAddsAConsoleCommandIsRefusedBeforeTheGameFolderIsTouched) {
+  Prepare({0}, 1);
+  const std::string demo = "D:\\Demos\\duel +exec evil.cfg.demo";
+  fake.files.AddFile(demo, "demo");
+  form->demo.UserSelect(1);
+  form->DemoEdit.SetText(demo);
+  std::vector<BenchmarkOutcome> ended;
+  form->OnBenchmarkEnded = [&](BenchmarkOutcome outcome) { ended.push_back(outcome); };
+  const auto shellCalls = fake.files.shellCalls().size();
+  Press();
+  ExpectRefused("ERROR. The demo \"duel +exec evil.cfg.demo\" cannot be played: its file name holds a blank "
+                "followed by \"+\", which the game would read as a console command. Please, rename the demo file.");
+  EXPECT_EQ(ended, std::vector<BenchmarkOutcome>{BenchmarkOutcome::boCouldNotStart});
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
+  EXPECT_EQ(BaseFile("Quake4Configold.cfg"), "<missing>");
+  EXPECT_EQ(fake.files.shellCalls().size(), shellCalls);
+  EXPECT_FALSE(fake.files.FileExists(std::string(kBase) + "Demos\\duel +exec evil.cfg.demo"));
+
+  // Renamed, the same demo plays.
+  fake.files.AddFile("D:\\Demos\\duel.demo", "demo");
+  form->DemoEdit.SetText("D:\\Demos\\duel.demo");
+  fake.shell.messages.clear();
+  form->BenchButton.UserClick();
+  EXPECT_TRUE(fake.shell.messages.empty());
+  ASSERT_EQ(commandLines.size(), 1u);
+  EXPECT_NE(commandLines[0].find("+timedemoquit duel.demo"), std::string::npos) << commandLines[0];
+}
+
 TEST_F(StartChecks, ACustomResolutionWithAnEmptyWidthIsNotSelected) {
   Prepare({}, 1);
   form->cusresbox.SetChecked(true);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "tests/doubles/MemoryFileSystem.h"
 
 namespace dx::test {
@@ -80,6 +84,41 @@ TEST_F(Housekeeping, AUserDemoDeletedAfterItWasChosenIsAnError) {
   EXPECT_TRUE(keeper.CustomDemoError);
   EXPECT_EQ(keeper.DemoArgument, "VKRdemo.demo");
   EXPECT_TRUE(files.shellCalls().size() == 1u);  // only the built-in copy
+}
+
+TEST_F(Housekeeping, ADemoNameThatWouldEndOrAddAConsoleCommandIsRefusedByNameAndNotCopied) {
+  const std::vector<std::pair<std::string, std::string>> unsafe = {
+      {"a;quit.demo", "\";\""},
+      {"say\"hi.demo", "a double quote"},
+      {"two\nlines.demo", "a line end"},
+      {"two\rlines.demo", "a line end"},
+      {"tab\t+exec x.demo", "a control character"},
+      {"run +exec evil.cfg.demo", "a blank followed by \"+\""},
+      {"+exec evil.demo", "a leading \"+\""},
+  };
+  Prepare(true, false, "");
+  for (const auto& [name, what] : unsafe) {
+    const std::string path = "D:\\My demos\\" + name;
+    files.AddFile(path, "evil");
+    EXPECT_EQ(UnsafeDemoNameMessage({false, true, path}),
+              "ERROR. The demo \"" + name + "\" cannot be played: its file name holds " + what +
+                  ", which the game would read as a console command. Please, rename the demo file.");
+    Prepare(false, true, path);
+    EXPECT_TRUE(keeper.CustomDemoError) << name;
+    EXPECT_EQ(keeper.DemoArgument, "VKRdemo.demo") << name;
+  }
+  EXPECT_EQ(files.shellCalls().size(), 1u);  // only the built-in copy
+
+  // Blanks, a "+" inside a word and such characters in the folder are fine; so is any
+  // name while the built-in demo is the one chosen.
+  for (const std::string path : {"D:\\My demos\\duel c+r 2.demo", "D:\\a;b +c\\dm1.netdemo"}) {
+    files.AddFile(path, "fine");
+    EXPECT_EQ(UnsafeDemoNameMessage({false, true, path}), "") << path;
+    Prepare(false, true, path);
+    EXPECT_FALSE(keeper.CustomDemoError) << path;
+  }
+  EXPECT_EQ(keeper.DemoArgument, "dm1.netdemo");
+  EXPECT_EQ(UnsafeDemoNameMessage({true, false, "D:\\a;b.demo"}), "");
 }
 
 TEST_F(Housekeeping, ACopyThatFailsIsAnError) {

@@ -93,6 +93,7 @@ TEST_F(DirectXDiagnosticsTest, StartsTheToolWithItsReportSwitchesInTheSystemFold
   const auto& request = fake.processes.children[0]->request;
   EXPECT_EQ(request.commandLine, "C:\\WINDOWS\\system32\\dxdiag.exe /whql:on /t C:\\Dextrel\\dxinfo.txt");
   EXPECT_EQ(request.currentDirectory, "C:\\WINDOWS\\system32");
+  EXPECT_EQ(request.applicationName, kTool);  // started by its path, never by a search
   EXPECT_EQ(request.startup.flags, 7u);
   EXPECT_EQ(dxrun.State(), TJvProcessState::Waiting);
   EXPECT_EQ(benchmarkStarts, 0);  // not before the tool has ended

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/doubles/MemoryFileSystem.h"
 
@@ -65,6 +68,45 @@ TEST_F(NewsFixture, WithoutAnOnlineTestTheLastAnswerHolds) {
   form.FormShow();
   form.FormShow();  // the test is gone again: still online
   EXPECT_EQ(view.targets, (std::vector<std::string>{kOfflineFile, NewsPageUrl(), NewsPageUrl()}));
+}
+
+TEST_F(NewsFixture, OnlyTheMakersPagesShowInsideOtherWebPagesOpenOutsideAndAFailedNewsPageGivesWay) {
+  const std::vector<std::pair<std::string, NewsNavigation>> routes = {
+      {NewsPageUrl(), NewsNavigation::Show},
+      {"HTTPS://WWW.Dextrel.ORG.:443/benchmarks/old.html#top", NewsNavigation::Show},
+      {"http://www.dextrel.org:80", NewsNavigation::Show},
+      {"http://www.dextrel.org\\@evil.example/", NewsNavigation::Show},  // the browser's slash: a path on ours
+      {"about:blank", NewsNavigation::Show},
+      {kOfflineFile, NewsNavigation::Show},
+      {"file:///C:/Program%20Files/Tamberlin/dextrel/OFFLINENEWS.html#a", NewsNavigation::Show},
+      {"http://www.dextrel.org@evil.example/news.html", NewsNavigation::OpenOutside},
+      {"http://www.dextrel.org:8080/news.html", NewsNavigation::OpenOutside},
+      {"http://www.dextrel.org.evil.example/", NewsNavigation::OpenOutside},
+      {"http://dextrel.org.example/?www.dextrel.org", NewsNavigation::OpenOutside},
+      {"https://www.tweakguides.com/Quake4_1.html", NewsNavigation::OpenOutside},
+      {"file:///C:/Program%20Files/Tamberlin/Dextrel/setup.exe", NewsNavigation::Refuse},
+      {"C:\\Users\\Public\\offlinenews.html", NewsNavigation::Refuse},
+      {"file://attacker/share/offlinenews.html", NewsNavigation::Refuse},
+      {"javascript:alert(1)", NewsNavigation::Refuse},
+      {"res://ieframe.dll/dnserror.htm#http://www.dextrel.org/", NewsNavigation::Refuse},
+      {"ms-settings:privacy", NewsNavigation::Refuse},
+      {"http:www.dextrel.org", NewsNavigation::Refuse},
+      {"http:///news.html", NewsNavigation::Refuse},
+  };
+  for (const auto& [url, route] : routes) {
+    EXPECT_EQ(form.Route(url), route) << url;
+    const bool webAddress = url.size() > 4 && (url[0] == 'h' || url[0] == 'H');
+    EXPECT_EQ(IsOnMakerHost(url), route == NewsNavigation::Show && webAddress) << url;
+  }
+
+  // The news page that cannot be fetched gives way to the shipped page; another page
+  // does not, and without the file nothing changes.
+  EXPECT_FALSE(form.PageFailed(NewsPageUrl()));
+  files.AddFile(kOfflineFile, "<p>news</p>");
+  EXPECT_FALSE(form.PageFailed("http://elsewhere.example/news.html"));
+  EXPECT_TRUE(view.targets.empty());
+  EXPECT_TRUE(form.PageFailed(NewsPageUrl()));
+  EXPECT_EQ(view.targets, std::vector<std::string>{kOfflineFile});
 }
 
 TEST(PlainTextOfHtml, KeepsTheReadableTextOfAPage) {

@@ -34,6 +34,15 @@ TEST(CommandLine, EverySwitchIsReadAndAFolderMayHoldBlanksAndQuotes) {
 
   EXPECT_EQ(Parse("").options->mode, ProgramMode::Window);
   EXPECT_EQ(Parse("/history").options->mode, ProgramMode::History);
+  // The upgrade helper's restart argument is taken and changes nothing.
+  for (const char* line : {"/afterupgrade", "/AfterUpgrade /history", "/benchmark /afterupgrade /runs=2"}) {
+    const auto restarted = Parse(line);
+    const auto without = Parse(ReplaceAll(ReplaceAll(line, "/afterupgrade", ""), "/AfterUpgrade", ""));
+    ASSERT_TRUE(restarted.options) << line << ": " << restarted.error;
+    EXPECT_EQ(restarted.options->mode, without.options->mode) << line;
+    EXPECT_EQ(restarted.options->openReport, without.options->openReport) << line;
+    EXPECT_EQ(restarted.options->overrides.runs, without.options->overrides.runs) << line;
+  }
   // 1280 x 768 is a preset (the first widescreen one), not a custom size.
   EXPECT_FALSE(Parse("/benchmark /resolutions=1280x768").options->overrides.custom);
 }
@@ -51,6 +60,8 @@ TEST(CommandLine, AnUnknownSwitchOrABadValueIsRefusedByName) {
       {"/benchmark /resolutions=-640x480", "\"-640x480\""},
       {"/benchmark /results=", "for /results"},
       {"/benchmark /open=yes", "/open takes no value"},
+      {"/afterupgrade=1", "/afterupgrade takes no value"},
+      {"/afterupgrade /runs=2", "/runs needs /benchmark"},
       {"/runs=2", "/runs needs /benchmark"},
       {"/benchmark /history", "cannot be combined"},
       {"benchmark", "\"benchmark\""},

@@ -167,6 +167,34 @@ TEST_F(Win32RunnerTest, ChildStartsHiddenTopLeftInTheGivenOrInheritedFolder) {
   EXPECT_NE(given.find("value=from the runner\n"), std::string::npos) << given;
 }
 
+TEST_F(Win32RunnerTest, AProgramNamedApartIsStartedByItsPathNotByAPlantedPrefixOfTheUnquotedLine) {
+  // The game's folder holds a blank and its command line is unquoted; "Game.exe" beside
+  // it is what the system would try first for "...\Game Dir\quake4.exe".
+  test::TempFolder dir;
+  const std::string folder = dir.path() + "Game Dir\\";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileA(test::BuiltProgram("runner_child.exe").c_str(), (folder + "quake4.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileA(test::BuiltProgram("runner_child.exe").c_str(), (dir.path() + "Game.exe").c_str(), FALSE));
+  const std::string marks = dir.path() + "started.txt";
+  ::SetEnvironmentVariableA("DEXTREL_CHILD_MARK", marks.c_str());
+  int events = 0;
+  runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++events; };
+  runner.CommandLine = folder + "quake4.exe +set r_mode -1";
+  runner.CurrentDirectory = folder;
+
+  // Left to the system, the planted program runs: the hole the name closes.
+  runner.Run();
+  ASSERT_TRUE(PumpUntil(ui, [&] { return events == 1; }));
+  EXPECT_EQ(test::ReadWholeFile(marks), dir.path() + "Game.exe\n");
+
+  ::DeleteFileA(marks.c_str());
+  runner.ApplicationName = folder + "quake4.exe";
+  runner.Run();
+  ASSERT_TRUE(PumpUntil(ui, [&] { return events == 2; }));
+  ::SetEnvironmentVariableA("DEXTREL_CHILD_MARK", nullptr);
+  EXPECT_EQ(test::ReadWholeFile(marks), folder + "quake4.exe\n");
+}
+
 TEST_F(Win32RunnerTest, DestroyingAWaitingRunnerLeavesTheChildRunningAndRaisesNothing) {
   test::TempFolder dir;
   int events = 0;

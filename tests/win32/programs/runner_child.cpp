@@ -2,6 +2,8 @@
 //   runner_child exit N                 ends with exit code N
 //   runner_child facts FILE             writes its folder, startup record and DEXTREL_CHILD_VALUE to FILE
 //   runner_child hold RELEASE DONE      waits until RELEASE exists, then writes DONE and ends
+// Whatever the mode, with DEXTREL_CHILD_MARK set it first adds its own path as a line to
+// that file, so a test can tell which copy of it the system started.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +24,15 @@ bool Write(const char* path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  char mark[MAX_PATH] = {};
+  if (::GetEnvironmentVariableA("DEXTREL_CHILD_MARK", mark, sizeof mark) > 0) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    if (FILE* file = std::fopen(mark, "ab")) {
+      std::fprintf(file, "%s\n", self);
+      std::fclose(file);
+    }
+  }
   if (argc < 2) return 100;
   const std::string mode = argv[1];
   if (mode == "exit" && argc == 3) return std::atoi(argv[2]);
