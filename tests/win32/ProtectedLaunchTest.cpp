@@ -1,0 +1,85 @@
+// The folder the elevated program starts the upgrade helper from: only Administrators and
+// SYSTEM may write it, and the file cannot be changed, replaced or deleted between its
+// writing and its start.
+#include <aclapi.h>
+#include <gtest/gtest.h>
+
+#include "platform/win32/ProtectedLaunch.h"
+#include "tests/win32/TestSupport.h"
+
+namespace dx::win32 {
+namespace {
+
+constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                               FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
+  BYTE buffer[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof buffer;
+  return ::CreateWellKnownSid(type, nullptr, buffer, &size) && ::EqualSid(sid, buffer);
+}
+
+TEST(ProtectedLaunchTest, TheFolderLetsOnlyAdministratorsAndSystemWriteAndTheFileIsHeldUntilTheStart) {
+  const std::string bytes = test::ReadWholeFile(test::BuiltProgram("runner_child.exe"));
+  ASSERT_FALSE(bytes.empty());
+  std::string folder, path;
+  {
+    ProtectedLaunch launch;
+    EXPECT_FALSE(launch.Prepare("..\\escape.exe", bytes));
+    ASSERT_TRUE(launch.Prepare("child.exe", bytes));
+    folder = launch.Folder();
+    path = launch.Path();
+    EXPECT_EQ(path, folder + "child.exe");
+    EXPECT_EQ(test::ReadWholeFile(path), bytes);
+
+    // The access list: protected from what the parent folder grants, and write rights only
+    // for the two.
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      &acl, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    const ScopedLocalMemory owned(descriptor);
+    ASSERT_NE(acl, nullptr);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    int writers = 0;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+      void* ace = nullptr;
+      ASSERT_TRUE(::GetAce(acl, i, &ace));
+      const auto* header = static_cast<ACE_HEADER*>(ace);
+      if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+      const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+      PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+      if (!(allowed->Mask & kWriteRights)) continue;
+      ++writers;
+      EXPECT_TRUE(IsWellKnown(sid, WinBuiltinAdministratorsSid) || IsWellKnown(sid, WinLocalSystemSid))
+          << "ACE " << i << " grants write rights to someone else: " << std::hex << allowed->Mask;
+    }
+    EXPECT_EQ(writers, 2);
+
+    // Held: no one opens it for writing or deletion, nor deletes or replaces it.
+    const ScopedFile writer(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer);
+    EXPECT_FALSE(::DeleteFileA(path.c_str()));
+    EXPECT_FALSE(::MoveFileExA(path.c_str(), (folder + "moved.exe").c_str(), 0));
+    EXPECT_EQ(test::ReadWholeFile(path), bytes);
+
+    const ScopedHandle process = launch.Start("exit 7");
+    ASSERT_TRUE(process);
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ASSERT_TRUE(::GetExitCodeProcess(process.get(), &code));
+    EXPECT_EQ(code, 7u);
+    EXPECT_FALSE(launch.Start("exit 8"));
+  }
+  // Ended, so both go at once.
+  EXPECT_EQ(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace dx::win32
