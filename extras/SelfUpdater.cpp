@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/Errors.h"
+#include "common/HexText.h"
 #include "common/Numbers.h"
 #include "common/Sha256.h"
 #include "common/Text.h"
@@ -49,17 +50,6 @@ std::string Printf(const char* pattern, auto... values) {
 }
 
 }  // namespace
-
-std::string HexText(const std::string& text) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(text.size() * 2);
-  for (unsigned char ch : text) {
-    hex += kDigits[ch >> 4];
-    hex += kDigits[ch & 15];
-  }
-  return hex;
-}
 
 TSelfUpdater::TSelfUpdater(platform::Platform& platform, IProgramStarter& starter, IUpdaterUi& ui,
                            std::string programPath)
@@ -145,10 +135,10 @@ std::string TSelfUpdater::CurrentUrl() const {
 std::string TSelfUpdater::HelperArguments() const {
   std::string line;
   for (const auto& [name, digest] : handedOver_) {
-    line.append(kHelperDigestArgument).append(digest).append(":").append(HexText(name)).append(" ");
+    line.append(kHelperDigestArgument).append(digest).append(":").append(ToHexText(name)).append(" ");
   }
-  line.append(kHelperProgramArgument).append(HexText(programPath_)).append(" ");
-  line.append(kHelperRestartArgument).append(HexText(RestartParams)).append(" ");
+  line.append(kHelperProgramArgument).append(ToHexText(programPath_)).append(" ");
+  line.append(kHelperRestartArgument).append(ToHexText(RestartParams)).append(" ");
   line.append(kHelperSetupArgument).append(method_ == umUseExternalSetup ? "1" : "0");
   return line;
 }

@@ -33,9 +33,6 @@ inline constexpr const char* kHelperProgramArgument = "/program=";
 inline constexpr const char* kHelperRestartArgument = "/restart=";
 inline constexpr const char* kHelperSetupArgument = "/setup=";
 
-// The text as hexadecimal digits, two lower-case digits a byte.
-std::string HexText(const std::string& text);
-
 class TSelfUpdater : public THttpTransfer {
  public:
   // programPath: the program's own executable.

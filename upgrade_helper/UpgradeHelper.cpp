@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/HexText.h"
 #include "common/Text.h"
 #include "common/Sha256.h"
 
@@ -29,27 +30,10 @@ bool IsPlainDownloadName(const std::string& name) {
   return name.size() > 5 && EndsWithNoCase(name, kDownloadEnding) && name.find_first_of("\\/:") == std::string::npos;
 }
 
-// Two lower-case hexadecimal digits a byte; nothing for any other text.
-std::optional<std::string> FromHex(std::string_view hex) {
-  const auto digit = [](char ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    return -1;
-  };
-  if (hex.size() % 2) return std::nullopt;
-  std::string text;
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int high = digit(hex[i]), low = digit(hex[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    text += static_cast<char>(high * 16 + low);
-  }
-  return text;
-}
-
 // "<digest>:<hex name>" after the argument's lead; nothing when it is not of that form.
 std::optional<HandedOverFile> ReadHandedOverFile(std::string_view rest) {
   if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
-  auto name = FromHex(rest.substr(65));
+  auto name = FromHexText(rest.substr(65));
   HandedOverFile file{name.value_or(""), std::string(rest.substr(0, 64))};
   if (!name || !IsSha256Hex(file.digest) || !IsPlainDownloadName(file.name)) return std::nullopt;
   return file;
@@ -85,12 +69,12 @@ HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
       if (!file) return {};
       a.files.push_back(std::move(*file));
     } else if (auto path = value(argument, kProgramArgument); path && !program) {
-      auto text = FromHex(*path);
+      auto text = FromHexText(*path);
       if (!text) return {};
       a.programPath = std::move(*text);
       program = true;
     } else if (auto params = value(argument, kRestartArgument); params && !restart) {
-      auto text = FromHex(*params);
+      auto text = FromHexText(*params);
       if (!text) return {};
       a.restartArguments = std::move(*text);
       restart = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/HexText.h"
 #include "common/Sha256.h"
 #include "tests/doubles/MemoryFileSystem.h"
 #include "upgrade_helper/UpgradeHelper.h"
@@ -115,20 +116,11 @@ class FakeHelperSystem : public IHelperSystem {
   void ShowError(const std::string& text) override { errors.push_back(text); }
 };
 
-std::string Hex(const std::string& text) {
-  std::string hex;
-  for (unsigned char ch : text) {
-    hex += "0123456789abcdef"[ch >> 4];
-    hex += "0123456789abcdef"[ch & 15];
-  }
-  return hex;
-}
-
 TEST(UpgradeHelperArgumentsTest, EveryValueIsReadBackExactlyAndAnythingElseEndsTheRun) {
   const std::string digest = Sha256Hex("x");
   const std::string path = "C:\\Games\\C++\\My Bench +1\\prog.exe";
-  HelperArguments a = ParseArguments({"/sha256=" + digest + ":" + Hex("my file+1.dat.uTMP"), "/program=" + Hex(path),
-                                      "/restart=" + Hex("/afterupgrade +x"), "/setup=1"});
+  HelperArguments a = ParseArguments({"/sha256=" + digest + ":" + ToHexText("my file+1.dat.uTMP"), "/program=" + ToHexText(path),
+                                      "/restart=" + ToHexText("/afterupgrade +x"), "/setup=1"});
   ASSERT_TRUE(a.valid);
   ASSERT_EQ(a.files.size(), 1u);
   EXPECT_EQ(a.files[0].name, "my file+1.dat.uTMP");
@@ -138,26 +130,26 @@ TEST(UpgradeHelperArgumentsTest, EveryValueIsReadBackExactlyAndAnythingElseEndsT
   EXPECT_EQ(a.restartArguments, "/afterupgrade +x");
   EXPECT_TRUE(a.externalSetup);
 
-  a = ParseArguments({"/program=" + Hex("C:\\B\\p.exe"), "/restart=", "/setup=0"});
+  a = ParseArguments({"/program=" + ToHexText("C:\\B\\p.exe"), "/restart=", "/setup=0"});
   ASSERT_TRUE(a.valid);
   EXPECT_TRUE(a.files.empty());
   EXPECT_EQ(a.restartArguments, "");
   EXPECT_FALSE(a.externalSetup);
 
   // A malformed argument, or the old way of writing them, is no run at all.
-  const std::string program = "/program=" + Hex("C:\\B\\p.exe");
+  const std::string program = "/program=" + ToHexText("C:\\B\\p.exe");
   const std::vector<std::vector<std::string>> refused = {
       {},
       {"C:\\B\\p.exe", "+/afterupgrade0"},
       {program, "+/afterupgrade0"},
-      {"/program=" + Hex("p.exe")},
-      {"/program=" + Hex("C:\\B\\p.exe").substr(1)},
+      {"/program=" + ToHexText("p.exe")},
+      {"/program=" + ToHexText("C:\\B\\p.exe").substr(1)},
       {"/program=" + std::string("433A5C")},
-      {program, "/program=" + Hex("C:\\C\\q.exe")},
+      {program, "/program=" + ToHexText("C:\\C\\q.exe")},
       {program, "/setup=2"},
-      {"/sha256=" + digest + ":" + Hex("..\\p.exe.uTMP"), program},
-      {"/sha256=" + digest + ":" + Hex("p.exe"), program},
-      {"/sha256=ABC:" + Hex("q.uTMP"), program},
+      {"/sha256=" + digest + ":" + ToHexText("..\\p.exe.uTMP"), program},
+      {"/sha256=" + digest + ":" + ToHexText("p.exe"), program},
+      {"/sha256=ABC:" + ToHexText("q.uTMP"), program},
       {"/sha256=" + digest + ":my.dat.uTMP", program}};
   for (const auto& arguments : refused) {
     EXPECT_FALSE(ParseArguments(arguments).valid) << (arguments.empty() ? "" : arguments.back());
@@ -169,12 +161,12 @@ class UpgradeHelperTest : public ::testing::Test {
   // A file the program downloaded and handed over with its digest.
   void Download(const std::string& path, const std::string& data) {
     system.Add(path, data);
-    handedOver.push_back("/sha256=" + Sha256Hex(data) + ":" + Hex(path.substr(path.find_last_of('\\') + 1)));
+    handedOver.push_back("/sha256=" + Sha256Hex(data) + ":" + ToHexText(path.substr(path.find_last_of('\\') + 1)));
   }
   void Run(const std::string& programPath, bool externalSetup = false) {
     std::vector<std::string> args = handedOver;
-    args.push_back("/program=" + Hex(programPath));
-    args.push_back("/restart=" + Hex("/afterupgrade"));
+    args.push_back("/program=" + ToHexText(programPath));
+    args.push_back("/restart=" + ToHexText("/afterupgrade"));
     args.push_back(externalSetup ? "/setup=1" : "/setup=0");
     const HelperArguments parsed = ParseArguments(args);
     ASSERT_TRUE(parsed.valid);
@@ -210,7 +202,7 @@ TEST_F(UpgradeHelperTest, AFileNotHandedOverOrChangedSinceItsCheckIsNeverInstall
   system.Find("C:\\Bench\\readme.txt.uTMP")->data = "swapped after the program's check";
   system.Add("C:\\Bench\\other.exe.uTMP", "put into the folder meanwhile");
   system.Add("C:\\Bench\\lib.dll.uTMP", "handed over without a proper digest");
-  handedOver.push_back("/sha256=" + std::string(64, 'a') + ":" + Hex("lib.dll.uTMP"));
+  handedOver.push_back("/sha256=" + std::string(64, 'a') + ":" + ToHexText("lib.dll.uTMP"));
   Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "new data");
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old program");
