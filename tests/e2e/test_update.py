@@ -155,6 +155,12 @@ def run(wine, ids, f, server, root, log):
     with open(os.path.join(root, INFO_PATH), "wb") as out:
         out.write(tampered)
 
+    def aborted(what):
+        box = wine.message_box()
+        f.check(box.get("text") == "Update aborted." and box.get("title") == "Dextrel", f"{what}: {box}")
+        if box:
+            wine.answer(box, "ok")
+
     def refused(text, what):
         """A check that ends in its message box, with nothing downloaded, created or asked."""
         before = requests()
@@ -186,10 +192,7 @@ def run(wine, ids, f, server, root, log):
     code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
     if f.check(code == 0, "the question window appears"):
         wine.drive("key", by_id("YesBtn", ask.strip()), "ESCAPE")
-        box = wine.message_box()
-        f.check(box.get("text") == "Update aborted." and box.get("title") == "Dextrel", f"Escape declines: {box}")
-        if box:
-            wine.answer(box, "ok")
+        aborted("Escape declines")
 
     # A download the user cancels: every ".uTMP" file goes, the earlier one too.
     wine.drive("click", update_button)
@@ -232,10 +235,7 @@ def run(wine, ids, f, server, root, log):
                 and box.get("buttons") == "Yes,No", f"message 27: {box}")
         if box:
             wine.answer(box, "yes")
-        box = wine.message_box()
-        f.check(box.get("text") == "Update aborted.", f"the abort is reported: {box}")
-        if box:
-            wine.answer(box, "ok")
+        aborted("the abort is reported")
         f.check(wine.drive("wait-gone", wizard, "--timeout", "5000")[0] == 0, "the download window closed")
         f.check(utmp_files() == [], f"no .uTMP file is left: {utmp_files()}")
 
@@ -255,10 +255,7 @@ def run(wine, ids, f, server, root, log):
                 f"the missing file ends the update: {box}")
         if box:
             wine.answer(box, "ok")
-        box = wine.message_box()
-        f.check(box.get("text") == "Update aborted.", f"the abort is reported: {box}")
-        if box:
-            wine.answer(box, "ok")
+        aborted("the abort is reported")
         f.check(utmp_files() == [], f"the file fetched before is gone too: {utmp_files()}")
         f.check(open(setup.program, "rb").read() != probe, "the program was not replaced")
         f.check(wine.drive("wait-window", "--class", "TUpdateWizardForm", "--exe", "Dextrel.exe",
