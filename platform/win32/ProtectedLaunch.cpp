@@ -18,17 +18,24 @@ bool IsPlainName(const std::string& name) {
 std::string MakeFolder() {
   char base[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base))) return {};
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
-    return {};
-  }
-  const ScopedLocalMemory owned(descriptor);
+  const ScopedLocalMemory owned = ProtectedFolderDescriptor();
+  PSECURITY_DESCRIPTOR descriptor = owned.get();
+  if (!descriptor) return {};
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   const std::string stem = std::string(base) + "\\Dextrel upgrade " + std::to_string(::GetCurrentProcessId()) + "-" +
                            std::to_string(::GetTickCount()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string folder = stem + std::to_string(attempt);
-    if (::CreateDirectoryA(folder.c_str(), &attributes)) return folder + "\\";
+    if (::CreateDirectoryA(folder.c_str(), &attributes)) {
+      // Set once more by name: not every file system keeps what the creation was given,
+      // and a folder whose list cannot be set is not used.
+      if (::SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             descriptor)) {
+        return folder + "\\";
+      }
+      ::RemoveDirectoryA(folder.c_str());
+      return {};
+    }
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }
   return {};
@@ -55,6 +62,14 @@ bool HoldsExactly(HANDLE file, const std::string& bytes) {
 }
 
 }  // namespace
+
+ScopedLocalMemory ProtectedFolderDescriptor() {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
+    return {};
+  }
+  return ScopedLocalMemory(descriptor);
+}
 
 ProtectedLaunch::~ProtectedLaunch() {
   held_.reset();

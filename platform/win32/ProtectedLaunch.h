@@ -10,6 +10,9 @@
 
 namespace dx::win32 {
 
+// The security descriptor every such folder is made with (LocalFree'd by its owner).
+ScopedLocalMemory ProtectedFolderDescriptor();
+
 class ProtectedLaunch {
  public:
   ProtectedLaunch() = default;
