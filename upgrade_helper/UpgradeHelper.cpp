@@ -139,6 +139,8 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
   // program: another name could turn a side file of the update into what runs elevated.
   std::string setupName, setupBytes;
   for (const HandedOverFile& file : arguments.files) {
+    // The reading admits no other name, but nothing else may ever be moved.
+    if (!IsPlainDownloadName(file.name)) continue;
     const std::string download = folder + file.name;
     auto held = system.Hold(download);
     if (!held) continue;
