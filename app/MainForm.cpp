@@ -135,7 +135,9 @@ void TForm1::FormCreate() {
       }
     }
   });
-  Updater->VersionNumber = UpdaterOwnVersion;
+  // The version resource alone: the settings key may be missing or written by anyone
+  // with a copy of an older release.
+  Updater->VersionNumber = VersionString;
 
   Form3 = std::make_unique<TForm3>(platform_.display, SharedRegistry,
                                    [this](const std::string& width, const std::string& height) {

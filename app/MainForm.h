@@ -264,6 +264,8 @@ class TForm1 : private IBenchmarkHost {
   // Benchmark steps (app/MainFormBenchmark.cpp).
   void CreateDiagnostics();
   void CreateUpdater();
+  // The highest update serial kept in the settings key; 0 when none is.
+  std::uint64_t SeenUpdateSerial();
   void FailStart(const std::string& message);
   void ShowMessageOk(const std::string& text);
   void UpdateRunsLine();

@@ -49,8 +49,6 @@ class IMainFormHost {
   // The update check's windows and message boxes, and the start of the upgrade helper.
   virtual IUpdaterUi& UpdaterUi() = 0;
   virtual IProgramStarter& ProgramStarter() = 0;
-  // The user's temporary folder; empty when the system has none.
-  virtual std::string TemporaryFolder() = 0;
   // The upgrade helper's executable, which the program carries.
   virtual std::string UpgradeHelperBytes() = 0;
   // The maker's built-in key and the system's verifier that the update information file

@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "common/Text.h"
 #include "common/Hosts.h"
+#include "common/SettingsNames.h"
 #include "extras/SelfUpdater.h"
 
 namespace dx {
@@ -13,18 +14,35 @@ TForm1::~TForm1() = default;
 
 void TForm1::CreateUpdater() {
   Updater = std::make_unique<TSelfUpdater>(platform_, host_.ProgramStarter(), host_.UpdaterUi(),
-                                           host_.ExecutablePath(), host_.TemporaryFolder());
+                                           host_.ExecutablePath());
   Updater->InfoFileURL = std::string("http://") + kMakerHomePage + kUpdateInfoPath;
   Updater->ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
   Updater->RestartParams = "/afterupgrade";
   Updater->HelperBytes = [this] { return host_.UpgradeHelperBytes(); };
   Updater->Trust = host_.MakerTrust();
+  Updater->ReadSeenSerial = [this] { return SeenUpdateSerial(); };
+  Updater->WriteSeenSerial = [this](std::uint64_t serial) {
+    SharedRegistry.OpenKey(settings::kSettingsKey, true);
+    SharedRegistry.WriteString(settings::kUpdateSerial, std::to_string(serial));
+    SharedRegistry.CloseKey();
+  };
   Updater->OnLaterUpgrade = [this] { UpdaterLaterUpgrade(); };
   Updater->OnAborted = [this] { UpdaterAborted(); };
   Updater->OnHostUnreachable = [this](const std::string& url, const std::string& host) {
     UpdaterHostUnreachable(url, host);
   };
   Updater->CloseMainWindow = [this] { host_.CloseMainWindow(); };
+}
+
+std::uint64_t TForm1::SeenUpdateSerial() {
+  std::string text;
+  if (SharedRegistry.OpenKey(settings::kSettingsKey, false)) text = SharedRegistry.ReadString(settings::kUpdateSerial);
+  SharedRegistry.CloseKey();
+  // Only digits, as written here; anything else was not, and counts as nothing seen.
+  std::uint64_t serial = 0;
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  for (char ch : text) serial = serial * 10 + static_cast<std::uint64_t>(ch - '0');
+  return serial;
 }
 
 void TForm1::RzToolButton3Click() {

@@ -29,7 +29,7 @@ configure_file("${CMAKE_SOURCE_DIR}/upgrade_helper/win32/upgrade.manifest.in" "$
 file(GLOB DEXTREL_UPGRADE_WIN32_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/*.cpp")
 add_executable(DextrelUpgrade WIN32 ${DEXTREL_UPGRADE_WIN32_SOURCES} "${CMAKE_SOURCE_DIR}/upgrade_helper/win32/upgrade.rc")
 target_include_directories(DextrelUpgrade PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
-target_link_libraries(DextrelUpgrade PRIVATE upgrade_helper user32 kernel32 shell32)
+target_link_libraries(DextrelUpgrade PRIVATE upgrade_helper user32 kernel32 shell32 advapi32)
 dextrel_warnings(DextrelUpgrade)
 # The shipped programs carry no debug information (the static runtime brings a lot), and
 # the helper, which travels inside the program, is built for size.

@@ -35,6 +35,8 @@ inline constexpr const char* kSound = "Sound";
 inline constexpr const char* kNews = "News";
 // Minutes one game run may take before it is ended; missing means the default, "0" none.
 inline constexpr const char* kRunTimeLimit = "RunTimeLimit";
+// The highest serial of a verified update information file this machine has seen.
+inline constexpr const char* kUpdateSerial = "UpdateSerial";
 
 // The nine presets in the order of the resolution group.
 inline constexpr std::array<const char*, 9> kResolutionValues = {"640",  "800",  "1024", "1280", "1600",

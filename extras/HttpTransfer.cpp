@@ -84,6 +84,8 @@ struct THttpTransfer::Job {
   std::uint32_t flags = 0;
   bool hide = false;
   bool askPassword = false;
+  std::uint64_t maxBytes = 0;
+  bool tooLarge = false;
 
   std::atomic<bool> stop{false};
   std::atomic<bool> deletePartial{false};
@@ -138,6 +140,7 @@ bool THttpTransfer::Start(const std::string& url, const std::string& targetFile)
   job->bufferSize = TransferBufferSize ? TransferBufferSize : 4096;
   job->flags = RequestFlags(CacheOptions, InternetOptions, false);
   job->hide = HideDownloadedFile;
+  job->maxBytes = MaxBytes;
   job->askPassword = static_cast<bool>(OnPasswordRequest);
   busy_ = true;
   current_ = job;
@@ -292,6 +295,11 @@ void THttpTransfer::Work(Job& job) {
   });
   job.carryOn = carryOn;
   if (!job.carryOn || job.stop) return;
+  const auto beyondLimit = [&](std::uint64_t size) { return job.maxBytes != 0 && size > job.maxBytes; };
+  if (beyondLimit(job.contentLength)) {
+    job.tooLarge = true;
+    return;
+  }
 
   if (IsOkStatus(job.status) && !job.target.empty()) {
     auto created = internet_.CreateDownloadFile(job.target, job.hide);
@@ -309,6 +317,11 @@ void THttpTransfer::Work(Job& job) {
     auto piece = request->Read(job.bufferSize);
     if (!piece.ok) job.readFailed = true;
     if (!piece.ok || piece.data.empty()) break;
+    if (beyondLimit(job.received + piece.data.size())) {
+      // A server that sends more than it announced, or announced nothing.
+      job.tooLarge = true;
+      break;
+    }
     if (job.file) {
       if (!job.file->Write(piece.data)) {
         job.fileError = job.file->ErrorText();
@@ -323,8 +336,8 @@ void THttpTransfer::Work(Job& job) {
       if (OnProgress) OnProgress(ComputeProgress(received, total, clock_.TickCount() - job.startTick));
     });
   }
-  if (job.file && job.stop) {
-    if (job.deletePartial) {
+  if (job.file && (job.stop || job.tooLarge)) {
+    if (job.deletePartial || job.tooLarge) {
       job.file->Discard();
     } else {
       job.file->Close();
@@ -348,6 +361,8 @@ void THttpTransfer::Finish(const std::shared_ptr<Job>& job) {
                            (job->contentLength == 0 || job->received == job->contentLength);
     if (!job->carryOn) {
       if (OnNotWanted) OnNotWanted();
+    } else if (job->tooLarge) {
+      if (OnTooLarge) OnTooLarge();
     } else if (job->fileError) {
       if (OnTargetFileError) OnTargetFileError(job->target, *job->fileError);
     } else if (succeeded) {

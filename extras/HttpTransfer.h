@@ -98,6 +98,9 @@ class THttpTransfer {
   unsigned CacheOptions = coReloadIfNoExpireInformation | coReloadUpdatedObjects | coCreateTempFilesIfCantCache;
   unsigned InternetOptions = ioKeepConnection;
   bool HideDownloadedFile = false;
+  // The most bytes a body may hold (0: no limit); past it the transfer ends, keeps
+  // nothing and reports OnTooLarge.
+  std::uint64_t MaxBytes = 0;
 
   // Reports, all on the user-interface thread.
   std::function<void(const THttpHeaders&, bool& continueTransfer)> OnHeaders;
@@ -111,6 +114,7 @@ class THttpTransfer {
   std::function<void(int status, const std::string& body)> OnHttpError;
   std::function<void()> OnNotWanted;
   std::function<void(const std::string& path, const std::string& errorText)> OnTargetFileError;
+  std::function<void()> OnTooLarge;
 
   // False, changing nothing, while a transfer runs. An empty target collects the body in memory.
   bool Start(const std::string& url, const std::string& targetFile = {});

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/Errors.h"
+#include "common/HexText.h"
 #include "common/Numbers.h"
 #include "common/Sha256.h"
 #include "common/Text.h"
@@ -11,8 +12,6 @@
 
 namespace dx {
 namespace {
-
-constexpr std::uint32_t kAttributeTemporary = 0x100;
 
 constexpr const char* kCompletedNote =
     "The update of %s has been successfully completed.\r\rPress the OK button to restart program.";
@@ -23,11 +22,16 @@ constexpr const char* kNoUpdateText =
 constexpr const char* kHostUnreachableText =
     "Host %s unreachable.\r\rPlease check your Internet connection and\rtry to upgrade this software again later.";
 constexpr const char* kCancelText = "The update is not completed.\rWould you like to abort upgrading?";
-constexpr const char* kLostFileText = "File %s not found or inaccessible.\r\rTry to skip this file and continue upgrade?";
+constexpr const char* kLostFileText = "File %s not found or inaccessible.\r\rNothing was installed.";
+constexpr const char* kFileTooLargeText =
+    "File %s is larger than the update information allows.\r\rNothing was installed.";
 constexpr const char* kConnectionLostText =
     "Connection with remote server lost.\r\rPlease restore connection and try to\rupgrade this software again later.";
 constexpr const char* kCannotCreateText = "Cannot create file \"%s\". %s";
 constexpr const char* kUnverifiedText = "The update information could not be verified. Nothing was downloaded.";
+constexpr const char* kReplayedText = "The update information is older than one seen before. Nothing was downloaded.";
+constexpr const char* kExpiredText = "The update information has expired. Nothing was downloaded.";
+constexpr const char* kInfoTooLargeText = "The update information is too large. Nothing was downloaded.";
 
 std::string WithScheme(const std::string& url) {
   return url.find("://") == std::string::npos ? "http://" + url : url;
@@ -48,7 +52,7 @@ std::string Printf(const char* pattern, auto... values) {
 }  // namespace
 
 TSelfUpdater::TSelfUpdater(platform::Platform& platform, IProgramStarter& starter, IUpdaterUi& ui,
-                           std::string programPath, const std::string& tempFolder)
+                           std::string programPath)
     : THttpTransfer(platform.internet, platform.ui, platform.clock),
       fileSystem_(platform.files),
       shell_(platform.shell),
@@ -58,10 +62,6 @@ TSelfUpdater::TSelfUpdater(platform::Platform& platform, IProgramStarter& starte
   programDir_ = ExtractFilePath(programPath_);
   title_ = ExtractFileName(programPath_);
   if (const std::size_t dot = title_.rfind('.'); dot != std::string::npos) title_.resize(dot);
-
-  const std::string temp = IncludeTrailingBackslash(tempFolder);
-  helperPath_ = (!temp.empty() && fileSystem_.FolderExists(temp) ? temp : programDir_) + kUpgradeHelperName;
-  if (fileSystem_.FileExists(helperPath_)) fileSystem_.RemoveFile(helperPath_);
 
   OnHeaders = [this](const THttpHeaders& headers, bool&) {
     if (checking_) return;
@@ -111,9 +111,14 @@ TSelfUpdater::TSelfUpdater(platform::Platform& platform, IProgramStarter& starte
       checking_ = false;
       return;
     }
-    if (!SkipLostFile(ShownName(CurrentUrl()), "Error #" + std::to_string(status))) return;
-    ++index_;
-    DownloadCurrent();
+    FileFailed(FormatMessageText(kLostFileText, ShownName(CurrentUrl())), "Error #" + std::to_string(status));
+  };
+  OnTooLarge = [this] {
+    if (checking_) {
+      RefuseInfo(kInfoTooLargeText);
+    } else {
+      FileFailed(FormatMessageText(kFileTooLargeText, ShownName(CurrentUrl())), "Error");
+    }
   };
   OnTargetFileError = [this](const std::string& path, const std::string& errorText) {
     ui_window_.ShowMessage(FormatMessageText(kCannotCreateText, path, errorText), kUpdateCaption,
@@ -127,17 +132,14 @@ std::string TSelfUpdater::CurrentUrl() const {
   return index_ < files_.size() ? files_[index_].url : std::string();
 }
 
-std::string TSelfUpdater::HelperCommandLine() const {
-  // The helper's own path is quoted, so a temporary folder with blanks cannot start
-  // another program; the arguments stay as the helper reads them. Each handed-over file
-  // goes first, quoted as one argument: file names may hold blanks and "+", which the
-  // helper's reading of the program path would otherwise take for its own.
+std::string TSelfUpdater::HelperArguments() const {
   std::string line;
-  line.append("\"").append(helperPath_).append("\" ");
   for (const auto& [name, digest] : handedOver_) {
-    line.append("\"").append(kHelperDigestArgument).append(digest).append(":").append(name).append("\" ");
+    line.append(kHelperDigestArgument).append(digest).append(":").append(ToHexText(name)).append(" ");
   }
-  line.append(programPath_).append(" +").append(RestartParams).append(method_ == umUseExternalSetup ? "1" : "0");
+  line.append(kHelperProgramArgument).append(ToHexText(programPath_)).append(" ");
+  line.append(kHelperRestartArgument).append(ToHexText(RestartParams)).append(" ");
+  line.append(kHelperSetupArgument).append(method_ == umUseExternalSetup ? "1" : "0");
   return line;
 }
 
@@ -148,6 +150,7 @@ void TSelfUpdater::CheckUpdate() {
   plainCacheOptions_ = CacheOptions;
   CacheOptions = plainCacheOptions_ | coPragmaNoCache;
   HideDownloadedFile = false;
+  MaxBytes = kInfoFileLimit;
   const bool started = Start(InfoFileURL);
   CacheOptions = plainCacheOptions_;
   if (!started) checking_ = false;
@@ -158,12 +161,11 @@ void TSelfUpdater::InfoReceived(const std::string& text) {
   // is read at all.
   const auto verified = VerifiedInfoText(text, Trust);
   if (!verified) {
-    files_.clear();
-    ui_window_.ShowMessage(kUnverifiedText, "Error", platform::MessageButtons::Ok, platform::MessageIcon::Error);
-    EndAfterFailure();
+    RefuseInfo(kUnverifiedText);
     return;
   }
   const UpdateInfo info = ReadUpdateInfo(*verified);
+  if (!IsCurrent(info)) return;
   files_ = info.files;
   checking_ = false;
   if (!IsNewerVersion(info.version, VersionNumber) || files_.empty()) {
@@ -192,6 +194,33 @@ void TSelfUpdater::InfoReceived(const std::string& text) {
   StartDownloads();
 }
 
+void TSelfUpdater::RefuseInfo(const char* text) {
+  files_.clear();
+  ui_window_.ShowMessage(text, "Error", platform::MessageButtons::Ok, platform::MessageIcon::Error);
+  EndAfterFailure();
+}
+
+bool TSelfUpdater::IsCurrent(const UpdateInfo& info) {
+  // Every signed file the release script writes carries both; one without them cannot be
+  // told from an old file replayed.
+  if (!info.serial || !info.expires) {
+    RefuseInfo(kUnverifiedText);
+    return false;
+  }
+  const std::uint64_t seen = ReadSeenSerial ? ReadSeenSerial() : 0;
+  if (*info.serial < seen) {
+    RefuseInfo(kReplayedText);
+    return false;
+  }
+  const platform::DateTime today = clock_.UtcNow();
+  if (HasExpired(*info.expires, today.year, today.month, today.day)) {
+    RefuseInfo(kExpiredText);
+    return false;
+  }
+  if (*info.serial > seen && WriteSeenSerial) WriteSeenSerial(*info.serial);
+  return true;
+}
+
 void TSelfUpdater::StartDownloads() {
   CacheOptions = plainCacheOptions_;
   index_ = 0;
@@ -209,14 +238,14 @@ void TSelfUpdater::DownloadCurrent() {
     if (!name || !NormalisedDigest(entry.sha256.value_or(""))) {
       // A name with a path, a drive or a device in it is never written, and a file the
       // signed information gives no digest for could be anything.
-      if (!SkipLostFile(ShownName(entry.url), "Error")) return;
-      ++index_;
-      continue;
+      FileFailed(FormatMessageText(kLostFileText, ShownName(entry.url)), "Error");
+      return;
     }
     ui_window_.ShowFile(entry.url, Printf("Downloading %d of %d", static_cast<int>(index_ + 1),
                                           static_cast<int>(files_.size())));
     lastModified_.reset();
     HideDownloadedFile = true;
+    MaxBytes = entry.size.value_or(kDefaultFileLimit);
     Start(entry.url, programDir_ + *name + ".uTMP");
     return;
   }
@@ -234,23 +263,21 @@ void TSelfUpdater::FileDone() {
   const auto data = fileSystem_.ReadFile(target);
   if (!data.ok || !DigestMatches(entry.sha256.value_or(""), Sha256Hex(data.data))) {
     // A file that is not the one the maker vouched for is never installed.
-    fileSystem_.SetAttributes(target, 0x80);
-    fileSystem_.RemoveFile(target);
-    if (!SkipLostFile(ShownName(entry.url), "Error")) return;
-  } else {
-    handedOver_.emplace_back(name, *NormalisedDigest(*entry.sha256));
+    FileFailed(FormatMessageText(kLostFileText, ShownName(entry.url)), "Error");
+    return;
   }
+  handedOver_.emplace_back(name, *NormalisedDigest(*entry.sha256));
   ++index_;
   DownloadCurrent();
 }
 
-bool TSelfUpdater::SkipLostFile(const std::string& name, const std::string& caption) {
-  if (!(ShowMessages & mLostFile)) return true;
-  const auto answer = ui_window_.ShowMessage(FormatMessageText(kLostFileText, name), caption,
-                                             platform::MessageButtons::YesNo, platform::MessageIcon::Warning);
-  if (answer == platform::MessageResult::Yes) return true;
+void TSelfUpdater::FileFailed(const std::string& text, const std::string& caption) {
+  // An update with a file missing can leave a program that does not start: the files
+  // already fetched go too (the abort deletes every download).
+  if (ShowMessages & mLostFile) {
+    ui_window_.ShowMessage(text, caption, platform::MessageButtons::Ok, platform::MessageIcon::Error);
+  }
   Abort();
-  return false;
 }
 
 void TSelfUpdater::EndAfterFailure() {
@@ -309,10 +336,7 @@ void TSelfUpdater::HandOver(bool closeMainWindow) {
   const std::string bytes = HelperBytes ? HelperBytes() : std::string();
   // A helper that cannot be written is not started; the program closes all the same and
   // the downloaded files wait for the next upgrade.
-  if (!bytes.empty() && fileSystem_.WriteFile(helperPath_, bytes).ok) {
-    fileSystem_.SetAttributes(helperPath_, kAttributeTemporary);
-    starter_.StartProgram(HelperCommandLine());
-  }
+  if (!bytes.empty()) starter_.StartProtected(kUpgradeHelperName, bytes, HelperArguments());
   if (closeMainWindow && CloseMainWindow) CloseMainWindow();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // TSelfUpdater: asks the maker's server for a newer version, downloads the files it lists
 // into the program's folder as ".uTMP" files and hands over to the upgrade helper, which
-// installs them once the program has ended.
+// installs them once the program has ended. Every listed file must arrive whole and match
+// its digest, or nothing is handed over.
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,18 +26,21 @@ enum TUpdaterMessage : unsigned {
 
 inline constexpr const char* kUpgradeHelperName = "DextrelUpgrade.exe";
 inline constexpr const char* kUpdateCaption = "Application update wizard";
-// Leads each helper argument that names a downloaded file and its digest, as the upgrade
-// helper reads it.
-inline constexpr const char* kHelperDigestArgument = "/sha256=";
+// The helper's arguments, as the upgrade helper reads them: each names its value in
+// hexadecimal, so that no path, blank, quote or "+" can be taken for another argument.
+inline constexpr const char* kHelperDigestArgument = "/sha256=";  // <digest>:<hex of the ".uTMP" name>
+inline constexpr const char* kHelperProgramArgument = "/program=";
+inline constexpr const char* kHelperRestartArgument = "/restart=";
+inline constexpr const char* kHelperSetupArgument = "/setup=";
 
 class TSelfUpdater : public THttpTransfer {
  public:
-  // programPath: the program's own executable; tempFolder: the user's temporary folder.
-  // A helper left by an earlier upgrade is deleted here.
-  TSelfUpdater(platform::Platform& platform, IProgramStarter& starter, IUpdaterUi& ui, std::string programPath,
-               const std::string& tempFolder);
+  // programPath: the program's own executable.
+  TSelfUpdater(platform::Platform& platform, IProgramStarter& starter, IUpdaterUi& ui, std::string programPath);
 
   std::string InfoFileURL;
+  // The program's own version ("a.b.c.d", from its version resource); with any other
+  // text no version counts as newer.
   std::string VersionNumber;
   unsigned ShowMessages = mAskUpgrade | mConnLost | mHostUnreachable | mLostFile | mNoUpdateAvailable;
   std::string RestartParams = "/afterupgrade";
@@ -45,6 +49,10 @@ class TSelfUpdater : public THttpTransfer {
   UpdateTrust Trust;
   // The upgrade helper's executable bytes, asked for at the hand-over.
   std::function<std::string()> HelperBytes;
+  // The highest serial of any verified information file this machine has seen, kept by
+  // the program; an information file with a lower one is a replay and refused.
+  std::function<std::uint64_t()> ReadSeenSerial;
+  std::function<void(std::uint64_t)> WriteSeenSerial;
 
   std::function<void()> OnLaterUpgrade;
   std::function<void()> OnAborted;
@@ -67,21 +75,24 @@ class TSelfUpdater : public THttpTransfer {
   bool Checking() const { return checking_; }
   bool Aborted() const { return aborted_; }
   TUpgradeMethod Method() const { return method_; }
-  const std::string& HelperPath() const { return helperPath_; }
   const std::string& ProgramDir() const { return programDir_; }
   // The program's file name without its extension.
   const std::string& ApplicationTitle() const { return title_; }
-  // The helper's command line for the current method, with the downloaded files it may
+  // The helper's arguments for the current method, with the downloaded files it may
   // install and their digests.
-  std::string HelperCommandLine() const;
+  std::string HelperArguments() const;
 
  private:
   void InfoReceived(const std::string& text);
   void StartDownloads();
   void DownloadCurrent();
   void FileDone();
-  // Message 28; false when the user chose to abort (the abort has then happened).
-  bool SkipLostFile(const std::string& name, const std::string& caption);
+  // Whether the verified information file is no replay of an older one and not expired;
+  // shows why not.
+  bool IsCurrent(const UpdateInfo& info);
+  // A listed file that could not be had: the whole update ends and nothing stays.
+  void FileFailed(const std::string& text, const std::string& caption);
+  void RefuseInfo(const char* text);
   void EndAfterFailure();
   void HandOver(bool closeMainWindow);
   std::string CurrentUrl() const;
@@ -90,7 +101,7 @@ class TSelfUpdater : public THttpTransfer {
   platform::IShell& shell_;
   IProgramStarter& starter_;
   IUpdaterUi& ui_window_;
-  std::string programPath_, programDir_, title_, helperPath_;
+  std::string programPath_, programDir_, title_;
 
   std::vector<UpdateFileEntry> files_;
   // Downloaded files whose digest matched, by ".uTMP" name, with that digest.

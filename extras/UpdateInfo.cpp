@@ -1,5 +1,6 @@
 #include "extras/UpdateInfo.h"
 
+#include <array>
 #include <cstring>
 
 #include "common/Sha256.h"
@@ -38,6 +39,45 @@ class InfoText {
   std::string lowered_;
 };
 
+// Decimal digits only, no sign and no blanks, and no more than fit.
+std::optional<std::uint64_t> PlainNumber(std::string_view text) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(ch - '0');
+  }
+  return value;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// "yyyy-mm-dd" exactly, naming a day of the calendar.
+std::optional<ExpiryDate> ReadDate(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  const auto year = PlainNumber(text.substr(0, 4)), month = PlainNumber(text.substr(5, 2)),
+             day = PlainNumber(text.substr(8, 2));
+  if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1) return std::nullopt;
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int last = kDays[*month - 1] + (*month == 2 && IsLeapYear(static_cast<int>(*year)) ? 1 : 0);
+  if (*day > static_cast<std::uint64_t>(last)) return std::nullopt;
+  return ExpiryDate{static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day)};
+}
+
+// The four numbers of "a.b.c.d"; nothing for any other text.
+std::optional<std::array<std::uint64_t, 4>> FourNumbers(std::string_view text) {
+  std::array<std::uint64_t, 4> numbers{};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::size_t dot = i < 3 ? text.find('.') : text.size();
+    if (dot == std::string_view::npos) return std::nullopt;
+    const auto number = PlainNumber(text.substr(0, dot));
+    if (!number) return std::nullopt;
+    numbers[i] = *number;
+    text = i < 3 ? text.substr(dot + 1) : std::string_view();
+  }
+  return numbers;
+}
+
 }  // namespace
 
 std::string InfoValue(std::string_view text, std::string_view key) { return InfoText(text).Value(key); }
@@ -50,7 +90,8 @@ UpdateInfo ReadUpdateInfo(std::string_view text) {
   const auto add = [&](const std::string& suffix) {
     std::string url = keys.Value("url" + suffix);
     if (url.empty()) return false;
-    info.files.push_back({std::move(url), keys.OptionalValue("sha256" + suffix)});
+    info.files.push_back({std::move(url), keys.OptionalValue("sha256" + suffix),
+                          PlainNumber(keys.Value("size" + suffix))});
     return true;
   };
   add("");
@@ -66,6 +107,9 @@ UpdateInfo ReadUpdateInfo(std::string_view text) {
                                                                    : close - message - 1));
   }
 
+  info.serial = PlainNumber(keys.Value("serial"));
+  info.expires = ReadDate(keys.Value("expires"));
+
   const std::string method = keys.Value("method");
   if (!method.empty() && method[0] == '1') info.method = umUseExternalSetup;
   if (!method.empty() && method[0] == '2') info.method = umRedirectToURL;
@@ -73,30 +117,12 @@ UpdateInfo ReadUpdateInfo(std::string_view text) {
 }
 
 bool IsNewerVersion(std::string_view version, std::string_view own) {
-  const auto parts = [](std::string_view text) {
-    std::vector<std::string> result;
-    const std::string dotted = std::string(text) + ".";
-    std::size_t pos = 0;
-    for (int i = 0; i < 4; ++i) {
-      const std::size_t dot = dotted.find('.', pos);
-      if (dot == std::string::npos) {
-        result.emplace_back("0");
-      } else {
-        result.push_back(dotted.substr(pos, dot - pos));
-        pos = dot + 1;
-      }
-    }
-    return result;
-  };
-  const auto mine = parts(version), theirs = parts(own);
-  for (int i = 0; i < 4; ++i) {
-    int a = 0, b = 0;
-    if (!TryStrToInt(mine[i], a) || !TryStrToInt(theirs[i], b)) {
-      return std::strcmp(std::string(version).c_str(), std::string(own).c_str()) > 0;
-    }
-    if (a != b) return a > b;
-  }
-  return false;
+  const auto theirs = FourNumbers(version), mine = FourNumbers(own);
+  return theirs && mine && *theirs > *mine;
+}
+
+bool HasExpired(const ExpiryDate& expires, int year, int month, int day) {
+  return std::array{year, month, day} > std::array{expires.year, expires.month, expires.day};
 }
 
 std::optional<std::string> DownloadFileName(std::string_view url) {

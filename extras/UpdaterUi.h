@@ -28,11 +28,14 @@ class IUpdaterUi {
                                               platform::MessageButtons buttons, platform::MessageIcon icon) = 0;
 };
 
-// Starts a program by its command line, shown normally (the upgrade helper).
+// Starts a program the elevated program carries (the upgrade helper), shown normally: its
+// bytes are written as fileName into a fresh folder that only administrators and the
+// system can write, held there against writes until its process exists, and removed
+// again afterwards.
 class IProgramStarter {
  public:
   virtual ~IProgramStarter() = default;
-  virtual bool StartProgram(const std::string& commandLine) = 0;
+  virtual bool StartProtected(const std::string& fileName, const std::string& bytes, const std::string& arguments) = 0;
 };
 
 }  // namespace dx

@@ -1,6 +1,7 @@
-// The upgrade helper: joining its arguments into program path, restart arguments and
-// setup flag, then the choice among the ".uTMP" files of a fake program folder (names,
-// locks and the program's presence taken from the input).
+// The upgrade helper: reading its hexadecimal arguments into program path, restart
+// arguments and setup flag (values written as the program writes them come back exactly),
+// then the choice among the ".uTMP" files of a fake program folder (names, locks and the
+// program's presence taken from the input).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/HexText.h"
 #include "common/Text.h"
 #include "common/Sha256.h"
 #include "upgrade_helper/UpgradeHelper.h"
@@ -90,6 +92,12 @@ class FolderSystem : public dx::upgrade::IHelperSystem {
     if (program.empty()) std::abort();
     return true;
   }
+  bool RunProtected(const std::string& fileName, const std::string& bytes, const std::string&,
+                    std::uint32_t) override {
+    // Only a checked download's bytes, never the file in the folder.
+    if (fileName.empty() || fileName.find('\\') != std::string::npos || bytes.empty()) std::abort();
+    return input_.ConsumeBool();
+  }
   void ShowError(const std::string& text) override {
     if (text.empty()) std::abort();
   }
@@ -114,22 +122,30 @@ class FolderSystem : public dx::upgrade::IHelperSystem {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  std::vector<std::string> arguments(input.ConsumeIntegralInRange<std::size_t>(1, 6));
-  for (auto& argument : arguments) argument = input.ConsumeRandomLengthString(64);
-  const HelperArguments parsed = dx::upgrade::ParseArguments(arguments);
-
-  std::string joined;
-  bool leading = true;
-  for (const auto& argument : arguments) {
-    leading = leading && argument.rfind(dx::upgrade::kDigestArgument, 0) == 0;
-    if (!leading) joined += argument + " ";
+  const bool written = input.ConsumeBool();
+  std::vector<std::string> arguments;
+  std::string path, restart;
+  bool setup = false;
+  if (written) {
+    path = input.ConsumeRandomLengthString(64);
+    restart = input.ConsumeRandomLengthString(32);
+    setup = input.ConsumeBool();
+    arguments = {"/program=" + dx::ToHexText(path), "/restart=" + dx::ToHexText(restart),
+                 setup ? "/setup=1" : "/setup=0"};
+  } else {
+    arguments.resize(input.ConsumeIntegralInRange<std::size_t>(0, 6));
+    for (auto& argument : arguments) argument = input.ConsumeRandomLengthString(64);
   }
-  if (parsed.joined != joined) std::abort();
-  if (parsed.programPath.size() > joined.size() || parsed.restartArguments.size() > joined.size()) std::abort();
-  if (!parsed.folder.empty() && (parsed.folder.back() != '\\' || parsed.programPath.rfind(parsed.folder, 0) != 0)) {
+  const HelperArguments parsed = dx::upgrade::ParseArguments(arguments);
+  if (written && parsed.valid != (path.find('\\') != std::string::npos)) std::abort();
+  if (written && parsed.valid &&
+      (parsed.programPath != path || parsed.restartArguments != restart || parsed.externalSetup != setup)) {
     std::abort();
   }
-  if (parsed.programPath.empty()) return 0;
+  if (!parsed.valid) return 0;
+  if (parsed.folder.empty() || parsed.folder.back() != '\\' || parsed.programPath.rfind(parsed.folder, 0) != 0) {
+    std::abort();
+  }
 
   FolderSystem system(parsed.folder, input);
   const std::size_t count = input.ConsumeIntegralInRange<std::size_t>(0, 8);

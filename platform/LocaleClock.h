@@ -17,6 +17,8 @@ class ILocaleClock {
   virtual char DecimalSeparator() = 0;
   // Local time.
   virtual DateTime Now() = 0;
+  // Universal time.
+  virtual DateTime UtcNow() = 0;
   // In the user's short date and long time formats.
   virtual std::string FormatShortDate(const DateTime& when) = 0;
   virtual std::string FormatLongTime(const DateTime& when) = 0;

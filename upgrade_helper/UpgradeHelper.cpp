@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/HexText.h"
 #include "common/Text.h"
 #include "common/Sha256.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr std::uint32_t kNormal = 0x80;
 constexpr std::uint32_t kArchive = 0x20;
-constexpr std::uint32_t kHidden = 0x02;
 constexpr const char* kDownloadEnding = ".uTMP";
 
 // The helper is handed the program by its full path: only a backslash ends the folder, so a
@@ -30,19 +30,18 @@ bool IsPlainDownloadName(const std::string& name) {
   return name.size() > 5 && EndsWithNoCase(name, kDownloadEnding) && name.find_first_of("\\/:") == std::string::npos;
 }
 
-// "<digest>:<name>" after the argument's lead; nothing when it is not of that form.
-std::optional<HandedOverFile> ReadHandedOverFile(const std::string& argument) {
-  const std::string_view lead = kDigestArgument;
-  if (!StartsWith(argument, lead)) return std::nullopt;
-  const std::string rest = argument.substr(lead.size());
+// "<digest>:<hex name>" after the argument's lead; nothing when it is not of that form.
+std::optional<HandedOverFile> ReadHandedOverFile(std::string_view rest) {
   if (rest.size() < 66 || rest[64] != ':') return std::nullopt;
-  HandedOverFile file{rest.substr(65), rest.substr(0, 64)};
-  if (!IsSha256Hex(file.digest) || !IsPlainDownloadName(file.name)) return std::nullopt;
+  auto name = FromHexText(rest.substr(65));
+  HandedOverFile file{name.value_or(""), std::string(rest.substr(0, 64))};
+  if (!name || !IsSha256Hex(file.digest) || !IsPlainDownloadName(file.name)) return std::nullopt;
   return file;
 }
 
-// The digest of everything the held file holds; nothing when it cannot be read.
-std::optional<std::string> DigestOf(IHeldFile& file) {
+// The digest of everything the held file holds; nothing when it cannot be read. The
+// bytes go to kept as well when it is given.
+std::optional<std::string> DigestOf(IHeldFile& file, std::string* kept = nullptr) {
   Sha256 digest;
   std::string buffer(1 << 16, '\0');
   for (;;) {
@@ -50,6 +49,7 @@ std::optional<std::string> DigestOf(IHeldFile& file) {
     if (!got) return std::nullopt;
     if (*got == 0) break;
     digest.Update(std::string_view(buffer.data(), *got));
+    if (kept) kept->append(buffer.data(), *got);
   }
   return digest.FinishHex();
 }
@@ -58,22 +58,37 @@ std::optional<std::string> DigestOf(IHeldFile& file) {
 
 HelperArguments ParseArguments(const std::vector<std::string>& arguments) {
   HelperArguments a;
-  std::size_t first = 0;
-  for (; first < arguments.size() && StartsWith(arguments[first], kDigestArgument); ++first) {
-    // A malformed one is no file to install.
-    if (auto file = ReadHandedOverFile(arguments[first])) a.files.push_back(std::move(*file));
+  bool program = false, restart = false, setup = false;
+  const auto value = [](const std::string& argument, std::string_view lead) -> std::optional<std::string_view> {
+    if (!StartsWith(argument, lead)) return std::nullopt;
+    return std::string_view(argument).substr(lead.size());
+  };
+  for (const std::string& argument : arguments) {
+    if (auto rest = value(argument, kDigestArgument)) {
+      auto file = ReadHandedOverFile(*rest);
+      if (!file) return {};
+      a.files.push_back(std::move(*file));
+    } else if (auto path = value(argument, kProgramArgument); path && !program) {
+      auto text = FromHexText(*path);
+      if (!text) return {};
+      a.programPath = std::move(*text);
+      program = true;
+    } else if (auto params = value(argument, kRestartArgument); params && !restart) {
+      auto text = FromHexText(*params);
+      if (!text) return {};
+      a.restartArguments = std::move(*text);
+      restart = true;
+    } else if (auto digit = value(argument, kSetupArgument); digit && !setup && (*digit == "0" || *digit == "1")) {
+      a.externalSetup = *digit == "1";
+      setup = true;
+    } else {
+      return {};
+    }
   }
-  for (std::size_t i = first; i < arguments.size(); ++i) a.joined += arguments[i] + " ";
-  a.externalSetup = a.joined.size() >= 2 && a.joined[a.joined.size() - 2] == '1';
-  const std::size_t plus = a.joined.find('+');
-  if (plus != std::string::npos) {
-    const std::string after = a.joined.substr(plus + 1);
-    a.restartArguments = after.size() >= 2 ? after.substr(0, after.size() - 2) : std::string();
-  }
-  a.programPath = a.joined.substr(0, plus);
-  // The blank before the "+" (and the final one) is no part of the path.
-  while (!a.programPath.empty() && a.programPath.back() == ' ') a.programPath.pop_back();
+  // A path with no folder has nothing to install into.
+  if (!program || NameStart(a.programPath) == 0) return {};
   a.folder = a.programPath.substr(0, NameStart(a.programPath));
+  a.valid = true;
   return a;
 }
 
@@ -93,85 +108,72 @@ bool WaitUntilFree(IHelperSystem& system, const std::string& path, std::uint32_t
   return free;
 }
 
+std::string SetupFailedText(const std::string& setupName) {
+  return "The update could not be installed, because its setup program\n" + setupName +
+         "\ndid not run to its end.\n\nRun the update again.";
+}
+
 std::string ProgramInUseText(const std::string& programPath) {
   return "The update could not be installed, because the file\n" + programPath +
          "\nis still in use.\n\nClose every copy of the program and run the update again.";
 }
 
 void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const HelperLimits& limits) {
-  std::string programPath = arguments.programPath;
+  if (!arguments.valid) return;
+  const std::string& programPath = arguments.programPath;
   const std::string& folder = arguments.folder;
   const bool external = arguments.externalSetup;
 
-  std::string executableName;
+  std::string executableName = programPath.substr(NameStart(programPath));
   if (system.FileExists(programPath)) {
-    executableName = system.FoundName(programPath);
-    if (executableName.empty()) executableName = programPath.substr(NameStart(programPath));
+    if (const std::string found = system.FoundName(programPath); !found.empty()) executableName = found;
     if (!WaitUntilFree(system, programPath, limits.programWaitMs)) {
       // Nothing is replaced under a running program; the downloaded files stay.
       system.ShowError(ProgramInUseText(programPath));
       return;
     }
-  } else {
-    executableName = programPath.substr(NameStart(programPath));
   }
 
   // Only what the program downloaded and checked counts; anything else put into the folder
-  // meanwhile stays where it is.
-  bool taken = std::any_of(arguments.files.begin(), arguments.files.end(), [&](const HandedOverFile& file) {
-    return EqualsNoCase(file.name, executableName + kDownloadEnding);
-  });
-  std::string savedProgramPath;
-  bool setupTaken = false;
+  // meanwhile stays where it is. Only a download of the program's own name becomes the
+  // program: another name could turn a side file of the update into what runs elevated.
+  std::string setupName, setupBytes;
   for (const HandedOverFile& file : arguments.files) {
+    // The reading admits no other name, but nothing else may ever be moved.
     if (!IsPlainDownloadName(file.name)) continue;
     const std::string download = folder + file.name;
     auto held = system.Hold(download);
     if (!held) continue;
+    const std::string target = file.name.substr(0, file.name.size() - 5);
+    // The setup program runs from a protected folder, so only its checked bytes are kept.
+    const bool isSetup = external && setupName.empty() && EndsWith(target, ".exe");
+    std::string bytes;
     // Checked again on the very file that is put in place, held so that it cannot be
     // swapped between the check and the rename.
-    if (DigestOf(*held) != file.digest) {
+    const bool matches = DigestOf(*held, isSetup ? &bytes : nullptr) == file.digest;
+    if (!matches || isSetup) {
       held.reset();
       system.SetAttributes(download, kNormal);
       system.RemoveFile(download);
-      continue;
-    }
-    std::string target = file.name.substr(0, file.name.size() - 5);
-    bool isSetup = false;
-    // A program path without a file name gives no name to install under: the folder
-    // itself would be the target.
-    if (!taken && (external || !executableName.empty()) && target.size() >= 3 &&
-        target.compare(target.size() - 3, 3, "exe") == 0) {
-      if (!external) {
-        target = executableName;
-      } else {
-        savedProgramPath = programPath;
-        programPath = folder + target;
-        isSetup = setupTaken = true;
+      if (matches) {
+        setupName = target;
+        setupBytes = std::move(bytes);
       }
-      taken = true;
+      continue;
     }
     const std::string path = folder + target;
     system.SetAttributes(path, kNormal);
     system.RemoveFile(path);
     const bool moved = held->RenameTo(path);
     held.reset();
-    if (moved) system.SetAttributes(path, isSetup ? kHidden | kArchive : kArchive);
+    if (moved) system.SetAttributes(path, kArchive);
   }
 
+  if (!setupName.empty() && !system.RunProtected(setupName, setupBytes, arguments.restartArguments,
+                                                   limits.setupWaitMs)) {
+    system.ShowError(SetupFailedText(setupName));
+  }
   system.StartProgram(programPath, arguments.restartArguments);
-
-  // Without a downloaded setup program there is nothing to wait for, and the program's
-  // own executable is left alone.
-  if (external && setupTaken) {
-    if (!WaitUntilFree(system, programPath, limits.setupWaitMs)) {
-      system.ShowError(ProgramInUseText(programPath));
-      return;
-    }
-    system.SetAttributes(programPath, kNormal);
-    system.RemoveFile(programPath);
-    system.StartProgram(savedProgramPath, arguments.restartArguments);
-  }
 }
 
 }  // namespace dx::upgrade

@@ -12,9 +12,16 @@
 
 namespace dx::upgrade {
 
-// Leads an argument "/sha256=<64 lower-case hex digits>:<name>.uTMP", one for each file the
-// program downloaded and checked; these come before the program path.
+// The arguments, each a key and a value in hexadecimal, so that no install path, blank,
+// quote or "+" can be read as another argument or as the end of a path:
+//   /sha256=<64 lower-case hex digits>:<hex of "<name>.uTMP">  each file the program checked
+//   /program=<hex of the program's full path>
+//   /restart=<hex of the arguments the program restarts with>
+//   /setup=0|1  whether a downloaded setup program installs the update
 inline constexpr const char* kDigestArgument = "/sha256=";
+inline constexpr const char* kProgramArgument = "/program=";
+inline constexpr const char* kRestartArgument = "/restart=";
+inline constexpr const char* kSetupArgument = "/setup=";
 
 struct HandedOverFile {
   std::string name;    // the ".uTMP" file's name in the program's folder
@@ -22,8 +29,10 @@ struct HandedOverFile {
 };
 
 struct HelperArguments {
+  // False when any argument is not of the form above, or the program path is missing:
+  // then nothing is done.
+  bool valid = false;
   std::vector<HandedOverFile> files;
-  std::string joined;        // every other argument followed by one blank
   bool externalSetup = false;
   std::string restartArguments;
   std::string programPath;
@@ -61,6 +70,10 @@ class IHelperSystem {
   virtual std::uint32_t TickCount() = 0;
   // Starts program with the command line's arguments, shown normally.
   virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
+  // Runs bytes as fileName from a fresh folder only administrators and the system can
+  // write, and waits up to limitMs for it to end; false when it did not start or end.
+  virtual bool RunProtected(const std::string& fileName, const std::string& bytes, const std::string& arguments,
+                            std::uint32_t limitMs) = 0;
   virtual void ShowError(const std::string& text) = 0;
 };
 
@@ -77,5 +90,7 @@ void RunUpgrade(const HelperArguments& arguments, IHelperSystem& system, const H
 
 // The message shown when the program's file never became free.
 std::string ProgramInUseText(const std::string& programPath);
+// The message shown when a downloaded setup program did not run to its end.
+std::string SetupFailedText(const std::string& setupName);
 
 }  // namespace dx::upgrade

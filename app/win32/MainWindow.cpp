@@ -389,8 +389,6 @@ void MainWindow::EndProgram() {
   ::DestroyWindow(hwnd());
 }
 
-std::string MainWindow::TemporaryFolder() { return win32::TemporaryFolder(); }
-
 std::string MainWindow::UpgradeHelperBytes() { return LoadUpgradeHelperBytes(); }
 
 UpdateTrust MainWindow::MakerTrust() { return {&verifier_, kMakerUpdatePublicKey}; }

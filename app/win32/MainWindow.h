@@ -51,7 +51,6 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   void RepaintNow(const controls::TControl& control) override;
   IUpdaterUi& UpdaterUi() override { return updaterUi_; }
   IProgramStarter& ProgramStarter() override { return starter_; }
-  std::string TemporaryFolder() override;
   std::string UpgradeHelperBytes() override;
   UpdateTrust MakerTrust() override;
   void CloseMainWindow() override;
@@ -78,7 +77,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   platform::Platform& platform_;
   Win32Shell& shell_;
   // Before the form: its update component uses them until it is gone.
-  WinExecStarter starter_;
+  ProtectedStarter starter_;
   CngSignatureVerifier verifier_;
   UpdaterWindows updaterUi_;
   // Before the form, whose timers take themselves out of it when they go.

@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include "common/win32/ResourceIds.h"
-#include "platform/Paths.h"
+#include "platform/win32/ProtectedLaunch.h"
 
 namespace dx::win32 {
 
-bool WinExecStarter::StartProgram(const std::string& commandLine) {
-  return ::WinExec(commandLine.c_str(), SW_SHOWNORMAL) > 31;
+bool ProtectedStarter::StartProtected(const std::string& fileName, const std::string& bytes,
+                                      const std::string& arguments) {
+  ProtectedLaunch launch;
+  if (!launch.Prepare(fileName, bytes)) return false;
+  return static_cast<bool>(launch.Start(arguments));
 }
 
 std::string LoadResourceBytes(int id) {
@@ -21,13 +24,6 @@ std::string LoadResourceBytes(int id) {
 }
 
 std::string LoadUpgradeHelperBytes() { return LoadResourceBytes(IDR_UPGRADE_HELPER); }
-
-std::string TemporaryFolder() {
-  char buffer[MAX_PATH + 2];
-  const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return {};
-  return IncludeTrailingBackslash(std::string(buffer, n));
-}
 
 std::string ProgramPath() {
   char buffer[MAX_PATH * 4];

@@ -91,6 +91,13 @@ struct ModuleTraits {
 };
 
 // WinInet handles (HINTERNET); closed in Win32Internet.cpp, so this header needs no wininet.h.
+// Memory the system allocated with LocalAlloc (a security descriptor, say).
+struct LocalMemoryTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
 struct InternetHandleTraits {
   using Handle = void*;
   static Handle Invalid() { return nullptr; }
@@ -99,6 +106,7 @@ struct InternetHandleTraits {
 };
 
 using ScopedHandle = Scoped<HandleTraits>;
+using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
 using ScopedFile = Scoped<FileHandleTraits>;
 using ScopedFind = Scoped<FindTraits>;
 using ScopedRegKey = Scoped<RegKeyTraits>;

@@ -35,6 +35,12 @@ platform::DateTime Win32LocaleClock::Now() {
   return FromSystemTime(st);
 }
 
+platform::DateTime Win32LocaleClock::UtcNow() {
+  SYSTEMTIME st{};
+  ::GetSystemTime(&st);
+  return FromSystemTime(st);
+}
+
 std::string Win32LocaleClock::FormatShortDate(const platform::DateTime& when) {
   const SYSTEMTIME st = ToSystemTime(when);
   char buffer[128] = {};

@@ -8,6 +8,7 @@ class Win32LocaleClock : public platform::ILocaleClock {
  public:
   char DecimalSeparator() override;
   platform::DateTime Now() override;
+  platform::DateTime UtcNow() override;
   std::string FormatShortDate(const platform::DateTime& when) override;
   std::string FormatLongTime(const platform::DateTime& when) override;
   platform::DateTime UtcToLocal(const platform::DateTime& utc) override;

@@ -27,6 +27,9 @@ class FakeLocaleClock : public platform::ILocaleClock {
     while (now.minute >= 60) now.minute -= 60, ++now.hour;
     return result;
   }
+  // The universal time the test sets; the local clock is not consulted.
+  platform::DateTime utcNow{2006, 11, 3, 13, 5, 9, 0};
+  platform::DateTime UtcNow() override { return utcNow; }
   std::string FormatShortDate(const platform::DateTime& d) override {
     char buffer[32];
     if (dayFirst) {

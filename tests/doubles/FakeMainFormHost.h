@@ -22,7 +22,6 @@ class FakeMainFormHost : public IMainFormHost {
   TForm3* customResolutionModel = nullptr;
   FakeUpdaterUi updaterUi;
   RecordingStarter starter;
-  std::string temporaryFolder = "C:\\Temp\\";
   std::string helperBytes = "MZ helper";
   // Runs while the custom-resolution window is "open".
   std::function<void()> whileCustomResolutionShown;
@@ -44,7 +43,6 @@ class FakeMainFormHost : public IMainFormHost {
   void StartWindowMove() override { calls.push_back("move window"); }
   IUpdaterUi& UpdaterUi() override { return updaterUi; }
   IProgramStarter& ProgramStarter() override { return starter; }
-  std::string TemporaryFolder() override { return temporaryFolder; }
   std::string UpgradeHelperBytes() override { return helperBytes; }
   // The tests' own throw-away key stands for the maker's.
   UpdateTrust MakerTrust() override { return SharedTestTrust(); }

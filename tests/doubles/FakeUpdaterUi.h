@@ -61,11 +61,15 @@ class FakeUpdaterUi : public IUpdaterUi {
   }
 };
 
+// Each start as "<file name> <arguments>", with the bytes started.
 struct RecordingStarter : IProgramStarter {
   std::vector<std::string> commandLines;
-  bool StartProgram(const std::string& commandLine) override {
-    commandLines.push_back(commandLine);
-    return true;
+  std::vector<std::string> startedBytes;
+  bool succeeds = true;
+  bool StartProtected(const std::string& fileName, const std::string& bytes, const std::string& arguments) override {
+    commandLines.push_back(fileName + " " + arguments);
+    startedBytes.push_back(bytes);
+    return succeeds;
   }
 };
 

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """The update check as a user meets it, under wine and Xvfb, against the project's own
 loopback server, which the program reaches as its proxy for the maker's host: no newer
-version; a tampered information file, refused with nothing downloaded or started; a
-download cancelled in the download window, which deletes every ".uTMP" file; and an
+version; a tampered information file, an older one replayed and an expired one, each
+refused with its message and nothing downloaded or started; a download cancelled in the
+download window, which deletes every ".uTMP" file; an update with one file missing, which
+installs nothing and deletes what it fetched; and an
 update of two files installed by the upgrade helper after the program ended, with the
 program started again with "/afterupgrade" and a file put into the folder meanwhile left
 alone. The program is the build's one that trusts its throw-away update key, with which
 the files are signed here. Screenshots of the question and the download window go to the
 build's e2e-artifacts folder."""
 import base64
+import datetime
 import hashlib
 import os
 import shutil
@@ -27,6 +30,12 @@ from dextrel_e2e import (SETTINGS_KEY, Failures, Installation, Wine, control_ids
 INFO_PATH = "benchmarks/fennick/orvalle.inf"
 MAKER = "http://www.dextrel.org"
 UNVERIFIED = "The update information could not be verified. Nothing was downloaded."
+REPLAYED = "The update information is older than one seen before. Nothing was downloaded."
+EXPIRED = "The update information has expired. Nothing was downloaded."
+
+
+def utc_day(days_from_today):
+    return (datetime.datetime.now(datetime.timezone.utc).date() + datetime.timedelta(days=days_from_today)).isoformat()
 
 
 def signed(text, key):
@@ -65,7 +74,9 @@ def main():
 def run(wine, ids, f, server, root, log):
     key = os.path.join(wine.bin_dir, "test-update-key", "private.pem")
 
-    def offer(text, sign=True):
+    def offer(text, sign=True, serial=5, expires=None):
+        """Signed as the release script writes it: a serial and an expiry day in a month."""
+        text += f"#serial={serial}\r\n#expires={expires or utc_day(30)}\r\n"
         with open(os.path.join(root, INFO_PATH), "w", newline="") as out:
             out.write(signed(text, key) if sign else text)
 
@@ -143,17 +154,36 @@ def run(wine, ids, f, server, root, log):
         tampered = served.read().replace(b"/files/Dextrel.exe", b"/files/tool.exe")
     with open(os.path.join(root, INFO_PATH), "wb") as out:
         out.write(tampered)
-    before = requests()
-    wine.drive("click", update_button)
-    box = wine.message_box()
-    f.check(box.get("text") == UNVERIFIED and box.get("title") == "Error", f"the tampered file is refused: {box}")
-    if box:
-        wine.answer(box, "ok")
-    fetched = [line for line in requests()[len(before):].splitlines() if "/files/" in line]
-    f.check(not fetched, f"nothing was downloaded: {fetched}")
-    f.check(utmp_files() == ["left-before.uTMP"], f"no file was created: {utmp_files()}")
-    code, _, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "500")
-    f.check(code != 0, "no question was asked")
+
+    def aborted(what):
+        box = wine.message_box()
+        f.check(box.get("text") == "Update aborted." and box.get("title") == "Dextrel", f"{what}: {box}")
+        if box:
+            wine.answer(box, "ok")
+
+    def refused(text, what):
+        """A check that ends in its message box, with nothing downloaded, created or asked."""
+        before = requests()
+        wine.drive("click", update_button)
+        box = wine.message_box()
+        f.check(box.get("text") == text and box.get("title") == "Error", f"{what} is refused: {box}")
+        if box:
+            wine.answer(box, "ok")
+        fetched = [line for line in requests()[len(before):].splitlines() if "/files/" in line]
+        f.check(not fetched, f"{what}: nothing was downloaded: {fetched}")
+        f.check(utmp_files() == ["left-before.uTMP"], f"{what}: no file was created: {utmp_files()}")
+        code, _, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "500")
+        f.check(code != 0, f"{what}: no question was asked")
+
+    refused(UNVERIFIED, "the tampered file")
+
+    # Validly signed, but older than the one seen at the first check, or past its day.
+    for text, serial, expires, what in ((REPLAYED, 4, None, "an older file replayed"),
+                                        (EXPIRED, 6, utc_day(-1), "an expired file")):
+        offer(f"#version=1.5.0.13\r\n#url1={MAKER}/files/tool.exe\r\n" + digest(1, b"MZ not from the maker"),
+              serial=serial, expires=expires)
+        refused(text, what)
+    f.check(wine.reg_query(SETTINGS_KEY, "UpdateSerial") == "5", "the highest serial seen is kept")
 
     # A newer version declined with Escape in the question window.
     offer(f"#version=1.5.0.13\r\n#url1={MAKER}/slow/30000000\r\n#message={{Faster start}}\r\n"
@@ -162,10 +192,7 @@ def run(wine, ids, f, server, root, log):
     code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
     if f.check(code == 0, "the question window appears"):
         wine.drive("key", by_id("YesBtn", ask.strip()), "ESCAPE")
-        box = wine.message_box()
-        f.check(box.get("text") == "Update aborted." and box.get("title") == "Dextrel", f"Escape declines: {box}")
-        if box:
-            wine.answer(box, "ok")
+        aborted("Escape declines")
 
     # A download the user cancels: every ".uTMP" file goes, the earlier one too.
     wine.drive("click", update_button)
@@ -208,15 +235,33 @@ def run(wine, ids, f, server, root, log):
                 and box.get("buttons") == "Yes,No", f"message 27: {box}")
         if box:
             wine.answer(box, "yes")
-        box = wine.message_box()
-        f.check(box.get("text") == "Update aborted.", f"the abort is reported: {box}")
-        if box:
-            wine.answer(box, "ok")
+        aborted("the abort is reported")
         f.check(wine.drive("wait-gone", wizard, "--timeout", "5000")[0] == 0, "the download window closed")
         f.check(utmp_files() == [], f"no .uTMP file is left: {utmp_files()}")
 
-    # An update of two files, installed after the program ended.
+    # An update with one of its files missing: nothing stays, nothing is handed over.
     probe = open(os.path.join(wine.bin_dir, "upgrade_probe.exe"), "rb").read()
+    with open(os.path.join(root, "files", "Dextrel.exe"), "wb") as out:
+        out.write(probe)
+    offer(f"#version=1.5.0.13\r\n#url1={MAKER}/files/Dextrel.exe\r\n#url2={MAKER}/files/missing.dat\r\n"
+          + digest(1, probe) + digest(2, b"never served"))
+    wine.drive("click", update_button)
+    code, ask, _ = wine.drive("wait-window", "--class", "TUpgradeAskForm", "--exe", "Dextrel.exe", "--timeout", "15000")
+    if f.check(code == 0, "the question window appears for the partial update"):
+        wine.drive("click", by_id("YesBtn", ask.strip()))
+        box = wine.message_box()
+        f.check(box.get("text", "").startswith("File missing.dat not found or inaccessible.")
+                and "Nothing was installed." in box.get("text", "") and box.get("buttons") == "OK",
+                f"the missing file ends the update: {box}")
+        if box:
+            wine.answer(box, "ok")
+        aborted("the abort is reported")
+        f.check(utmp_files() == [], f"the file fetched before is gone too: {utmp_files()}")
+        f.check(open(setup.program, "rb").read() != probe, "the program was not replaced")
+        f.check(wine.drive("wait-window", "--class", "TUpdateWizardForm", "--exe", "Dextrel.exe",
+                           "--timeout", "500")[0] != 0, "the download window closed")
+
+    # An update of two files, installed after the program ended.
     with open(os.path.join(root, "files", "Dextrel.exe"), "wb") as out:
         out.write(probe)
     extra = b"a second file of the update\r\n"

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""The upgrade helper under wine in a folder with blanks in its path: the downloaded
-".uTMP" files handed over with their digests replace the program and its data and the
-program is started again with the restart arguments, while a file not handed over, or
-changed since the program checked it, is not installed; with the external-setup method
-the setup program runs, is deleted, and the program is started after it."""
+"""The upgrade helper under wine in a folder with blanks, "+" and "C++" in its path: the
+downloaded ".uTMP" files handed over with their digests replace the program and its data
+and the program is started again with the restart arguments, while a file not handed
+over, or changed since the program checked it, is not installed; with the external-setup
+method the checked setup program runs from a folder of its own under the common
+application data folder, never from the program's, and the program is started after it."""
+import glob
 import hashlib
 import os
 import shutil
@@ -37,11 +39,12 @@ def wait_for(path, seconds=30):
 
 
 def run_helper(wine, folder, method, handed):
-    """handed: name -> bytes the program checked. The program path is unquoted, as the
-    update component writes it: the blanks split the path."""
+    """handed: name -> bytes the program checked. Every value in hexadecimal, as the update
+    component writes them."""
     program = loopback.windows_path(os.path.join(folder, "prog.exe"))
-    files = [f"/sha256={hashlib.sha256(data).hexdigest()}:{name}" for name, data in handed.items()]
-    code, _ = wine.run("DextrelUpgrade.exe", *files, *program.split(" "), "+/afterupgrade" + method, timeout=120)
+    files = [f"/sha256={hashlib.sha256(data).hexdigest()}:{name.encode().hex()}" for name, data in handed.items()]
+    code, _ = wine.run("DextrelUpgrade.exe", *files, "/program=" + program.encode().hex(),
+                       "/restart=" + b"/afterupgrade".hex(), "/setup=" + method, timeout=120)
     return code
 
 
@@ -52,7 +55,8 @@ def main():
         wine = loopback.Wine(args.bin, work, "upgrade")
         probe = read(os.path.join(args.bin, "upgrade_probe.exe"))
 
-        folder = os.path.join(work, "Bench Folder")
+        # Such a folder once made the helper start "...\\Games\\C".
+        folder = os.path.join(work, "Games", "C++", "Bench +1 Folder")
         os.makedirs(folder)
         for name, data in (("prog.exe", b"old program"), ("prog.exe.uTMP", probe), ("data.pak", b"old data"),
                            ("my data+1.pak.uTMP", b"new data"), ("notes.txt", b"kept"),
@@ -79,10 +83,16 @@ def main():
         for name, data in (("prog.exe", probe), ("setup.exe.uTMP", probe)):
             with open(os.path.join(setup_folder, name), "wb") as f:
                 f.write(data)
+        marks = os.path.join(wine.env["WINEPREFIX"], "drive_c", "ProgramData", "Dextrel upgrade *", "setup.exe.started")
+        earlier = set(glob.glob(marks))
         check(run_helper(wine, setup_folder, "1", {"setup.exe.uTMP": probe}) == 0, "the helper ended after the setup")
-        check(os.path.exists(os.path.join(setup_folder, "setup.exe.started")), "the setup program ran")
+        # The probe leaves its mark beside itself: in a fresh folder under C:\\ProgramData.
+        ran = sorted(set(glob.glob(marks)) - earlier)
+        check(len(ran) == 1, f"the setup program ran from a folder of its own: {ran}")
+        check(not os.path.exists(os.path.join(setup_folder, "setup.exe.started")), "not from the program's folder")
         check(wait_for(os.path.join(setup_folder, "prog.exe.started")), "the program started after the setup")
-        check(not os.path.exists(os.path.join(setup_folder, "setup.exe")), "the setup program was deleted")
+        check(not os.path.exists(os.path.join(setup_folder, "setup.exe")), "no setup program is left in the folder")
+        check(not os.path.exists(os.path.join(setup_folder, "setup.exe.uTMP")), "nor its download")
         check(read(os.path.join(setup_folder, "prog.exe")) == probe, "the program itself stayed")
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -9,6 +9,8 @@
 #include "tests/doubles/FakeUpdaterUi.h"
 #include "tests/doubles/OpenSslSigning.h"
 #include "tests/doubles/PumpedUiThread.h"
+#include "platform/Paths.h"
+#include "upgrade_helper/UpgradeHelper.h"
 
 namespace dx {
 namespace {
@@ -25,17 +27,18 @@ class SelfUpdaterTest : public ::testing::Test {
  protected:
   SelfUpdaterTest() {
     fake.files.AddFolder("C:\\Bench");
-    fake.files.AddFolder("C:\\Temp");
     fake.files.AddFile("C:\\Bench\\Dextrel.exe", "program");
     fake.internet.fileSystem = &fake.files;
   }
   TSelfUpdater& Updater() {
     if (!updater) {
-      updater = std::make_unique<TSelfUpdater>(view, starter, ui, "C:\\Bench\\Dextrel.exe", "C:\\Temp");
+      updater = std::make_unique<TSelfUpdater>(view, starter, ui, "C:\\Bench\\Dextrel.exe");
       updater->InfoFileURL = kInfoUrl;
       updater->VersionNumber = "1.5.0.12";
       updater->HelperBytes = [] { return std::string("MZ helper"); };
       updater->Trust = test::SharedTestTrust();
+      updater->ReadSeenSerial = [this] { return seenSerial; };
+      updater->WriteSeenSerial = [this](std::uint64_t serial) { seenSerial = serial; };
       updater->OnLaterUpgrade = [this] { program.push_back("Update aborted."); };
       updater->OnAborted = [this] { program.push_back("Update aborted."); };
       updater->OnHostUnreachable = [this](const std::string& url, const std::string& host) {
@@ -45,8 +48,12 @@ class SelfUpdaterTest : public ::testing::Test {
     }
     return *updater;
   }
-  // The information file as the maker signs it, and as anyone else could send it.
-  void Info(const std::string& text) { RawInfo(test::SharedTestKey().Signed(text)); }
+  // The information file as the maker signs it, current unless the text gives its own
+  // serial, and as anyone else could send it.
+  void Info(const std::string& text) {
+    const bool dated = text.find("#serial=") != std::string::npos || text.find("#expires=") != std::string::npos;
+    RawInfo(test::SharedTestKey().Signed(dated ? text : text + "#serial=7\n#expires=2006-12-01\n"));
+  }
   void RawInfo(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, text}; }
   static std::string Digest(const std::string& suffix, const std::string& body) {
     return "#sha256" + suffix + "=" + Sha256Hex(body) + "\n";
@@ -73,6 +80,7 @@ class SelfUpdaterTest : public ::testing::Test {
   FakeUpdaterUi ui;
   RecordingStarter starter;
   std::vector<std::string> program;
+  std::uint64_t seenSerial = 0;
   std::unique_ptr<TSelfUpdater> updater;
 };
 
@@ -107,13 +115,15 @@ TEST_F(SelfUpdaterTest, ANewerVersionIsAskedForDownloadedAndHandedOver) {
   EXPECT_TRUE(starter.commandLines.empty());
 
   Updater().FinishClicked();
-  EXPECT_EQ(fake.files.Contents("C:\\Temp\\DextrelUpgrade.exe"), "MZ helper");
-  EXPECT_TRUE(fake.files.GetAttributes("C:\\Temp\\DextrelUpgrade.exe") & 0x100u);
-  // Only these two files, with the digests they were checked against, go to the helper.
+  EXPECT_EQ(starter.startedBytes, std::vector<std::string>{"MZ helper"});
+  // Only these two files, with the digests they were checked against, go to the helper;
+  // every name and path in hexadecimal.
   EXPECT_EQ(starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("new program") +
-                                     ":Dextrel.exe.uTMP\" \"/sha256=" + Sha256Hex("DATA") +
-                                     ":data.pak.uTMP\" C:\\Bench\\Dextrel.exe +/afterupgrade0"});
+            std::vector<std::string>{"DextrelUpgrade.exe /sha256=" + Sha256Hex("new program") +
+                                     ":4465787472656c2e6578652e75544d50 /sha256=" + Sha256Hex("DATA") +
+                                     ":646174612e70616b2e75544d50 /program=433a5c42656e63685c4465787472656c2e657865 "
+                                     "/restart=2f616674657275706772616465 /setup=0"});
+  EXPECT_EQ(seenSerial, 7u);
   EXPECT_EQ(program, std::vector<std::string>{"main window closed"});
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -152,34 +162,127 @@ TEST_F(SelfUpdaterTest, AnInformationFileTheMakerDidNotSignEndsTheCheckAndNothin
 TEST_F(SelfUpdaterTest, NoNewerVersionOrNoFileShowsMessage24) {
   Info("#version=1.5.0.12\n#url=http://updates.example/a.exe\n");
   Check();
-  Info("#version=1.6\n");
+  Info("#version=1.6.0.0\n");
   Check();
-  ASSERT_EQ(ui.messages.size(), 2u);
+  // Only four dot-separated numbers are a version: anything else offers no update.
+  for (const char* offered : {"1.6", "2", "1.6b.0.0", "1.6.0.0.1", "+1.6.0.0", "1.6.0.0 "}) {
+    Info("#version=" + std::string(offered) + "\n#url=http://updates.example/a.exe\n");
+    Check();
+  }
+  ASSERT_EQ(ui.messages.size(), 8u);
   for (const auto& m : ui.messages) {
     EXPECT_EQ(m.text, "Newer version not found. You actually are\rusing most recent version of this program.");
     EXPECT_EQ(m.caption, "Application update wizard");
     EXPECT_EQ(m.icon, MessageIcon::Information);
     EXPECT_EQ(m.buttons, MessageButtons::Ok);
   }
-  EXPECT_EQ(fake.internet.requests.size(), 2u);
+  EXPECT_EQ(fake.internet.requests.size(), 8u);
   EXPECT_FALSE(Updater().Checking());
 }
 
-TEST_F(SelfUpdaterTest, AnEmptyOwnVersionTakesAnyVersionAsNewerAndEmptyNotesLeaveAnEmptyLine) {
-  Info("#version=0.1\n#url=http://updates.example/a.exe\n#message=x\n");
+TEST_F(SelfUpdaterTest, AnOwnVersionThatIsNoVersionFindsNothingNewerAndEmptyNotesLeaveAnEmptyLine) {
+  // An empty or unreadable own version once took any version, an old one too, for newer.
+  Info("#version=0.0.0.1\n#url=http://updates.example/a.exe\n#message=x\n");
+  for (const char* own : {"", "Value Not Available", "1.5"}) {
+    Updater().VersionNumber = own;
+    Check();
+  }
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages[0].text, "Newer version not found. You actually are\rusing most recent version of this program.");
+  EXPECT_TRUE(ui.askText.empty());
+
+  Info("#version=1.5.0.13\n#url=http://updates.example/a.exe\n#message=x\n");
   ui.agree = false;
-  Updater().VersionNumber = "";
+  Updater().VersionNumber = "1.5.0.12";
   Check();
   EXPECT_EQ(ui.askText, "A newer version of Dextrel was released.\n\nDo you want to update your version with the latest one?");
   EXPECT_EQ(program, std::vector<std::string>{"Update aborted."});
+  EXPECT_EQ(fake.internet.requests.size(), 4u);
+}
+
+TEST_F(SelfUpdaterTest, ReplayedExpiredAndUndatedInformationIsRefusedAndNothingIsFetched) {
+  const std::string offer = "#version=2.0.0.0\n#url=http://updates.example/a.exe\n" + Digest("", "a");
+  File("http://updates.example/a.exe", "a");
+  // A verified file that offers nothing still raises the serial seen.
+  Info("#version=1.5.0.12\n#serial=9\n#expires=2006-12-01\n");
+  Check();
+  EXPECT_EQ(seenSerial, 9u);
+  const auto before = fake.files.AllFiles();
+  Info(offer + "#serial=8\n#expires=2006-12-01\n");
+  Check();
+  // The expiry day itself still counts, in universal time (the local day is the 4th).
+  fake.clock.now = {2006, 11, 4, 0, 30, 0, 0};
+  fake.clock.utcNow = {2006, 11, 3, 23, 30, 0, 0};
+  Info(offer + "#serial=10\n#expires=2006-11-02\n");
+  Check();
+  Info(offer + "#expires=2006-12-01\n");
+  Check();
+  Info(offer + "#serial=10\n");
+  Check();
+  Info(offer + "#serial=1O\n#expires=2006-12-01\n");
+  Check();
+  Info(offer + "#serial=10\n#expires=2006-11-31\n");
+  Check();
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "Newer version not found. You actually are\rusing most recent version of this program.",
+                                "The update information is older than one seen before. Nothing was downloaded.",
+                                "The update information has expired. Nothing was downloaded.",
+                                "The update information could not be verified. Nothing was downloaded.",
+                                "The update information could not be verified. Nothing was downloaded.",
+                                "The update information could not be verified. Nothing was downloaded.",
+                                "The update information could not be verified. Nothing was downloaded."}));
+  EXPECT_EQ(ui.messages[1].caption, "Error");
+  EXPECT_EQ(ui.messages[2].icon, MessageIcon::Error);
+  EXPECT_EQ(seenSerial, 9u);
+  EXPECT_EQ(fake.files.AllFiles(), before);
+  EXPECT_EQ(fake.internet.requests.size(), 7u);
+  EXPECT_TRUE(ui.events.empty());
+
+  // The same serial again, on its last day: the update goes ahead.
+  Info(offer + "#serial=9\n#expires=2006-11-03\n");
+  Check();
+  EXPECT_EQ(fake.files.Contents("C:\\Bench\\a.exe.uTMP"), "a");
+  EXPECT_EQ(ui.events.back(), "completed");
+}
+
+TEST_F(SelfUpdaterTest, InformationAndFilesPastTheirLimitEndTheUpdateAndKeepNothing) {
+  Info("#version=2.0.0.0\n#url=http://updates.example/a.exe\n" + Digest("", "a") + "#message={" +
+       std::string(64 * 1024, 'n') + "}\n");
+  Check();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The update information is too large. Nothing was downloaded."});
   EXPECT_EQ(fake.internet.requests.size(), 1u);
+
+  // A listed file larger than its signed size, announced or not, and one past the
+  // default limit; the earlier file of the update goes as well.
+  const std::string big(9, 'b');
+  File("http://updates.example/a.exe", "a");
+  File("http://updates.example/big.dat", big);
+  File("http://updates.example/told.dat", big, {{"Content-Length", "9"}});
+  File("http://updates.example/huge.dat", "h", {{"Content-Length", "67108865"}});
+  for (const char* second : {"big.dat\n#size2=8", "told.dat\n#size2=8", "huge.dat"}) {
+    ui.messages.clear();
+    Info("#version=2.0.0.0\n#url1=http://updates.example/a.exe\n#url2=http://updates.example/" + std::string(second) +
+         "\n" + Digest("1", "a") + Digest("2", second[0] == 'h' ? "h" : big));
+    Check();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"File " + std::string(second).substr(0, std::string(second).find('\n')) +
+                                                       " is larger than the update information allows.\r\rNothing "
+                                                       "was installed."});
+    EXPECT_TRUE(fake.files.ListFiles("C:\\Bench\\", "*.uTMP").empty());
+    EXPECT_EQ(ui.events.back(), "close");
+  }
+  // Exactly the signed size is fine.
+  Info("#version=2.0.0.0\n#url=http://updates.example/big.dat\n#size=9\n" + Digest("", big));
+  Check();
+  EXPECT_EQ(fake.files.Contents("C:\\Bench\\big.dat.uTMP"), big);
+  Updater().FinishClicked();
+  EXPECT_EQ(starter.commandLines.size(), 1u);
 }
 
 TEST_F(SelfUpdaterTest, TheRedirectMethodOpensOnlyWebPages) {
-  Info("#version=2\n#url=www.example.com/new\n#method=2\n");
+  Info("#version=2.0.0.0\n#url=www.example.com/new\n#method=2\n");
   Check();
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{"http://www.example.com/new"});
-  Info("#version=2\n#url=file://C:/Windows/system32/calc.exe\n#method=2\n");
+  Info("#version=2.0.0.0\n#url=file://C:/Windows/system32/calc.exe\n#method=2\n");
   Check();
   EXPECT_EQ(fake.shell.opened.size(), 1u);
   EXPECT_EQ(fake.internet.requests.size(), 2u);
@@ -205,7 +308,7 @@ TEST_F(SelfUpdaterTest, NoAnswerTellsTheProgramThenShowsMessage26) {
 }
 
 TEST_F(SelfUpdaterTest, ALostConnectionShowsMessage30AndKeepsThePart) {
-  Info("#version=2\n#url=http://updates.example/big.pak\n" + Digest("", std::string(100, 'x')));
+  Info("#version=2.0.0.0\n#url=http://updates.example/big.pak\n" + Digest("", std::string(100, 'x')));
   auto& answer = fake.internet.answers["http://updates.example/big.pak"];
   answer = {200, {{"Content-Length", "100"}}, std::string(100, 'x')};
   answer.breakAfter = 40;
@@ -219,25 +322,22 @@ TEST_F(SelfUpdaterTest, ALostConnectionShowsMessage30AndKeepsThePart) {
   EXPECT_TRUE(program.empty());
 }
 
-TEST_F(SelfUpdaterTest, AMissingFileCanBeSkippedOrEndsInAnAbortThatDeletesEveryDownload) {
+TEST_F(SelfUpdaterTest, AMissingFileEndsTheWholeUpdateInAnAbortThatDeletesEveryDownload) {
   fake.files.AddFile("C:\\Bench\\stale.dll.uTMP", "from an earlier attempt");
-  Info("#version=2\n#url1=http://updates.example/a.exe\n#url2=http://updates.example/b.dat\n" + Digest("1", "a") +
-       Digest("2", "b"));
+  Info("#version=2.0.0.0\n#url1=http://updates.example/b.dat\n#url2=http://updates.example/a.exe\n" +
+       Digest("1", "b") + Digest("2", "a"));
   fake.internet.answers["http://updates.example/a.exe"] = {404, {}, ""};
   File("http://updates.example/b.dat", "b");
   Check();
+  // No skipping: a partial update can leave a program that does not start.
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "File a.exe not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
+  EXPECT_EQ(ui.messages[0].text, "File a.exe not found or inaccessible.\r\rNothing was installed.");
   EXPECT_EQ(ui.messages[0].caption, "Error #404");
-  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
-  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
-  EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\a.exe.uTMP"));
-  EXPECT_EQ(fake.files.Contents("C:\\Bench\\b.dat.uTMP"), "b");
-  EXPECT_EQ(ui.events.back(), "completed");
-
-  ui.answers.push_back(MessageResult::No);
-  updater.reset();
-  Check();
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+  EXPECT_EQ(ui.events.back(), "close");
+  Updater().FinishClicked();
+  EXPECT_TRUE(starter.commandLines.empty());
   EXPECT_EQ(program, std::vector<std::string>{"Update aborted."});
   EXPECT_TRUE(Updater().Aborted());
   EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\stale.dll.uTMP"));
@@ -246,7 +346,7 @@ TEST_F(SelfUpdaterTest, AMissingFileCanBeSkippedOrEndsInAnAbortThatDeletesEveryD
 }
 
 TEST_F(SelfUpdaterTest, TheCancelQuestionAbortsOnlyOnYes) {
-  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
+  Info("#version=2.0.0.0\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
   ui.answers.push_back(MessageResult::No);
@@ -270,35 +370,40 @@ TEST_F(SelfUpdaterTest, TwoQuickPressesStartOneCheck) {
   EXPECT_EQ(fake.internet.requests.size(), 1u);
 }
 
-TEST_F(SelfUpdaterTest, UnsafeNamesAndWrongDigestsAreLostFilesAndNeverStay) {
+TEST_F(SelfUpdaterTest, UnsafeNamesAndWrongDigestsAreLostFilesAndNothingStays) {
   const std::string good = "good bytes";
-  Info("#version=2\n#url1=http://updates.example/dir/\n#url2=http://updates.example/..%2f/CON\n"
-       "#url3=http://updates.example/a.exe\n#sha2563=" + Sha256Hex("other bytes") +
-       "\n#url4=http://updates.example/b.dll?x=/c.exe\n#sha2564=" + Sha256Hex(good) +
-       "\n#url5=http://updates.example/e.dat\n#url6=http://updates.example/f.dat\n#sha2566=f00d\n");
+  File("http://updates.example/b.dll?x=/c.exe", good);
   File("http://updates.example/e.dat", "no digest given");
   File("http://updates.example/f.dat", "a digest that is none");
   File("http://updates.example/a.exe", "tampered");
-  File("http://updates.example/b.dll?x=/c.exe", good);
-  Check();
-  ASSERT_EQ(ui.messages.size(), 5u);
-  EXPECT_EQ(ui.messages[3].text, "File e.dat not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
-  EXPECT_EQ(ui.messages[4].caption, "Error");
-  EXPECT_EQ(ui.messages[0].text, "File  not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
-  EXPECT_EQ(ui.messages[1].text, "File CON not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
-  EXPECT_EQ(ui.messages[2].text, "File a.exe not found or inaccessible.\r\rTry to skip this file and continue upgrade?");
-  EXPECT_EQ(ui.messages[2].caption, "Error");
-  EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\a.exe.uTMP"));
-  EXPECT_EQ(fake.files.Contents("C:\\Bench\\b.dll.uTMP"), good);
-  // The unsafe names and the files without a digest were never fetched.
-  EXPECT_EQ(fake.internet.requests.size(), 3u);
-  EXPECT_FALSE(fake.files.FileExists("C:\\Bench\\e.dat.uTMP"));
+  const std::string first = "#version=2.0.0.0\n#url1=http://updates.example/b.dll?x=/c.exe\n#sha2561=" + Sha256Hex(good);
+  const std::pair<const char*, std::string> bad[] = {
+      {"", "#url2=http://updates.example/dir/\n#sha2562=" + Sha256Hex(good)},
+      {"CON", "#url2=http://updates.example/..%2f/CON\n#sha2562=" + Sha256Hex(good)},
+      {"a.exe", "#url2=http://updates.example/a.exe\n#sha2562=" + Sha256Hex("other bytes")},
+      {"e.dat", "#url2=http://updates.example/e.dat"},
+      {"f.dat", "#url2=http://updates.example/f.dat\n#sha2562=f00d"}};
+  std::size_t fetched = 0;
+  for (const auto& [name, second] : bad) {
+    ui.messages.clear();
+    Info(first + "\n" + second + "\n");
+    Check();
+    ASSERT_EQ(ui.messages.size(), 1u) << name;
+    EXPECT_EQ(ui.messages[0].text, "File " + std::string(name) + " not found or inaccessible.\r\rNothing was installed.");
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    // The earlier, good file goes with the bad one.
+    EXPECT_TRUE(fake.files.ListFiles("C:\\Bench\\", "*.uTMP").empty()) << name;
+    // The unsafe names and the files without a digest are never fetched.
+    fetched += std::string(name) == "a.exe" ? 3 : 2;
+    EXPECT_EQ(fake.internet.requests.size(), fetched) << name;
+  }
   for (const auto& path : fake.files.AllFiles()) EXPECT_EQ(path.find("CON"), std::string::npos) << path;
+  EXPECT_TRUE(starter.commandLines.empty());
 }
 
 TEST_F(SelfUpdaterTest, ProgressLinesUseTheUsersSeparatorAndCountEarlierFiles) {
   fake.clock.separator = ',';
-  Info("#version=2\n#url1=http://updates.example/a\n#url2=http://updates.example/b\n" + Digest("1", "a") +
+  Info("#version=2.0.0.0\n#url1=http://updates.example/a\n#url2=http://updates.example/b\n" + Digest("1", "a") +
        Digest("2", std::string(5000, 'b')));
   File("http://updates.example/a", "a");
   File("http://updates.example/b", std::string(5000, 'b'), {{"Content-Length", "10240"}});
@@ -313,7 +418,7 @@ TEST_F(SelfUpdaterTest, ProgressLinesUseTheUsersSeparatorAndCountEarlierFiles) {
 
 TEST_F(SelfUpdaterTest, AFolderThatRefusesTheDownloadAbortsWithTheSystemsText) {
   fake.files.SetReadOnly("C:\\Bench");
-  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
+  Info("#version=2.0.0.0\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -322,29 +427,60 @@ TEST_F(SelfUpdaterTest, AFolderThatRefusesTheDownloadAbortsWithTheSystemsText) {
   EXPECT_FALSE(Updater().Busy());
 }
 
-TEST_F(SelfUpdaterTest, TheHelperPathAndItsLeftOverAndTheExternalSetupDigit) {
-  fake.files.AddFile("C:\\Temp\\DextrelUpgrade.exe", "old helper");
-  EXPECT_EQ(Updater().HelperPath(), "C:\\Temp\\DextrelUpgrade.exe");
-  EXPECT_FALSE(fake.files.FileExists("C:\\Temp\\DextrelUpgrade.exe"));
-  TSelfUpdater noTemp(view, starter, ui, "C:\\Bench\\Dextrel.exe", "C:\\Missing\\");
-  EXPECT_EQ(noTemp.HelperPath(), "C:\\Bench\\DextrelUpgrade.exe");
-
-  Info("#version=2\n#url=http://updates.example/setup.exe\n#method=1\n" + Digest("", "setup"));
+TEST_F(SelfUpdaterTest, TheExternalSetupDigitAndAnInstallPathTheHelperReadsBackExactly) {
+  Info("#version=2.0.0.0\n#url=http://updates.example/setup.exe\n#method=1\n" + Digest("", "setup"));
   File("http://updates.example/setup.exe", "setup");
   Check();
   Updater().FinishClicked();
   EXPECT_EQ(starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("setup") +
-                                     ":setup.exe.uTMP\" C:\\Bench\\Dextrel.exe +/afterupgrade1"});
+            std::vector<std::string>{"DextrelUpgrade.exe /sha256=" + Sha256Hex("setup") +
+                                     ":73657475702e6578652e75544d50 /program=433a5c42656e63685c4465787472656c2e657865 "
+                                     "/restart=2f616674657275706772616465 /setup=1"});
+
+  // Folders such as these once made the helper run "C:\Games\C": the arguments hold no
+  // blank, quote or "+" of the path, and the helper's reading gives it back whole.
+  for (const std::string path : {"C:\\Games\\C++\\Dextrel\\Dextrel.exe", "D:\\My Bench +2\\x & y\\Dextrel.exe",
+                                 "C:\\Benchmarks\\  lead\\Dextrel.exe"}) {
+    fake.files.AddFolder(ExtractFilePath(path));
+    fake.files.AddFile(path, "program");
+    starter.commandLines.clear();
+    TSelfUpdater other(view, starter, ui, path);
+    other.InfoFileURL = kInfoUrl;
+    other.VersionNumber = "1.5.0.12";
+    other.Trust = test::SharedTestTrust();
+    other.HelperBytes = [] { return std::string("MZ helper"); };
+    other.RestartParams = "/afterupgrade +x \"y\"";
+    other.CheckUpdate();
+    ASSERT_TRUE(pumped.RunUntil([&] { return !other.Busy() && !other.IsRunning(); }));
+    other.FinishClicked();
+    ASSERT_EQ(starter.commandLines.size(), 1u) << path;
+    const std::string line = starter.commandLines[0];
+    EXPECT_EQ(line.find_first_of("\"+\\"), std::string::npos) << line;
+    // Split at blanks, as the system's reading of a command line does with no quotes.
+    std::vector<std::string> arguments;
+    for (std::size_t at = line.find(' ') + 1, end = 0; at < line.size(); at = end + 1) {
+      end = std::min(line.find(' ', at), line.size());
+      arguments.push_back(line.substr(at, end - at));
+    }
+    const upgrade::HelperArguments read = upgrade::ParseArguments(arguments);
+    ASSERT_TRUE(read.valid) << line;
+    EXPECT_EQ(read.programPath, path);
+    EXPECT_EQ(read.folder, ExtractFilePath(path));
+    EXPECT_EQ(read.restartArguments, "/afterupgrade +x \"y\"");
+    EXPECT_TRUE(read.externalSetup);
+    ASSERT_EQ(read.files.size(), 1u);
+    EXPECT_EQ(read.files[0].name, "setup.exe.uTMP");
+    EXPECT_EQ(read.files[0].digest, Sha256Hex("setup"));
+  }
 }
 
-TEST_F(SelfUpdaterTest, AHelperThatCannotBeWrittenIsNotStartedButTheProgramStillCloses) {
-  Info("#version=2\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
+TEST_F(SelfUpdaterTest, AHelperThatCannotBeStartedLeavesTheDownloadsAndTheProgramStillCloses) {
+  Info("#version=2.0.0.0\n#url=http://updates.example/a.exe\n" + Digest("", "a"));
   File("http://updates.example/a.exe", "a");
   Check();
-  fake.files.SetReadOnly("C:\\Temp");
+  starter.succeeds = false;
   Updater().FinishClicked();
-  EXPECT_TRUE(starter.commandLines.empty());
+  EXPECT_EQ(starter.commandLines.size(), 1u);
   EXPECT_EQ(program, std::vector<std::string>{"main window closed"});
   EXPECT_TRUE(fake.files.FileExists("C:\\Bench\\a.exe.uTMP"));
 }

@@ -22,14 +22,15 @@ class UpdateCheck : public FormFixture {
   TForm1& StartWithUpdater() {
     InstallGame();
     fake.registry.AddKey(kSettingsPath);
-    fake.files.AddFolder("C:\\Temp");
     fake.internet.fileSystem = &fake.files;
     form = std::make_unique<TForm1>(pumpedView, host);
     form->FormCreate();
     return *form;
   }
-  // Signed with the key the host trusts in the maker's place.
-  void Info(const std::string& text) { fake.internet.answers[kInfoUrl] = {200, {}, SharedTestKey().Signed(text)}; }
+  // Signed with the key the host trusts in the maker's place, serial 5 and current.
+  void Info(const std::string& text) {
+    fake.internet.answers[kInfoUrl] = {200, {}, SharedTestKey().Signed(text + "#serial=5\r\n#expires=2007-01-01\r\n")};
+  }
   void Press() { form->RzToolButton3.UserClick(); }
   void Settle() {
     ASSERT_TRUE(pumped.RunUntil([&] { return !form->Updater->Busy() && !form->Updater->IsRunning(); }));
@@ -44,27 +45,35 @@ class UpdateCheck : public FormFixture {
   std::vector<std::string> ProgramMessages() const { return fake.shell.MessageTexts(); }
 };
 
-TEST_F(UpdateCheck, TheComponentIsSetUpAtStartAndTakesTheVersionOfTheSettingsLoad) {
-  fake.files.AddFile("C:\\Temp\\DextrelUpgrade.exe", "left by the last upgrade");
+TEST_F(UpdateCheck, TheComponentIsSetUpAtStartAndTakesTheVersionOfTheVersionResource) {
+  host.fileVersion = "1.5.0.14";
   StartWithUpdater();
   EXPECT_EQ(form->Updater->InfoFileURL, kInfoUrl);
-  EXPECT_EQ(form->Updater->VersionNumber, "1.5.0.12");
+  EXPECT_EQ(form->Updater->VersionNumber, "1.5.0.14");
   EXPECT_EQ(form->Updater->RestartParams, "/afterupgrade");
-  EXPECT_EQ(form->Updater->HelperPath(), "C:\\Temp\\DextrelUpgrade.exe");
-  EXPECT_FALSE(fake.files.FileExists("C:\\Temp\\DextrelUpgrade.exe"));
 }
 
-TEST_F(UpdateCheck, WithoutTheSettingsKeyTheOwnVersionIsEmptyAndAnyVersionIsNewer) {
+TEST_F(UpdateCheck, WithoutTheSettingsKeyTheOwnVersionStillComesFromTheResourceAndTheSerialIsKept) {
+  // Once an empty own version here let any version, an old one too, count as newer.
   InstallGame();
   fake.internet.fileSystem = &fake.files;
   form = std::make_unique<TForm1>(pumpedView, host);
   form->FormCreate();
-  EXPECT_EQ(form->Updater->VersionNumber, "");
-  Info("#version=0.1\r\n#url1=http://www.dextrel.org/Dextrel.exe\r\n");
-  host.updaterUi.agree = false;
+  EXPECT_EQ(form->Updater->VersionNumber, "1.5.0.12");
+  Info("#version=0.1.0.0\r\n#url1=http://www.dextrel.org/Dextrel.exe\r\n");
   Press();
   Settle();
-  EXPECT_EQ(host.updaterUi.events, std::vector<std::string>{"ask"});
+  EXPECT_TRUE(host.updaterUi.events.empty());
+  ASSERT_EQ(host.updaterUi.messages.size(), 1u);
+  EXPECT_EQ(host.updaterUi.messages[0].text, kNoUpdateText);
+  // The serial seen goes to the settings key, made when missing, and is read back from it.
+  EXPECT_EQ(Stored("UpdateSerial"), "5");
+  Set("UpdateSerial", "6");
+  Press();
+  Settle();
+  ASSERT_EQ(host.updaterUi.messages.size(), 2u);
+  EXPECT_EQ(host.updaterUi.messages[1].text,
+            "The update information is older than one seen before. Nothing was downloaded.");
 }
 
 TEST_F(UpdateCheck, ATickedBoxSendsTheCheckThroughTheProxyFields) {
@@ -126,7 +135,7 @@ TEST_F(UpdateCheck, TwoQuickPressesStartOneCheck) {
 
 TEST_F(UpdateCheck, DecliningOrAbortingShowsUpdateAbortedAndNoAnswerShowsNoInternetConnection) {
   StartWithUpdater();
-  Info("#version=1.6\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n#sha2561=" + Sha256Hex("new") + "\r\n");
+  Info("#version=1.6.0.0\r\n#url1=http://www.dextrel.org/files/Dextrel.exe\r\n#sha2561=" + Sha256Hex("new") + "\r\n");
   host.updaterUi.agree = false;
   Press();
   Settle();
@@ -134,9 +143,8 @@ TEST_F(UpdateCheck, DecliningOrAbortingShowsUpdateAbortedAndNoAnswerShowsNoInter
   EXPECT_EQ(fake.shell.messages[0].caption, kMessageCaption);
   EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::Ok);
 
-  // A file that is not found, and the user does not skip it: the abort.
+  // A file that is not found: the abort.
   host.updaterUi.agree = true;
-  host.updaterUi.answers = {platform::MessageResult::No};
   fake.internet.answers["http://www.dextrel.org/files/Dextrel.exe"] = {404, {}, "not found"};
   fake.files.AddFile(std::string(kProgramFolder) + "old.uTMP", "left");
   Press();
@@ -162,10 +170,12 @@ TEST_F(UpdateCheck, TheHandOverStartsTheHelperAndClosesTheMainWindowTheNormalWay
   EXPECT_EQ(fake.files.ReadFile(std::string(kProgramFolder) + "Dextrel.exe.uTMP").data, "new program");
   EXPECT_EQ(host.Count("close main window"), 0);
   form->Updater->FinishClicked();
-  EXPECT_EQ(fake.files.ReadFile("C:\\Temp\\DextrelUpgrade.exe").data, "MZ helper");
+  EXPECT_EQ(host.starter.startedBytes, std::vector<std::string>{"MZ helper"});
   EXPECT_EQ(host.starter.commandLines,
-            std::vector<std::string>{"\"C:\\Temp\\DextrelUpgrade.exe\" \"/sha256=" + Sha256Hex("new program") +
-                                     ":Dextrel.exe.uTMP\" C:\\Program Files\\Dextrel\\Dextrel.exe +/afterupgrade0"});
+            std::vector<std::string>{"DextrelUpgrade.exe /sha256=" + Sha256Hex("new program") +
+                                     ":4465787472656c2e6578652e75544d50 "
+                                     "/program=433a5c50726f6772616d2046696c65735c4465787472656c5c4465787472656c2e657865 "
+                                     "/restart=2f616674657275706772616465 /setup=0"});
   EXPECT_EQ(host.Count("close main window"), 1);
   EXPECT_TRUE(ProgramMessages().empty());
 }

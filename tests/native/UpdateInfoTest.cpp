@@ -57,20 +57,54 @@ TEST(UpdateInfoTest, ReleaseNotesAndMethod) {
   EXPECT_EQ(ReadUpdateInfo("").method, umSelfUpgrade);
 }
 
-TEST(UpdateInfoTest, VersionsCompareByNumberWithTheTextAsFallBack) {
+TEST(UpdateInfoTest, VersionsAreFourNumbersComparedInTurnAndAnythingElseIsNeverNewer) {
   EXPECT_TRUE(IsNewerVersion("1.5.0.13", "1.5.0.12"));
-  EXPECT_TRUE(IsNewerVersion("1.6", "1.5.0.12"));
-  EXPECT_TRUE(IsNewerVersion("2", "1.99.99.99"));
-  EXPECT_FALSE(IsNewerVersion("1.5", "1.5.0.0"));
+  EXPECT_TRUE(IsNewerVersion("1.6.0.0", "1.5.0.12"));
+  EXPECT_TRUE(IsNewerVersion("2.0.0.0", "1.99.99.99"));
+  EXPECT_TRUE(IsNewerVersion("1.5.0.100", "1.5.0.99"));
   EXPECT_FALSE(IsNewerVersion("1.5.0.12", "1.5.0.12"));
   EXPECT_FALSE(IsNewerVersion("1.5.0.9", "1.5.0.12"));
-  EXPECT_FALSE(IsNewerVersion("1.5.0.12.9", "1.5.0.12"));  // a fifth part is not looked at
-  // "b" sorts after ".": the text comparison decides.
-  EXPECT_TRUE(IsNewerVersion("1.5b", "1.5.0.12"));
-  EXPECT_FALSE(IsNewerVersion("1.5.0.12", "1.5b"));
-  // An own version that is empty loses against any text.
-  EXPECT_TRUE(IsNewerVersion("0.1", ""));
-  EXPECT_FALSE(IsNewerVersion("", ""));
+  EXPECT_FALSE(IsNewerVersion("1.4.99.99", "1.5.0.0"));
+  // Short, long or lettered texts once compared as text, so "1.5b" beat "1.5.0.12" and any
+  // version beat an empty own one.
+  for (const char* offered : {"1.6", "2", "1.5b", "1.6.0.0.0", "1.6..0", "1.6.0.0 ", " 1.6.0.0", "-1.6.0.0", "1.6.0.x",
+                              "1.6.0.99999999999999999999", ""}) {
+    EXPECT_FALSE(IsNewerVersion(offered, "1.5.0.12")) << offered;
+  }
+  for (const char* own : {"", "Value Not Available", "1.5", "1.5.0.12.1"}) {
+    EXPECT_FALSE(IsNewerVersion("9.9.9.9", own)) << own;
+  }
+}
+
+TEST(UpdateInfoTest, SerialExpiryAndSizesAreReadOnlyWhenWellFormed) {
+  UpdateInfo info = ReadUpdateInfo("#Serial=42\r\n#expires=2024-02-29\r\n#url1=http://h/a\r\n#size1=1048576\r\n"
+                                   "#url2=http://h/b\r\n#size2=1e3\r\n");
+  ASSERT_TRUE(info.serial);
+  EXPECT_EQ(*info.serial, 42u);
+  ASSERT_TRUE(info.expires);
+  EXPECT_EQ(info.expires->year, 2024);
+  EXPECT_EQ(info.expires->month, 2);
+  EXPECT_EQ(info.expires->day, 29);
+  ASSERT_EQ(info.files.size(), 2u);
+  EXPECT_EQ(info.files[0].size, std::optional<std::uint64_t>(1048576));
+  EXPECT_FALSE(info.files[1].size);
+  EXPECT_FALSE(ReadUpdateInfo("").serial);
+  EXPECT_FALSE(ReadUpdateInfo("").expires);
+  for (const char* serial : {"-1", "+1", " 1", "1 ", "0x10", "99999999999999999999"}) {
+    EXPECT_FALSE(ReadUpdateInfo("#serial=" + std::string(serial) + "\n").serial) << serial;
+  }
+  for (const char* date : {"2023-02-29", "2024-13-01", "2024-04-31", "2024-00-10", "2024-1-10", "24-01-10",
+                           "2024/01/10", "2024-01-10x", "1900-02-29"}) {
+    EXPECT_FALSE(ReadUpdateInfo("#expires=" + std::string(date) + "\n").expires) << date;
+  }
+  EXPECT_TRUE(ReadUpdateInfo("#expires=2000-02-29\n").expires);
+
+  const ExpiryDate expires{2024, 3, 10};
+  EXPECT_FALSE(HasExpired(expires, 2024, 3, 10));
+  EXPECT_FALSE(HasExpired(expires, 2023, 12, 31));
+  EXPECT_TRUE(HasExpired(expires, 2024, 3, 11));
+  EXPECT_TRUE(HasExpired(expires, 2024, 4, 1));
+  EXPECT_TRUE(HasExpired(expires, 2025, 1, 1));
 }
 
 TEST(UpdateInfoTest, DownloadedFilesAreNamedByThePlainLastSegmentOnly) {

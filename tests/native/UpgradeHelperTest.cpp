@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/HexText.h"
 #include "common/Sha256.h"
 #include "tests/doubles/MemoryFileSystem.h"
 #include "upgrade_helper/UpgradeHelper.h"
@@ -106,41 +107,53 @@ class FakeHelperSystem : public IHelperSystem {
     started.push_back(program + "|" + arguments);
     return true;
   }
+  bool setupRunsToItsEnd = true;
+  bool RunProtected(const std::string& fileName, const std::string& bytes, const std::string& arguments,
+                    std::uint32_t) override {
+    started.push_back("protected " + fileName + "|" + bytes + "|" + arguments);
+    return setupRunsToItsEnd;
+  }
   void ShowError(const std::string& text) override { errors.push_back(text); }
 };
 
-TEST(UpgradeHelperArgumentsTest, JoiningRestoresAPathWithBlanksAndSplitsTheRest) {
-  HelperArguments a = ParseArguments({"C:\\Program", "Files\\Bench\\prog.exe", "+/afterupgrade0"});
-  EXPECT_EQ(a.joined, "C:\\Program Files\\Bench\\prog.exe +/afterupgrade0 ");
-  EXPECT_EQ(a.programPath, "C:\\Program Files\\Bench\\prog.exe");
-  EXPECT_EQ(a.folder, "C:\\Program Files\\Bench\\");
-  EXPECT_EQ(a.restartArguments, "/afterupgrade");
-  EXPECT_FALSE(a.externalSetup);
-
-  a = ParseArguments({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
-  EXPECT_TRUE(a.externalSetup);
-  EXPECT_EQ(a.restartArguments, "/afterupgrade");
-  // The first "+" splits; later ones belong to the restart arguments.
-  a = ParseArguments({"C:\\B\\p.exe", "+/a", "+b0"});
-  EXPECT_EQ(a.restartArguments, "/a +b");
-  // Without a "+" everything is the program path.
-  a = ParseArguments({"C:\\B\\p.exe"});
-  EXPECT_EQ(a.programPath, "C:\\B\\p.exe");
-  EXPECT_EQ(a.restartArguments, "");
-  a = ParseArguments({"p.exe", "+0"});
-  EXPECT_EQ(a.folder, "");
-  EXPECT_EQ(a.restartArguments, "");
-
-  // The handed-over files lead, each one argument, and leave the rest as it was; a
-  // malformed one is dropped.
+TEST(UpgradeHelperArgumentsTest, EveryValueIsReadBackExactlyAndAnythingElseEndsTheRun) {
   const std::string digest = Sha256Hex("x");
-  a = ParseArguments({"/sha256=" + digest + ":my file+1.dat.uTMP", "/sha256=" + digest + ":..\\p.exe.uTMP",
-                      "/sha256=" + digest + ":p.exe", "/sha256=ABC:q.uTMP", "C:\\B\\p.exe", "+/a0"});
+  const std::string path = "C:\\Games\\C++\\My Bench +1\\prog.exe";
+  HelperArguments a = ParseArguments({"/sha256=" + digest + ":" + ToHexText("my file+1.dat.uTMP"), "/program=" + ToHexText(path),
+                                      "/restart=" + ToHexText("/afterupgrade +x"), "/setup=1"});
+  ASSERT_TRUE(a.valid);
   ASSERT_EQ(a.files.size(), 1u);
   EXPECT_EQ(a.files[0].name, "my file+1.dat.uTMP");
   EXPECT_EQ(a.files[0].digest, digest);
-  EXPECT_EQ(a.programPath, "C:\\B\\p.exe");
-  EXPECT_EQ(a.restartArguments, "/a");
+  EXPECT_EQ(a.programPath, path);
+  EXPECT_EQ(a.folder, "C:\\Games\\C++\\My Bench +1\\");
+  EXPECT_EQ(a.restartArguments, "/afterupgrade +x");
+  EXPECT_TRUE(a.externalSetup);
+
+  a = ParseArguments({"/program=" + ToHexText("C:\\B\\p.exe"), "/restart=", "/setup=0"});
+  ASSERT_TRUE(a.valid);
+  EXPECT_TRUE(a.files.empty());
+  EXPECT_EQ(a.restartArguments, "");
+  EXPECT_FALSE(a.externalSetup);
+
+  // A malformed argument, or the old way of writing them, is no run at all.
+  const std::string program = "/program=" + ToHexText("C:\\B\\p.exe");
+  const std::vector<std::vector<std::string>> refused = {
+      {},
+      {"C:\\B\\p.exe", "+/afterupgrade0"},
+      {program, "+/afterupgrade0"},
+      {"/program=" + ToHexText("p.exe")},
+      {"/program=" + ToHexText("C:\\B\\p.exe").substr(1)},
+      {"/program=" + std::string("433A5C")},
+      {program, "/program=" + ToHexText("C:\\C\\q.exe")},
+      {program, "/setup=2"},
+      {"/sha256=" + digest + ":" + ToHexText("..\\p.exe.uTMP"), program},
+      {"/sha256=" + digest + ":" + ToHexText("p.exe"), program},
+      {"/sha256=ABC:" + ToHexText("q.uTMP"), program},
+      {"/sha256=" + digest + ":my.dat.uTMP", program}};
+  for (const auto& arguments : refused) {
+    EXPECT_FALSE(ParseArguments(arguments).valid) << (arguments.empty() ? "" : arguments.back());
+  }
 }
 
 class UpgradeHelperTest : public ::testing::Test {
@@ -148,11 +161,16 @@ class UpgradeHelperTest : public ::testing::Test {
   // A file the program downloaded and handed over with its digest.
   void Download(const std::string& path, const std::string& data) {
     system.Add(path, data);
-    handedOver.push_back("/sha256=" + Sha256Hex(data) + ":" + path.substr(path.find_last_of('\\') + 1));
+    handedOver.push_back("/sha256=" + Sha256Hex(data) + ":" + ToHexText(path.substr(path.find_last_of('\\') + 1)));
   }
-  void Run(std::vector<std::string> args) {
-    args.insert(args.begin(), handedOver.begin(), handedOver.end());
-    RunUpgrade(ParseArguments(args), system, {50, 80});
+  void Run(const std::string& programPath, bool externalSetup = false) {
+    std::vector<std::string> args = handedOver;
+    args.push_back("/program=" + ToHexText(programPath));
+    args.push_back("/restart=" + ToHexText("/afterupgrade"));
+    args.push_back(externalSetup ? "/setup=1" : "/setup=0");
+    const HelperArguments parsed = ParseArguments(args);
+    ASSERT_TRUE(parsed.valid);
+    RunUpgrade(parsed, system, {50, 80});
   }
   FakeHelperSystem system;
   std::vector<std::string> handedOver;
@@ -164,7 +182,7 @@ TEST_F(UpgradeHelperTest, DownloadedFilesReplaceTheirTargetsAndTheProgramStartsA
   Download("C:\\Bench\\prog.exe.uTMP", "new program");
   Download("C:\\Bench\\data.pak.uTMP", "new data");
   system.Add("C:\\Bench\\notes.txt", "kept");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new program");
   EXPECT_EQ(system.FoundName("C:\\Bench\\prog.exe"), "prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "new data");
@@ -184,8 +202,8 @@ TEST_F(UpgradeHelperTest, AFileNotHandedOverOrChangedSinceItsCheckIsNeverInstall
   system.Find("C:\\Bench\\readme.txt.uTMP")->data = "swapped after the program's check";
   system.Add("C:\\Bench\\other.exe.uTMP", "put into the folder meanwhile");
   system.Add("C:\\Bench\\lib.dll.uTMP", "handed over without a proper digest");
-  handedOver.push_back("/sha256=" + std::string(64, 'A') + ":lib.dll.uTMP");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  handedOver.push_back("/sha256=" + std::string(64, 'a') + ":" + ToHexText("lib.dll.uTMP"));
+  Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "new data");
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old program");
   EXPECT_FALSE(system.FileExists("C:\\Bench\\readme.txt"));
@@ -196,14 +214,14 @@ TEST_F(UpgradeHelperTest, AFileNotHandedOverOrChangedSinceItsCheckIsNeverInstall
   EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Bench\\prog.exe|/afterupgrade"});
 }
 
-TEST_F(UpgradeHelperTest, TheFirstDownloadedExeReplacesTheProgramAndLaterOnesKeepTheirNames) {
+TEST_F(UpgradeHelperTest, OnlyADownloadOfTheProgramsOwnNameReplacesItAndOtherExesKeepTheirNames) {
   system.Add("C:\\Program Files\\Bench\\prog.exe", "old");
   Download("C:\\Program Files\\Bench\\newprog.exe.uTMP", "new program");
   Download("C:\\Program Files\\Bench\\tool.exe.uTMP", "tool");
   Download("C:\\Program Files\\Bench\\SETUP.EXE.uTMP", "capitals");
-  Run({"C:\\Program", "Files\\Bench\\prog.exe", "+/afterupgrade0"});
-  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\prog.exe"), "new program");
-  EXPECT_FALSE(system.FileExists("C:\\Program Files\\Bench\\newprog.exe"));
+  Run("C:\\Program Files\\Bench\\prog.exe");
+  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\prog.exe"), "old");
+  EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\newprog.exe"), "new program");
   EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\tool.exe"), "tool");
   EXPECT_EQ(system.Contents("C:\\Program Files\\Bench\\SETUP.EXE"), "capitals");
   EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Program Files\\Bench\\prog.exe|/afterupgrade"});
@@ -212,7 +230,7 @@ TEST_F(UpgradeHelperTest, TheFirstDownloadedExeReplacesTheProgramAndLaterOnesKee
 TEST_F(UpgradeHelperTest, AnExeInCapitalsIsNeverTakenAsTheProgram) {
   system.Add("C:\\Bench\\prog.exe", "old");
   Download("C:\\Bench\\NEW.EXE.uTMP", "capitals");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
   EXPECT_EQ(system.Contents("C:\\Bench\\NEW.EXE"), "capitals");
 }
@@ -220,31 +238,46 @@ TEST_F(UpgradeHelperTest, AnExeInCapitalsIsNeverTakenAsTheProgram) {
 TEST_F(UpgradeHelperTest, AProgramPathWithoutAFileNameInstallsADownloadedExeUnderItsOwnName) {
   Download("C:\\Bench\\new.exe.uTMP", "new program");
   Download("C:\\Bench\\data.pak.uTMP", "data");
-  Run({"C:\\Bench\\", "+/afterupgrade0"});
+  Run("C:\\Bench\\");
   EXPECT_EQ(system.Contents("C:\\Bench\\new.exe"), "new program");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
   EXPECT_FALSE(system.FileExists("C:\\Bench\\"));
   EXPECT_EQ(system.entries.size(), 2u);
 }
 
-TEST_F(UpgradeHelperTest, AnExternalSetupRunsAndIsDeletedBeforeTheProgramRestarts) {
+TEST_F(UpgradeHelperTest, AnExternalSetupRunsFromAProtectedFolderAndEndsBeforeTheProgramRestarts) {
   system.Add("C:\\Bench\\prog.exe", "old");
   Download("C:\\Bench\\setup.exe.uTMP", "setup");
   Download("C:\\Bench\\readme.txt.uTMP", "readme");
-  system.freeAfterTurns["C:\\Bench\\setup.exe"] = 5;
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
-  EXPECT_EQ(system.started, (std::vector<std::string>{"C:\\Bench\\setup.exe|/afterupgrade",
+  Run("C:\\Bench\\prog.exe", true);
+  // Only the checked bytes run, never the file in the program's folder.
+  EXPECT_EQ(system.started, (std::vector<std::string>{"protected setup.exe|setup|/afterupgrade",
                                                       "C:\\Bench\\prog.exe|/afterupgrade"}));
   EXPECT_FALSE(system.FileExists("C:\\Bench\\setup.exe"));
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\setup.exe.uTMP"));
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
   EXPECT_EQ(system.Contents("C:\\Bench\\readme.txt"), "readme");
-  EXPECT_GE(system.turns, 5);
+  EXPECT_TRUE(system.errors.empty());
+
+  // A setup changed since its check never runs; one that does not end is reported.
+  system.started.clear();
+  handedOver.clear();
+  Download("C:\\Bench\\setup.exe.uTMP", "setup");
+  system.Find("C:\\Bench\\setup.exe.uTMP")->data = "swapped";
+  Download("C:\\Bench\\other.exe.uTMP", "other setup");
+  system.setupRunsToItsEnd = false;
+  Run("C:\\Bench\\prog.exe", true);
+  EXPECT_EQ(system.started, (std::vector<std::string>{"protected other.exe|other setup|/afterupgrade",
+                                                      "C:\\Bench\\prog.exe|/afterupgrade"}));
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\setup.exe.uTMP"));
+  ASSERT_EQ(system.errors.size(), 1u);
+  EXPECT_NE(system.errors[0].find("other.exe"), std::string::npos);
 }
 
 TEST_F(UpgradeHelperTest, AnExternalSetupWithoutASetupFileLeavesTheProgramAlone) {
   system.Add("C:\\Bench\\prog.exe", "old");
   Download("C:\\Bench\\data.pak.uTMP", "data");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade1"});
+  Run("C:\\Bench\\prog.exe", true);
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
   EXPECT_EQ(system.Contents("C:\\Bench\\data.pak"), "data");
   EXPECT_EQ(system.started, std::vector<std::string>{"C:\\Bench\\prog.exe|/afterupgrade"});
@@ -254,7 +287,7 @@ TEST_F(UpgradeHelperTest, AProgramThatStaysInUseEndsTheWaitWithAMessageAndNothin
   system.Add("C:\\Bench\\prog.exe", "old");
   Download("C:\\Bench\\prog.exe.uTMP", "new");
   system.lockedPaths.push_back("C:\\Bench\\prog.exe");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+  Run("C:\\Bench\\prog.exe");
   ASSERT_EQ(system.errors.size(), 1u);
   EXPECT_NE(system.errors[0].find("C:\\Bench\\prog.exe"), std::string::npos);
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "old");
@@ -264,10 +297,15 @@ TEST_F(UpgradeHelperTest, AProgramThatStaysInUseEndsTheWaitWithAMessageAndNothin
   EXPECT_EQ(system.priorities, (std::vector<bool>{true, false}));
 }
 
-TEST_F(UpgradeHelperTest, AMissingProgramIsNotWaitedForAndGetsTheDownloadedExe) {
-  Download("C:\\Bench\\other.exe.uTMP", "new");
-  Run({"C:\\Bench\\prog.exe", "+/afterupgrade0"});
+TEST_F(UpgradeHelperTest, AMissingProgramIsNotWaitedForAndGetsOnlyADownloadOfItsName) {
+  Download("C:\\Bench\\other.exe.uTMP", "other");
+  Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.turns, 0);
+  EXPECT_FALSE(system.FileExists("C:\\Bench\\prog.exe"));
+  EXPECT_EQ(system.Contents("C:\\Bench\\other.exe"), "other");
+  handedOver.clear();
+  Download("C:\\Bench\\PROG.exe.uTMP", "new");
+  Run("C:\\Bench\\prog.exe");
   EXPECT_EQ(system.Contents("C:\\Bench\\prog.exe"), "new");
 }
 

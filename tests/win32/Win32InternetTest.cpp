@@ -68,6 +68,7 @@ TEST(Win32InternetTest, ARefusedLoopbackPortIsNoAnswer) {
   struct Clock : platform::ILocaleClock {
     char DecimalSeparator() override { return '.'; }
     platform::DateTime Now() override { return {}; }
+    platform::DateTime UtcNow() override { return {}; }
     std::string FormatShortDate(const platform::DateTime&) override { return {}; }
     std::string FormatLongTime(const platform::DateTime&) override { return {}; }
     platform::DateTime UtcToLocal(const platform::DateTime& t) override { return t; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ProtectedLaunch.h"
 #include "platform/win32/Scoped.h"
 #include "upgrade_helper/UpgradeHelper.h"
 
@@ -98,6 +99,26 @@ class Win32HelperSystem : public dx::upgrade::IHelperSystem {
     const dx::win32::ScopedHandle thread(info.hThread), process(info.hProcess);
     return true;
   }
+  bool RunProtected(const std::string& fileName, const std::string& bytes, const std::string& arguments,
+                    std::uint32_t limitMs) override {
+    dx::win32::ProtectedLaunch launch;
+    if (!launch.Prepare(fileName, bytes)) return false;
+    const dx::win32::ScopedHandle process = launch.Start(arguments);
+    if (!process) return false;
+    // A setup program waits on the user; the helper's own window messages keep moving.
+    const DWORD started = ::GetTickCount();
+    for (;;) {
+      HANDLE waited = process.get();
+      const DWORD woken = ::MsgWaitForMultipleObjects(1, &waited, FALSE, 100, QS_ALLINPUT);
+      if (woken == WAIT_OBJECT_0) return true;
+      if (woken == WAIT_FAILED || ::GetTickCount() - started >= limitMs) return false;
+      MSG msg;
+      while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+      }
+    }
+  }
   void ShowError(const std::string& text) override {
     ::MessageBoxA(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
   }
@@ -114,8 +135,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                   kCaption, MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  const dx::upgrade::HelperArguments arguments =
+      dx::upgrade::ParseArguments(std::vector<std::string>(__argv + 1, __argv + __argc));
+  if (!arguments.valid) {
+    ::MessageBoxA(nullptr, "The upgrade helper was started with arguments it does not know. Nothing was changed.",
+                  kCaption, MB_OK | MB_ICONERROR);
+    return 1;
+  }
   Win32HelperSystem system;
-  dx::upgrade::RunUpgrade(dx::upgrade::ParseArguments(arguments), system);
+  dx::upgrade::RunUpgrade(arguments, system);
   return 0;
 }
