@@ -85,6 +85,7 @@ class Wine:
             self.env.pop(key, None)
         prefix = os.environ.get("WINEPREFIX") or os.path.join(self.bin_dir, "wineprefix")
         self.env["WINEPREFIX"] = prefix
+        self.prefix = os.path.realpath(prefix)
         if not os.path.exists(os.path.join(prefix, ".dextrel-ready")):
             subprocess.run(["bash", "-c", '. "$0/scripts/wine-env.sh" && wine_env_prepare', self.source_dir],
                            env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -213,17 +214,45 @@ class Wine:
         # What those started in turn (a hung game under a killed program) would outlive
         # the scenario and disturb the next one.
         name = os.path.basename(self.root).lower()
-        markers = ("e2e\\" + name + "\\", "e2e/" + name + "/")
+        for pid in self.processes_with(("e2e\\" + name + "\\", "e2e/" + name + "/")):
+            if "python" not in read_cmdline(pid):
+                try:
+                    os.kill(pid, 9)
+                except OSError:
+                    pass
+
+    def processes_with(self, markers):
+        """Linux processes of this prefix whose command line holds one of markers. Another
+        test run on the machine uses the same scenario names in a prefix of its own: its
+        processes are not ours to find or end."""
+        found = []
         for entry in os.listdir("/proc"):
             if not entry.isdigit() or int(entry) == os.getpid():
                 continue
-            try:
-                with open(f"/proc/{entry}/cmdline", "rb") as inp:
-                    cmdline = inp.read().decode("latin-1").lower()
-                if any(m in cmdline for m in markers) and "python" not in cmdline:
-                    os.kill(int(entry), 9)
-            except (OSError, ValueError):
-                pass
+            cmdline = read_cmdline(int(entry))
+            if any(m in cmdline for m in markers) and self.prefix_of(int(entry)) in (None, self.prefix):
+                found.append(int(entry))
+        return found
+
+    @staticmethod
+    def prefix_of(pid):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as inp:
+                for item in inp.read().split(b"\0"):
+                    if item.startswith(b"WINEPREFIX="):
+                        return os.path.realpath(item[len(b"WINEPREFIX="):].decode("latin-1"))
+        except OSError:
+            pass
+        return None
+
+
+def read_cmdline(pid):
+    """A process's command line, lower-cased; empty when it is gone."""
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as inp:
+            return inp.read().decode("latin-1").lower()
+    except OSError:
+        return ""
 
 
 class Installation:

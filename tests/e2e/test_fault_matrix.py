@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Failures, Installation,  # noqa: E402
                          Session, Wine, capture_browser, control_ids, files_below, read_bytes, scenario_arguments,
-                         state_of)
+                         read_cmdline, state_of)
 
 USER_DEMO = b"// a demo of the user's own\r\nframes 1800\r\n"
 EARLIER_REPORT = b"<html><body>an earlier benchmark\r\n</body></html>\r\n"
@@ -101,18 +101,7 @@ class FaultRun(Session):
     # ---- Linux processes of this scenario's programs, found by their path
     def pids(self, exe):
         marker = os.path.basename(self.wine.root).lower()
-        found = []
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
-            try:
-                with open(f"/proc/{entry}/cmdline", "rb") as f:
-                    cmdline = f.read().decode("latin-1").lower()
-            except OSError:
-                continue
-            if exe.lower() in cmdline and marker in cmdline:
-                found.append(int(entry))
-        return found
+        return [pid for pid in self.wine.processes_with((exe.lower(),)) if marker in read_cmdline(pid)]
 
     def kill(self, exe):
         pids = self.pids(exe)
