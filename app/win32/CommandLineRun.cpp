@@ -35,11 +35,9 @@ int RunHistory(ConsoleOutput& out) {
     // A stored value that cannot be read leaves the folder the program would choose.
   }
   if (folder.empty()) folder = ExtractFilePath(OwnExecutablePath()) + settings::kDefaultResultsFolder;
-  if (auto problem = OpenResultHistory(files, shell, folder, clock.DecimalSeparator())) {
-    Tell(out, *problem);
-    return kExitCouldNotStart;
-  }
-  return 0;
+  const auto opening = OpenResultHistory(files, shell, folder, clock.DecimalSeparator());
+  if (!opening.message.empty()) Tell(out, opening.message);
+  return opening.opened ? 0 : kExitCouldNotStart;
 }
 
 }  // namespace dx::win32
