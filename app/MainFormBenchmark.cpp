@@ -316,6 +316,8 @@ bool TForm1::ConfirmStop() {
 
 void TForm1::CancelButtonClick() { ConfirmStop(); }
 
+void TForm1::CancelBenchmark() { StopBenchmark(BenchmarkOutcome::boCancelled); }
+
 void TForm1::RunTimeLimitReached() { StopBenchmark(BenchmarkOutcome::boTimedOut); }
 
 void TForm1::StopBenchmark(BenchmarkOutcome reason) {
