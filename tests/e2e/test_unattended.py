@@ -2,8 +2,9 @@
 """The unattended benchmark and the results history under wine, the program started as
 `wine Dextrel.exe /benchmark` from a shell: the stored settings, then overrides that are
 used but not stored, the printed lines and the exit codes (0 all scored, 1 a run without
-score, 2 no game or a bad switch with the message printed, 3 another copy running or, from
-another folder, benchmarking the game); then
+score or a close request while the game plays, 2 no game or a bad switch with the message
+printed, 3 another copy running or, from another folder, benchmarking the game; /? prints
+the switches); then
 results.htm rendered by Chromium headless and its numbers read back against the JSON
 files, for two benchmarks of the same settings and one of other settings."""
 import json
@@ -186,6 +187,34 @@ def check_history(wine, f, s):
 
 def no_score_no_game_bad_switch(wine, f):
     s = Unattended(wine, f)
+    # Asked to close (WM_CLOSE, as taskkill or a scheduler sends it) while the second run plays:
+    # cancelled, exit code 1, the first run's score and the report printed, the files back.
+    s.environment(DEXTREL_SIM_FPS="64.5", DEXTREL_SIM_PLAY_MS="3000")
+    out_path = os.path.join(wine.root, "closed.out")
+    with open(out_path, "wb") as out:
+        closed = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.DEVNULL)
+    window = s.setup.main_window()
+    f.check(window is not None and wait_for(lambda: len(s.game_runs()) >= 2, 60), "the second run plays")
+    if window:
+        wine.drive("close", window)
+    closed.wait(timeout=120)
+    lines = printed_lines(out_path)
+    print(f"closed /benchmark -> {closed.returncode}: {lines}", flush=True)
+    f.check(closed.returncode == 1, f"a close request ends it as cancelled: exit code 1 ({closed.returncode})")
+    f.check(lines[:1] == ["640x480: average 64 FPS; runs: 64, no score"], f"the measured run is printed: {lines}")
+    if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
+        f.check(os.path.exists(wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+    f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
+    s.expect_user_files("after the close request")
+
+    code, lines = s.run("/?", timeout=60)
+    f.check(code == 0 and "Exit codes of /benchmark:" in lines and any(l.startswith("  4  ") for l in lines),
+            f"/? prints the switches and the exit codes and ends with 0: {code} {lines}")
+    code, lines = s.benchmark("/results=My Results")
+    f.check(code == 2 and lines[:1] and lines[0].startswith('Bad value "My Results" for /results'),
+            f"a folder that is no full path is refused by name: {code} {lines}")
+
     code, lines = s.benchmark(DEXTREL_SIM_FAULT="noresult")
     f.check(code == 1, f"a run without score: exit code 1 ({code})")
     f.check(any(NO_SCORE in line for line in lines), f"the message box's text is printed: {lines}")
