@@ -98,13 +98,14 @@ def stored_settings_and_overrides(wine, f):
             "the exit button's registry step ran")
 
     time.sleep(1.1)  # the next report gets a name of its own
-    code, lines = s.benchmark("/resolutions=800x600,1440x900", "/runs=1", "/quality=low", "/aa=none", "/af=16",
+    # 1152 x 864 is one of the display's modes and no preset: the custom resolution.
+    code, lines = s.benchmark("/resolutions=800x600,1152x864", "/runs=1", "/quality=low", "/aa=none", "/af=16",
                               DEXTREL_SIM_FPS="99.5")
     f.check(code == 0 and lines[:2] == ["800x600: average 100 FPS; runs: 100",
-                                        "1440x900 (custom): average 100 FPS; runs: 100"],
+                                        "1152x864 (custom): average 100 FPS; runs: 100"],
             f"the overrides shape the run: {code} {lines}")
     runs = s.game_runs()[-2:]
-    f.check(all("+set r_customWidth 800" in r or "+set r_customWidth 1440" in r for r in runs), f"800 and 1440: {runs}")
+    f.check(all("+set r_customWidth 800" in r or "+set r_customWidth 1152" in r for r in runs), f"800 and 1152: {runs}")
     for name, value in [("640", "1"), ("800", None), ("RunNumber", "2"), ("Quality", "2"), ("AALevel", "1"),
                         ("AFLevel", "2"), ("CusRes", None)]:
         stored = wine.reg_query(SETTINGS_KEY, name)
@@ -214,6 +215,10 @@ def no_score_no_game_bad_switch(wine, f):
     code, lines = s.benchmark("/results=My Results")
     f.check(code == 2 and lines[:1] and lines[0].startswith('Bad value "My Results" for /results'),
             f"a folder that is no full path is refused by name: {code} {lines}")
+    code, lines = s.benchmark("/resolutions=1440x900")
+    f.check(code == 2 and lines == ['Bad value "1440x900" for /resolutions: this display does not offer it.'],
+            f"a size the display does not offer is refused: {code} {lines}")
+    f.check(files_below(s.setup.game) == s.user_files, "nothing of the game folder was touched")
 
     code, lines = s.benchmark(DEXTREL_SIM_FAULT="noresult")
     f.check(code == 1, f"a run without score: exit code 1 ({code})")
