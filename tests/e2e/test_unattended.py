@@ -45,6 +45,28 @@ class Unattended(Scenario):
     def run(self, *switches, timeout=180):
         return self.wine.printed(self.program, *switches, timeout=timeout)
 
+    def start_benchmark(self, name):
+        """/benchmark left running, its output going into a file: (process, file)."""
+        out_path = os.path.join(self.wine.root, name + ".out")
+        with open(out_path, "wb") as out:
+            process = subprocess.Popen(["wine", self.program, "/benchmark"], env=self.wine.env,
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+        return process, out_path
+
+    def ended(self, process, out_path, name):
+        """The lines a benchmark from start_benchmark printed, once it has ended."""
+        process.wait(timeout=180)
+        lines = printed_lines(out_path)
+        print(f"{name} /benchmark -> {process.returncode}: {lines}", flush=True)
+        return lines
+
+    def check_report_and_game_folder(self, lines):
+        f = self.f
+        if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
+            f.check(os.path.exists(self.wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+        f.check(files_below(self.setup.game) == self.user_files,
+                f"the game folder is the user's: {sorted(files_below(self.setup.game))}")
+
     def opened(self):
         """What the shell was last asked to open, once it has been (within 20 s)."""
         wait_for(lambda: os.path.exists(self.browser_log), 20)
@@ -58,10 +80,7 @@ def stored_settings_and_overrides(wine, f):
     s = Unattended(wine, f)
     # The first run also meets a second copy started while it runs, then one from another folder.
     s.environment(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="5000")
-    out_path = os.path.join(wine.root, "first.out")
-    with open(out_path, "wb") as out:
-        first = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
-                                 stdout=out, stderr=subprocess.DEVNULL)
+    first, out_path = s.start_benchmark("first")
     f.check(s.setup.main_window() is not None, "the main window shows while the benchmark runs")
     code, lines = s.run("/benchmark", timeout=60)
     f.check(code == 3 and lines == ["Another copy of Dextrel is running."],
@@ -84,15 +103,11 @@ def stored_settings_and_overrides(wine, f):
                 f"a copy from another folder is refused and ends with 3: {code} {lines!r}")
         f.check(set_aside() == game_files,
                 "the copy from another folder touches nothing in the game folder")
-    first.wait(timeout=180)
-    lines = printed_lines(out_path)
-    print(f"first /benchmark -> {first.returncode}: {lines}", flush=True)
+    lines = s.ended(first, out_path, "first")
     f.check(first.returncode == 0, f"every run scored: exit code 0 ({first.returncode})")
     f.check(lines[:1] == ["640x480: average 62 FPS; runs: 62, 62"], f"the stored settings: 640 x 480 twice: {lines}")
-    if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
-        f.check(os.path.exists(wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+    s.check_report_and_game_folder(lines)
     f.check(not os.path.exists(s.browser_log), "the report is not opened without /open")
-    f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
     s.expect_user_files("after the unattended benchmark")
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0" and wine.reg_query(SETTINGS_KEY, "Display Memory") == "",
             "the exit button's registry step ran")
@@ -191,22 +206,15 @@ def no_score_no_game_bad_switch(wine, f):
     # Asked to close (WM_CLOSE, as taskkill or a scheduler sends it) while the second run plays:
     # cancelled, exit code 1, the first run's score and the report printed, the files back.
     s.environment(DEXTREL_SIM_FPS="64.5", DEXTREL_SIM_PLAY_MS="3000")
-    out_path = os.path.join(wine.root, "closed.out")
-    with open(out_path, "wb") as out:
-        closed = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=subprocess.DEVNULL)
+    closed, out_path = s.start_benchmark("closed")
     window = s.setup.main_window()
     f.check(window is not None and wait_for(lambda: len(s.game_runs()) >= 2, 60), "the second run plays")
     if window:
         wine.drive("close", window)
-    closed.wait(timeout=120)
-    lines = printed_lines(out_path)
-    print(f"closed /benchmark -> {closed.returncode}: {lines}", flush=True)
+    lines = s.ended(closed, out_path, "closed")
     f.check(closed.returncode == 1, f"a close request ends it as cancelled: exit code 1 ({closed.returncode})")
     f.check(lines[:1] == ["640x480: average 64 FPS; runs: 64, no score"], f"the measured run is printed: {lines}")
-    if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
-        f.check(os.path.exists(wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
-    f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
+    s.check_report_and_game_folder(lines)
     s.expect_user_files("after the close request")
 
     code, lines = s.run("/?", timeout=60)
