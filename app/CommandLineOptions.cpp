@@ -240,7 +240,8 @@ std::vector<std::string> CommandLineHelp() {
       "     what was measured is saved and printed",
       code(kExitCouldNotStart) + "the benchmark could not start, or a switch or its value is wrong",
       code(kExitAnotherCopy) + "another copy of Dextrel is running, or benchmarking the same game",
-      code(kExitUnexpectedFault) + "a fault ended the program; the path of its report is printed",
+      code(kExitUnexpectedFault) + "an unexpected error ended the program; its message or the path of",
+      "     its fault report is printed",
   };
 }
 

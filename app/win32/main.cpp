@@ -128,6 +128,8 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand, const dx::C
   }
   files.SetOwnerWindow(nullptr);
   shell.SetOwner(nullptr);
+  // The reporter set above refers to this scope's benchmark.
+  if (unattended) dx::win32::SetUnexpectedErrorReporter([&log](const std::string& message) { log.Line(message); });
   return unattended ? exitCode : static_cast<int>(msg.wParam);
 }
 
