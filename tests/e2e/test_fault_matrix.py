@@ -132,9 +132,19 @@ class FaultRun(Session):
                     cmdline = f.read().decode("latin-1").lower()
             except OSError:
                 continue
-            if exe.lower() in cmdline and marker in cmdline:
+            if exe.lower() in cmdline and marker in cmdline and self.in_our_prefix(entry):
                 found.append(int(entry))
         return found
+
+    def in_our_prefix(self, pid):
+        """Other trees run the same scenario under the same Windows path, in prefixes of their
+        own: a process that names another prefix is theirs."""
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                prefixes = [v for v in f.read().split(b"\0") if v.startswith(b"WINEPREFIX=")]
+        except OSError:
+            return False
+        return not prefixes or ("WINEPREFIX=" + self.wine.env["WINEPREFIX"]).encode() in prefixes
 
     def kill(self, exe):
         pids = self.pids(exe)
