@@ -1,5 +1,6 @@
 #include "app/CommandLineOptions.h"
 
+#include "app/ExitCodes.h"
 #include "bench/RunState.h"
 #include "common/Text.h"
 #include "platform/Paths.h"
@@ -10,7 +11,42 @@ namespace {
 
 constexpr const char* kSwitchList =
     "The switches are /benchmark, /open, /history, /resolutions=WxH,..., /runs=1-5, "
-    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system and /results=FOLDER.";
+    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system and /results=FOLDER; "
+    "/? shows them.";
+
+bool AsksForHelp(const std::string& argument) {
+  return argument == "/?" || argument == "-?" || EqualsNoCase(argument, "/help") || EqualsNoCase(argument, "-help");
+}
+
+// A folder for the results: a drive's or a network share's full path of characters a
+// file name may hold. What a quoted folder ending in a backslash leaves of its closing
+// quotation mark ("C:\My Results\" reaches us as C:\My Results") is dropped first.
+std::optional<std::string> FullFolderPath(std::string folder) {
+  folder = Trim(folder);
+  if (!folder.empty() && folder.back() == '"') folder = Trim(std::string_view(folder).substr(0, folder.size() - 1));
+  std::size_t rest = 0;
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (folder.size() >= 3 && letter(folder[0]) && folder[1] == ':' && folder[2] == '\\') {
+    rest = 3;
+  } else if (StartsWith(folder, "\\\\")) {
+    // \\server\share: both named.
+    const std::size_t server = folder.find('\\', 2);
+    if (server == std::string::npos || server == 2 || server + 1 >= folder.size() || folder[server + 1] == '\\') {
+      return std::nullopt;
+    }
+    rest = 2;
+  } else {
+    return std::nullopt;
+  }
+  for (std::size_t i = rest; i < folder.size(); ++i) {
+    const auto c = static_cast<unsigned char>(folder[i]);
+    if (c < 32 || std::string_view("<>:\"/|?*").find(static_cast<char>(c)) != std::string_view::npos) {
+      return std::nullopt;
+    }
+    if (c == '\\' && i + 1 < folder.size() && folder[i + 1] == '\\') return std::nullopt;
+  }
+  return IncludeTrailingBackslash(folder);
+}
 
 std::string BadValue(const std::string& shown, const std::string& value, const std::string& expected) {
   return "Bad value \"" + value + "\" for " + shown + ": " + expected;
@@ -108,6 +144,12 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
   bool benchmark = false, history = false;
   std::string overrideShown;
   auto fail = [](std::string message) { return CommandLineParse{std::nullopt, std::move(message)}; };
+  for (const auto& argument : arguments) {
+    if (AsksForHelp(argument)) {
+      options.mode = ProgramMode::Help;
+      return {options, {}};
+    }
+  }
 
   for (const auto& argument : arguments) {
     if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
@@ -159,11 +201,11 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
       target = ItemOf(value, {"none", "2", "4", "8", "16", "system"});
       if (!target) problem = BadValue(shown, value, "give none, 2, 4, 8, 16 or system.");
     } else if (name == "results") {
-      const std::string folder = Trim(value);
-      if (folder.empty()) {
-        problem = BadValue(shown, value, "give a folder.");
-      } else {
-        options.overrides.resultsFolder = IncludeTrailingBackslash(folder);
+      options.overrides.resultsFolder = FullFolderPath(value);
+      if (!options.overrides.resultsFolder) {
+        problem = BadValue(shown, value,
+                           "give a folder's full path, such as C:\\Benchmarks or \\\\server\\share\\Benchmarks, "
+                           "without < > : \" / | ? *.");
       }
     } else {
       return fail("Unknown switch \"" + argument + "\". " + kSwitchList);
@@ -176,6 +218,36 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
   if (!benchmark && !overrideShown.empty()) return fail("The switch " + overrideShown + " needs /benchmark.");
   options.mode = benchmark ? ProgramMode::Benchmark : history ? ProgramMode::History : ProgramMode::Window;
   return {options, {}};
+}
+
+std::vector<std::string> CommandLineHelp() {
+  const auto code = [](int value) { return "  " + IntToStr(value) + "  "; };
+  return {
+      "Dextrel, the Quake 4 benchmark.",
+      "",
+      "Dextrel.exe                     the window",
+      "Dextrel.exe /benchmark [...]    one benchmark with the stored settings, nobody needed",
+      "Dextrel.exe /history            the results history rebuilt and opened",
+      "Dextrel.exe /?                  this text",
+      "",
+      "With /benchmark, for this run only (never stored):",
+      "  /open                           open the report once it is saved",
+      "  /resolutions=WxH,...            sizes this display offers; one that is no preset runs as the custom one",
+      "  /runs=1-5                       runs per resolution",
+      "  /quality=low|medium|high|ultra",
+      "  /aa=none|2|4|8|16|system        anti-aliasing",
+      "  /af=none|2|4|8|16|system        anisotropic filtering",
+      "  /results=FOLDER                 a full path: C:\\... or \\\\server\\share\\...",
+      "",
+      "Exit codes of /benchmark:",
+      code(kExitAllScored) + "every run scored",
+      code(kExitRunWithoutScore) + "a run had no score, or the benchmark was stopped, timed out or asked to close;",
+      "     what was measured is saved and printed",
+      code(kExitCouldNotStart) + "the benchmark could not start, or a switch or its value is wrong",
+      code(kExitAnotherCopy) + "another copy of Dextrel is running, or benchmarking the same game",
+      code(kExitUnexpectedFault) + "an unexpected error ended the program; its message or the path of",
+      "     its fault report is printed",
+  };
 }
 
 }  // namespace dx

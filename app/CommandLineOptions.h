@@ -9,7 +9,7 @@
 
 namespace dx {
 
-enum class ProgramMode { Window, Benchmark, History };
+enum class ProgramMode { Window, Benchmark, History, Help };
 
 struct BenchmarkOverrides {
   // Set when /resolutions= was given: the presets in the resolution group's order, and
@@ -38,7 +38,11 @@ struct CommandLineParse {
 // (blanks separate, double quotes group, backslashes escape only before a quote).
 std::vector<std::string> SplitCommandLine(std::string_view arguments);
 
-// Switches start with "/" or "-" and are read without regard to case.
+// Switches start with "/" or "-" and are read without regard to case. "/?" anywhere asks
+// for the help text.
 CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments);
+
+// What "/?" prints: the switches and the exit codes.
+std::vector<std::string> CommandLineHelp();
 
 }  // namespace dx

@@ -7,23 +7,22 @@
 
 namespace dx {
 
-std::optional<std::string> OpenResultHistory(platform::IFileSystem& files, platform::IShell& shell,
-                                             const std::string& resultsFolder, char decimalSeparator) {
-  if (resultsFolder.empty() || !files.FolderExists(resultsFolder)) return std::string(kNoResultsFolderMessage);
+HistoryOpening OpenResultHistory(platform::IFileSystem& files, platform::IShell& shell,
+                                 const std::string& resultsFolder, char decimalSeparator) {
+  if (resultsFolder.empty() || !files.FolderExists(resultsFolder)) return {false, kNoResultsFolderMessage};
   const auto written = WriteResultHistory(files, resultsFolder, decimalSeparator);
   if (!written.ok) {
-    return "The results history \"" + written.path + "\" could not be written: " +
-           (written.errorText.empty() ? "the system gave no reason." : written.errorText);
+    return {false, "The results history \"" + written.path + "\" could not be written: " +
+                       (written.errorText.empty() ? "the system gave no reason." : written.errorText)};
   }
   shell.Open(written.path, platform::ShowMode::Normal);
-  return std::nullopt;
+  return {true, written.notice};
 }
 
 void TForm1::HistoryButtonClick() {
-  if (auto problem = OpenResultHistory(platform_.files, platform_.shell, ResEdit.Text(),
-                                       platform_.clock.DecimalSeparator())) {
-    ShowMessageOk(*problem);
-  }
+  const auto opening =
+      OpenResultHistory(platform_.files, platform_.shell, ResEdit.Text(), platform_.clock.DecimalSeparator());
+  if (!opening.message.empty()) ShowMessageOk(opening.message);
 }
 
 }  // namespace dx

@@ -135,6 +135,8 @@ class TForm1 : private IBenchmarkHost {
   bool BenchmarkRunning() const { return busy_; }
   // The busy panel's "Cancel" and the Escape key: asks, and on yes stops the benchmark.
   void CancelButtonClick();
+  // A close nobody is asked about: the benchmark stops as cancelled, its files back.
+  void CancelBenchmark();
   BenchmarkOutcome LastBenchmarkOutcome = BenchmarkOutcome::boNone;
   // Raised once a benchmark has ended and every file is back in place.
   std::function<void(BenchmarkOutcome)> OnBenchmarkEnded;

@@ -28,10 +28,13 @@ namespace {
 constexpr const char* kNoInformation = "No information";
 
 constexpr const char* kNoGameMessage = "ERROR. Please, install the retail version of Quake 4.";
+constexpr const char* kGameProgram = "quake4.exe";
 constexpr const char* kNoResolutionMessage = "ERROR. Please, choose a resolution of Quake 4.";
 constexpr const char* kCustomDemoMessage = "ERROR. Please, check your custom defined demo parameters.";
 
 constexpr const char* kStopQuestion = "Stop the benchmark? The game will be closed.";
+// Before the first run no game runs that could be closed.
+constexpr const char* kStopQuestionBeforeGame = "Stop the benchmark?";
 constexpr const char* kCancelledReason = "The run was cancelled.";
 constexpr const char* kMeasuredKept = "The runs measured until then are in the report.";
 constexpr int kDefaultRunTimeLimitMinutes = 30;
@@ -77,7 +80,10 @@ std::string SummaryValue(const std::string& line) {
 
 void TForm1::CreateDiagnostics() {
   Diagnostics.reset();
-  auto start = [this] { EndIfStartFails([this] { StartBenchmark(); }); };
+  auto start = [this] {
+    runTimer_.reset();
+    EndIfStartFails([this] { StartBenchmark(); });
+  };
   Diagnostics = std::make_unique<TDirectXDiagnostics>(platform_, SharedRegistry, dxrun, ProgramDir, DiagnosticLines,
                                                       SystemInfo, start, settings::kSettingsKey);
 }
@@ -119,6 +125,11 @@ void TForm1::BenchButtonClick() {
   }
   busy_ = true;
   endReason_.reset();
+  // The previous benchmark's record and report are no part of this one, even when it
+  // stops before its first run.
+  ResultRecord = {};
+  ResultReport.Clear();
+  ResultFileTroubles.Clear();
   EndIfStartFails([&] { PrepareAndStart(gameFolderPresent); });
 }
 
@@ -157,7 +168,12 @@ void TForm1::PrepareAndStart(bool gameFolderPresent) {
 
   const std::string videoMemory = SharedRegistry.ReadString(settings::kDisplayMemory);
   if (videoMemory.empty()) {
+    // The time limit of a run holds for the diagnostic tool too.
+    std::tie(runTimeLimitMs_, runTimeLimitText_) = RunTimeLimit(SharedRegistry.ReadValue(settings::kRunTimeLimit));
     Diagnostics->StartDiagnostics();
+    if (runTimeLimitMs_ > 0 && dxrun.State() == TJvProcessState::Waiting) {
+      runTimer_ = host_.StartTimer(runTimeLimitMs_, [this] { Diagnostics->EndOverdue(); });
+    }
     return;
   }
   SystemInfo.VideoMemory = videoMemory;
@@ -273,8 +289,12 @@ void TForm1::EndAfterFailedLaunch(bool scriptFailed, const std::string& failure)
   std::string message;
   if (AnyRunScored(ResultRecord)) {
     message = reason + "\r\n" + kMeasuredKept;
+  } else if (scriptFailed) {
+    message = failure;
   } else {
-    message = scriptFailed ? failure : std::string(kNoGameMessage);
+    // The game is there but would not start (locked, blocked, no program): the system's
+    // reason helps, the plea to install it would not.
+    message = platform_.files.FileExists(GamePath + kGameProgram) ? reason : std::string(kNoGameMessage);
   }
   EndEarly(message);
 }
@@ -312,7 +332,9 @@ void TForm1::EndBenchmark() {
 
 bool TForm1::ConfirmStop() {
   if (!busy_) return true;
-  const auto answer = platform_.shell.ShowMessage(kStopQuestion, kMessageCaption, platform::MessageButtons::YesNo,
+  const bool gameRunning = cp.State() == TJvProcessState::Waiting;
+  const auto answer = platform_.shell.ShowMessage(gameRunning ? kStopQuestion : kStopQuestionBeforeGame,
+                                                  kMessageCaption, platform::MessageButtons::YesNo,
                                                   platform::MessageIcon::Question);
   if (answer != platform::MessageResult::Yes) return false;
   // Stopping does nothing when the benchmark ended on its own while the question was open.
@@ -321,6 +343,8 @@ bool TForm1::ConfirmStop() {
 }
 
 void TForm1::CancelButtonClick() { ConfirmStop(); }
+
+void TForm1::CancelBenchmark() { StopBenchmark(BenchmarkOutcome::boCancelled); }
 
 void TForm1::RunTimeLimitReached() { StopBenchmark(BenchmarkOutcome::boTimedOut); }
 

@@ -5,9 +5,11 @@
 
 #include "app/MainForm.h"
 #include "bench/ResultFigures.h"
+#include "bench/RunState.h"
 #include "common/LineList.h"
 #include "common/Text.h"
 #include "platform/Paths.h"
+#include "platform/Platform.h"
 
 namespace dx {
 
@@ -50,7 +52,30 @@ platform::MessageResult PrintingShell::ShowMessage(const std::string& text, cons
 std::optional<std::string> PrintingShell::BrowseForFolder(const std::string&, bool) { return std::nullopt; }
 std::optional<std::string> PrintingShell::OpenFile(const std::string&, const std::string&) { return std::nullopt; }
 
-void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides) {
+// The window's own rule: a preset it left enabled, a custom size among the display's modes.
+std::optional<std::string> ResolutionRefused(TForm1& form, const BenchmarkOverrides& overrides) {
+  if (!overrides.presets) return std::nullopt;
+  auto refused = [](const std::string& size) {
+    return "Bad value \"" + size + "\" for /resolutions: this display does not offer it.";
+  };
+  for (std::size_t i = 0; i < overrides.presets->size(); ++i) {
+    if ((*overrides.presets)[i] && !form.res.ItemEnabled(i)) {
+      const auto& preset = ResolutionPresets()[i];
+      return refused(IntToStr(preset.width) + "x" + IntToStr(preset.height));
+    }
+  }
+  if (!overrides.custom) return std::nullopt;
+  platform::DisplayMode mode;
+  for (std::uint32_t index = 0; form.Platform().display.GetMode(index, mode); ++index) {
+    if (IntToStr(mode.width) == overrides.custom->first && IntToStr(mode.height) == overrides.custom->second) {
+      return std::nullopt;
+    }
+  }
+  return refused(overrides.custom->first + "x" + overrides.custom->second);
+}
+
+std::optional<std::string> ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides) {
+  if (auto refused = ResolutionRefused(form, overrides)) return refused;
   if (overrides.presets) {
     for (std::size_t i = 0; i < overrides.presets->size(); ++i) form.res.SetItemChecked(i, (*overrides.presets)[i]);
     form.cusresbox.SetChecked(overrides.custom.has_value());
@@ -81,6 +106,7 @@ void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides) {
     form.ResEdit.SetText(*overrides.resultsFolder);
     form.ResultsPath = *overrides.resultsFolder;
   }
+  return std::nullopt;
 }
 
 std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
@@ -131,18 +157,28 @@ void UnattendedBenchmark::Ended() {
   if (ended_) ended_();
 }
 
-void UnattendedBenchmark::Start() {
+void UnattendedBenchmark::Start(const BenchmarkOverrides& overrides) {
+  if (auto refused = ApplyOverrides(form_, overrides)) {
+    print_(*refused);
+    refusal_ = kExitCouldNotStart;
+    Ended();
+    return;
+  }
   form_.BenchButtonClick();
   // A fresh program has nothing running, so a press that starts nothing is the refusal
   // while another copy benchmarks this game; its message is already printed.
   if (!outcome_ && !form_.BenchmarkRunning()) {
-    refused_ = true;
+    refusal_ = kExitAnotherCopy;
     Ended();
   }
 }
 
+void UnattendedBenchmark::Cancel() {
+  if (!Over() && form_.BenchmarkRunning()) form_.CancelBenchmark();
+}
+
 int UnattendedBenchmark::Finish() {
-  const int code = refused_ ? kExitAnotherCopy
+  const int code = refusal_ ? *refusal_
                             : UnattendedExitCode(outcome_.value_or(BenchmarkOutcome::boNone), form_.ResultRecord);
   if (code == kExitRunWithoutScore || code == kExitAllScored) {
     for (const auto& line : ResolutionLines(form_.ResultRecord)) print_(line);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CommandLineOptions.h"
+#include "app/ExitCodes.h"
 #include "platform/Shell.h"
 
 namespace dx {
@@ -16,12 +17,6 @@ struct BenchmarkRecord;
 enum class BenchmarkOutcome;
 
 using LinePrinter = std::function<void(const std::string&)>;
-
-// Exit codes of the unattended benchmark.
-inline constexpr int kExitAllScored = 0;
-inline constexpr int kExitRunWithoutScore = 1;  // or it ended early; what was measured is saved
-inline constexpr int kExitCouldNotStart = 2;    // nothing scored; also a bad switch
-inline constexpr int kExitAnotherCopy = 3;      // of this program, or of another one on the same game
 
 inline constexpr const char* kAnotherCopyMessage = "Another copy of Dextrel is running.";
 
@@ -46,8 +41,9 @@ class PrintingShell : public platform::IShell {
   std::string lastOpened_;
 };
 
-// Puts the overrides into the controls without storing any of them.
-void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides);
+// Puts the overrides into the controls without storing any of them. A size the window
+// would not offer on this display refuses them all: the message naming it.
+std::optional<std::string> ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides);
 
 // The lines printed at the end: one per resolution with its average and its runs.
 std::vector<std::string> ResolutionLines(const BenchmarkRecord& record);
@@ -64,10 +60,14 @@ class UnattendedBenchmark {
   ~UnattendedBenchmark();
   UnattendedBenchmark(const UnattendedBenchmark&) = delete;
   UnattendedBenchmark& operator=(const UnattendedBenchmark&) = delete;
-  // Presses the run button.
-  void Start();
+  // Puts the overrides in and presses the run button; overrides the window would refuse
+  // end it before anything is touched.
+  void Start(const BenchmarkOverrides& overrides = {});
+  // A close request, a console's Ctrl+C or an unexpected error: a benchmark still running
+  // ends as cancelled, its files back. Finish follows.
+  void Cancel();
   // True once the benchmark has ended, or the run button would not start one.
-  bool Over() const { return outcome_.has_value() || refused_; }
+  bool Over() const { return outcome_.has_value() || refusal_.has_value(); }
   // Prints the outcome, leaves through the exit button and returns the exit code.
   int Finish();
 
@@ -79,7 +79,7 @@ class UnattendedBenchmark {
   LinePrinter print_;
   std::function<void()> ended_;
   std::optional<BenchmarkOutcome> outcome_;
-  bool refused_ = false;
+  std::optional<int> refusal_;  // the exit code of a benchmark that never began
 };
 
 }  // namespace dx

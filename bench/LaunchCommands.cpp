@@ -83,6 +83,8 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
   state.CurrentTag = *chosen;
 
   if (inputs.netDemoMode) {
+    // Set first: a run whose script cannot be written is recorded with its own command line.
+    state.CommandLine = NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second);
     FillNetDemoScript(scriptList, inputs.demoArgument);
     try {
       scriptList.SaveToFile(files, inputs.gamePath + game::kBaseFolder + game::kNetDemoScript);
@@ -93,7 +95,6 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
       host.EnableRunButton();
       return LaunchOutcome::ScriptFailed;
     }
-    state.CommandLine = NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second);
   } else {
     state.CommandLine = TimedDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second,
                                              inputs.demoArgument);

@@ -20,9 +20,13 @@ void ResultFileProblems::Add(const std::string& path, const std::string& why) {
 }
 
 std::string ResultFileProblems::Message(bool reportSaved) const {
-  std::string text = reportSaved ? "The report and its scores are saved, but these result files could not be written:"
-                                 : "These result files could not be written:";
-  for (const auto& line : lines_) text += "\r\n" + line;
+  std::string text;
+  if (!lines_.empty()) {
+    text = reportSaved ? "The report and its scores are saved, but these result files could not be written:"
+                       : "These result files could not be written:";
+    for (const auto& line : lines_) text += "\r\n" + line;
+  }
+  for (const auto& note : notes_) text += (text.empty() ? "" : "\r\n") + note;
   return text;
 }
 

@@ -17,14 +17,20 @@ class IFileSystem;
 class ResultFileProblems {
  public:
   void Add(const std::string& path, const std::string& why);
-  bool Empty() const { return lines_.empty(); }
-  void Clear() { lines_.clear(); }
+  // A file written, but not where the user would look for it.
+  void Note(const std::string& text) { notes_.push_back(text); }
+  bool Empty() const { return lines_.empty() && notes_.empty(); }
+  void Clear() {
+    lines_.clear();
+    notes_.clear();
+  }
   // The one message of the benchmark, naming every file and why; it says the report is
-  // safe when it was saved.
+  // safe when it was saved. The notes follow.
   std::string Message(bool reportSaved) const;
 
  private:
   std::vector<std::string> lines_;
+  std::vector<std::string> notes_;
 };
 
 // The report path with ".htm" exchanged for ".json".

@@ -130,13 +130,20 @@ std::optional<HistoryEntry> ReadHistoryEntry(std::string_view json, const std::s
 
 namespace {
 
+constexpr std::string_view kPageStart = "<!DOCTYPE html>\r\n<html lang=\"en\"><head><meta charset=\"utf-8\">";
+constexpr std::string_view kHistoryMarker = "<meta name=\"generator\" content=\"Dextrel results history\">";
+// The pages written before the marker began so.
+constexpr std::string_view kUnmarkedPageStart =
+    "<!DOCTYPE html>\r\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Dextrel results history</title>";
+
 class Page {
  public:
   explicit Page(char separator) : sep_(separator) {}
 
   void Head(std::size_t count) {
-    out_ += "<!DOCTYPE html>\r\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-            "<title>Dextrel results history</title><style>";
+    out_ += kPageStart;
+    out_ += kHistoryMarker;
+    out_ += "<title>Dextrel results history</title><style>";
     out_ += kStyle;
     out_ += "</style></head><body>\r\n<h1>Dextrel results history</h1>\r\n<p class=\"quiet\">" +
             IntToStr(static_cast<std::int64_t>(count)) + (count == 1 ? " benchmark" : " benchmarks") +
@@ -372,6 +379,22 @@ std::string ResultHistoryPage(std::vector<HistoryEntry> entries, const std::vect
   return page.Finish();
 }
 
+bool IsOwnHistoryPage(std::string_view content) {
+  return StartsWith(content, std::string(kPageStart) + std::string(kHistoryMarker)) ||
+         StartsWith(content, kUnmarkedPageStart);
+}
+
+namespace {
+
+// The file may be replaced: absent, or a page of ours.
+bool MayReplace(platform::IFileSystem& files, const std::string& path) {
+  if (!files.FileExists(path)) return true;
+  const auto read = files.ReadFile(path);
+  return read.ok && IsOwnHistoryPage(read.data);
+}
+
+}  // namespace
+
 HistoryWriteResult WriteResultHistory(platform::IFileSystem& files, const std::string& resultsFolder,
                                       char decimalSeparator) {
   HistoryWriteResult result;
@@ -380,6 +403,16 @@ HistoryWriteResult WriteResultHistory(platform::IFileSystem& files, const std::s
   if (resultsFolder.empty()) {
     result.errorText = "No results folder is set.";
     return result;
+  }
+  if (!MayReplace(files, result.path)) {
+    const std::string foreign = result.path;
+    result.path = folder + kHistoryOtherFileName;
+    if (!MayReplace(files, result.path)) {
+      result.errorText = "A file of that name that Dextrel did not write is there; it is left as it is.";
+      return result;
+    }
+    result.notice = "\"" + ShownPath(foreign) + "\" was not written by Dextrel and is left as it is; the results history is in \"" +
+                    ShownPath(result.path) + "\".";
   }
   std::vector<HistoryEntry> entries;
   std::vector<std::string> unreadable;
@@ -405,6 +438,7 @@ void UpdateResultHistory(const ReportSaveResult& saved, const std::string& resul
   try {
     const auto history = WriteResultHistory(files, resultsFolder, decimalSeparator);
     if (!history.ok) problems.Add(history.path, history.errorText);
+    if (!history.notice.empty()) problems.Note(history.notice);
   } catch (const std::exception& e) {
     problems.Add(IncludeTrailingBackslash(resultsFolder) + kHistoryFileName, e.what());
   }

@@ -19,6 +19,12 @@ class IFileSystem;
 }
 
 inline constexpr const char* kHistoryFileName = "results.htm";
+// Where the history goes when a results.htm of someone else's is in the folder.
+inline constexpr const char* kHistoryOtherFileName = "results-dextrel.htm";
+
+// True for a page this program wrote (its marker, or the head of the pages written
+// before there was one): only such a page is ever replaced.
+bool IsOwnHistoryPage(std::string_view content);
 
 struct HistoryResolution {
   std::string key;    // tag and size: what makes two results comparable
@@ -64,15 +70,18 @@ struct HistoryWriteResult {
   std::string path;
   std::string errorText;
   int benchmarks = 0;
+  // Set when the history went to the other name, for the user.
+  std::string notice;
 };
 
 // Reads every result_*.json of the folder (ending in a backslash or not) and writes
-// results.htm beside them.
+// results.htm beside them; a results.htm this program did not write is left as it is and
+// the history goes to the other name.
 HistoryWriteResult WriteResultHistory(platform::IFileSystem& files, const std::string& resultsFolder,
                                       char decimalSeparator);
 
 // After a benchmark whose page went into the results folder: results.htm rewritten, a
-// failure added to the benchmark's one message about its result files.
+// failure or the other name added to the benchmark's one message about its result files.
 void UpdateResultHistory(const ReportSaveResult& saved, const std::string& resultsFolder, char decimalSeparator,
                          platform::IFileSystem& files, ResultFileProblems& problems);
 

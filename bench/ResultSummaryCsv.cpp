@@ -79,19 +79,19 @@ std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::stri
 SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::string& path,
                                     const BenchmarkRecord& record, const std::string& reportFile,
                                     char decimalSeparator) {
-  std::string content;
-  char separator = CsvSeparatorFor(decimalSeparator);
-  if (files.FileExists(path)) {
-    auto read = files.ReadFile(path);
-    if (!read.ok) return {false, read.errorText.empty() ? "It could not be read." : read.errorText};
-    content = std::move(read.data);
-    if (auto own = HeaderSeparator(content)) separator = *own;
-    // A last line without its end (a spreadsheet saved it so) would run into ours.
-    if (!content.empty() && content.back() != '\n' && content.back() != '\r') content += "\r\n";
-  }
-  if (content.empty()) content = std::string(kByteOrderMark) + CsvHeader(separator) + "\r\n";
-  for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator)) content += line + "\r\n";
-  const auto written = files.WriteFile(path, content);
+  const auto written = files.AppendFile(path, [&](const std::string& existing) {
+    char separator = CsvSeparatorFor(decimalSeparator);
+    std::string added;
+    if (existing.empty()) {
+      added = std::string(kByteOrderMark) + CsvHeader(separator) + "\r\n";
+    } else {
+      if (auto own = HeaderSeparator(existing)) separator = *own;
+      // A last line without its end (a spreadsheet saved it so) would run into ours.
+      if (existing.back() != '\n' && existing.back() != '\r') added = "\r\n";
+    }
+    for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator)) added += line + "\r\n";
+    return added;
+  });
   if (!written.ok) return {false, written.errorText};
   return {true, {}};
 }

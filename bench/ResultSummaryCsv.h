@@ -31,9 +31,8 @@ struct SummaryAppendResult {
 };
 
 // Appends the benchmark's lines to path, creating the file with its header when it is
-// missing. The file is rewritten whole through a temporary file, so its earlier lines
-// are either all kept or the file is left as it was; a file that cannot be read is
-// left alone.
+// missing. Only appended, while no one else may open it: its earlier lines are never
+// rewritten, and another copy finishing at the same time adds its lines before or after.
 SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::string& path,
                                     const BenchmarkRecord& record, const std::string& reportFile,
                                     char decimalSeparator);

@@ -1,6 +1,7 @@
 #pragma once
 // Files and folders, addressed by full Windows paths ("C:\\Games\\Quake 4\\q4base\\qconsole.log").
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ class IFileSystem {
   // Replaces the file's contents. Written to a temporary file beside it and renamed, so a
   // failure never leaves a half-written file in its place.
   virtual FileWriteResult WriteFile(const std::string& path, const std::string& data) = 0;
+  // Adds to the end of the file, creating it when absent, while holding it open for no one
+  // else: addition gets the contents found and returns what to append. Another program
+  // holding the file is waited for a few seconds. Nothing is rewritten, so two copies
+  // appending together keep both their lines.
+  virtual FileWriteResult AppendFile(const std::string& path,
+                                     const std::function<std::string(const std::string& existing)>& addition) = 0;
   // Names (not paths) of the files in folder matching a pattern with * and ?.
   virtual std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) = 0;
   // Windows file attributes (FILE_ATTRIBUTE_*); 0xFFFFFFFF when the file is absent.

@@ -124,6 +124,18 @@ void TDirectXDiagnostics::StartDiagnostics() {
   startBenchmark_();
 }
 
+bool TDirectXDiagnostics::EndOverdue() {
+  if (!dxrun_.Terminate()) return false;
+  systemInfo_.GraphicsCard = kIndeterminable;
+  systemInfo_.VideoMemory = kIndeterminable;
+  systemInfo_.DriverVersion = kIndeterminable;
+  systemInfo_.SoundSystem = kIndeterminable;
+  // A half-written report is nobody's.
+  if (platform_.files.FileExists(ReportPath())) platform_.files.RemoveFile(ReportPath());
+  startBenchmark_();
+  return true;
+}
+
 void TDirectXDiagnostics::dxrunTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /*exitCode*/) {
   platform_.ui.Sleep(1000);
 

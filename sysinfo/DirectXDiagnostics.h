@@ -50,6 +50,9 @@ class TDirectXDiagnostics {
   // Starts the tool, or the benchmark at once when the tool is missing or cannot be
   // started. A collection already under way is left to finish.
   void StartDiagnostics();
+  // The tool ran past the time limit: it is ended, its values are indeterminable (none
+  // cached) and the benchmark starts. False when no tool was running.
+  bool EndOverdue();
   // dxrun's termination: reads the report, fills the record, refreshes the cache and
   // starts the benchmark. The exit code is not used.
   void dxrunTerminate(TJvCreateProcess& sender, std::uint32_t exitCode);

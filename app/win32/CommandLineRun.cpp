@@ -2,14 +2,11 @@
 
 #include "app/HistoryCommand.h"
 #include "app/MainForm.h"
-#include "app/SettingsStore.h"
-#include "common/SharedRegistry.h"
 #include "app/UnattendedBenchmark.h"
 #include "app/win32/ConsoleOutput.h"
-#include "platform/win32/VersionInfo.h"
+#include "app/win32/UnattendedLog.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LocaleClock.h"
-#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 
 namespace dx::win32 {
@@ -22,24 +19,21 @@ void Tell(ConsoleOutput& out, const std::string& message) {
   }
 }
 
+int ShowHelp(ConsoleOutput& out) {
+  std::string text;
+  for (const auto& line : CommandLineHelp()) text += line + "\r\n";
+  Tell(out, text.substr(0, text.size() - 2));
+  return 0;
+}
+
 int RunHistory(ConsoleOutput& out) {
-  Win32Registry registry;
   Win32FileSystem files;
   Win32Shell shell;
   Win32LocaleClock clock;
-  std::string folder;
-  try {
-    SharedRegistry settings(registry);
-    if (settings.OpenKey(settings::kSettingsKey, false)) folder = settings.ReadString(settings::kResultPath);
-  } catch (const std::exception&) {
-    // A stored value that cannot be read leaves the folder the program would choose.
-  }
-  if (folder.empty()) folder = ExtractFilePath(OwnExecutablePath()) + settings::kDefaultResultsFolder;
-  if (auto problem = OpenResultHistory(files, shell, folder, clock.DecimalSeparator())) {
-    Tell(out, *problem);
-    return kExitCouldNotStart;
-  }
-  return 0;
+  const std::string folder = StoredResultsFolder();
+  const auto opening = OpenResultHistory(files, shell, folder, clock.DecimalSeparator());
+  if (!opening.message.empty()) Tell(out, opening.message);
+  return opening.opened ? 0 : kExitCouldNotStart;
 }
 
 }  // namespace dx::win32

@@ -12,6 +12,9 @@ class ConsoleOutput;
 // Prints the message; with nobody to print to, shows it in a message box instead.
 void Tell(ConsoleOutput& out, const std::string& message);
 
+// /?: the switches and the exit codes. The exit code, 0.
+int ShowHelp(ConsoleOutput& out);
+
 // /history: the stored results folder's history rebuilt and opened. The exit code.
 int RunHistory(ConsoleOutput& out);
 

@@ -294,7 +294,19 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN:
       form_->Image1MouseDown(MouseButton::Middle);
       return 0;
+    case WM_QUERYENDSESSION:
+      if (!closeRequest_) break;
+      RunGuarded([this] { closeRequest_(false); });
+      return TRUE;
+    case WM_ENDSESSION:
+      if (!closeRequest_ || !wParam) break;
+      RunGuarded([this] { closeRequest_(true); });
+      return 0;
     case WM_CLOSE: {
+      if (closeRequest_) {
+        RunGuarded([this] { closeRequest_(false); });
+        return 0;
+      }
       bool canClose = true;
       form_->FormCloseQuery(canClose);
       if (!canClose) return 0;

@@ -37,6 +37,9 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   bool TranslateProgramKey(const MSG& msg);
   // A benchmark nobody watches: activations do not bring up the news window.
   void SkipNewsCheck() { skipNewsCheck_ = true; }
+  // A benchmark nobody watches: a close request (WM_CLOSE, a session that ends) goes to
+  // handler instead of the question; sessionEnding asks for all of it before returning.
+  void InterceptCloseRequests(std::function<void(bool sessionEnding)> handler) { closeRequest_ = std::move(handler); }
 
   // IMainFormHost
   std::string ExecutablePath() override;
@@ -96,6 +99,7 @@ class MainWindow : public ViewContainer, public IMainFormHost {
   std::vector<CheckGroupView*> checkGroups_;
   bool ending_ = false;
   bool skipNewsCheck_ = false;
+  std::function<void(bool)> closeRequest_;
 };
 
 }  // namespace dx::win32

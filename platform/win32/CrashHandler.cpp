@@ -102,6 +102,7 @@ LONG WINAPI OnUnhandledFault(EXCEPTION_POINTERS* info) {
                              files.reportPath + "\n" + files.dumpPath;
     ::MessageBoxA(nullptr, text.c_str(), options.programName.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
   }
+  if (options.exitCode) ::TerminateProcess(::GetCurrentProcess(), *options.exitCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
 

@@ -3,6 +3,7 @@
 // writes a minidump and a short text report into the user's temporary folder, tells
 // the user where they are, and ends.
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace dx::win32 {
@@ -18,6 +19,8 @@ struct CrashHandlerOptions {
   std::string folder;
   // Tells the user; the default shows an error box.
   std::function<void(const CrashReportFiles&)> notify;
+  // The process's exit code once told; otherwise the fault's own code.
+  std::optional<unsigned> exitCode;
 };
 
 void InstallCrashHandler(CrashHandlerOptions options);

@@ -11,6 +11,38 @@ namespace {
 
 std::string LastErrorText() { return SystemErrorText(::GetLastError()); }
 
+// How long an append waits for another program to let go of the file.
+constexpr int kAppendAttempts = 50;
+constexpr DWORD kAppendRetryMilliseconds = 100;
+
+// The whole file from its current position; false on a read error.
+bool ReadRest(HANDLE file, std::string& data) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file, &size)) return false;
+  data.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24));
+    if (!::ReadFile(file, data.data() + done, want, &got, nullptr)) return false;
+    if (got == 0) break;  // the file shrank while we read it
+    done += got;
+  }
+  data.resize(done);
+  return true;
+}
+
+bool WriteAll(HANDLE file, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24));
+    if (!::WriteFile(file, data.data() + done, want, &wrote, nullptr) || wrote == 0) return false;
+    done += wrote;
+  }
+  return ::FlushFileBuffers(file) != 0;
+}
+
 // The shell wants absolute paths (wine resolves relative ones against the wrong folder).
 std::string FullPath(const std::string& path) {
   char buffer[MAX_PATH * 4];
@@ -46,19 +78,8 @@ platform::FileReadResult Win32FileSystem::ReadFile(const std::string& path) {
   ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {false, {}, LastErrorText()};
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) return {false, {}, LastErrorText()};
   platform::FileReadResult result{true, {}, {}};
-  result.data.resize(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < result.data.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(result.data.size() - done, 1u << 24));
-    if (!::ReadFile(file.get(), result.data.data() + done, want, &got, nullptr)) return {false, {}, LastErrorText()};
-    if (got == 0) break;  // the file shrank while we read it
-    done += got;
-  }
-  result.data.resize(done);
+  if (!ReadRest(file.get(), result.data)) return {false, {}, LastErrorText()};
   return result;
 }
 
@@ -74,19 +95,7 @@ platform::FileWriteResult Win32FileSystem::WriteFile(const std::string& path, co
     ScopedFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     if (!file) return {false, LastErrorText()};
-    std::size_t done = 0;
-    while (done < data.size()) {
-      DWORD wrote = 0;
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24));
-      if (!::WriteFile(file.get(), data.data() + done, want, &wrote, nullptr) || wrote == 0) {
-        const std::string error = LastErrorText();
-        file.reset();
-        ::DeleteFileA(temp.c_str());
-        return {false, error};
-      }
-      done += wrote;
-    }
-    if (!::FlushFileBuffers(file.get())) {
+    if (!WriteAll(file.get(), data)) {
       const std::string error = LastErrorText();
       file.reset();
       ::DeleteFileA(temp.c_str());
@@ -97,6 +106,33 @@ platform::FileWriteResult Win32FileSystem::WriteFile(const std::string& path, co
     const std::string error = LastErrorText();
     ::DeleteFileA(temp.c_str());
     return {false, error};
+  }
+  return {true, {}};
+}
+
+platform::FileWriteResult Win32FileSystem::AppendFile(
+    const std::string& path, const std::function<std::string(const std::string&)>& addition) {
+  // As for WriteFile: wine opens a read-only file for writing.
+  const DWORD existing = ::GetFileAttributesA(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return {false, SystemErrorText(ERROR_ACCESS_DENIED)};
+  }
+  ScopedFile file;
+  for (int attempt = 0; attempt < kAppendAttempts; ++attempt) {
+    file.reset(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) break;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return {false, SystemErrorText(error)};
+    ::Sleep(kAppendRetryMilliseconds);
+  }
+  if (!file) return {false, LastErrorText()};
+  std::string contents;
+  if (!ReadRest(file.get(), contents)) return {false, LastErrorText()};
+  const std::string added = addition(contents);
+  LARGE_INTEGER end{};
+  if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_END) || !WriteAll(file.get(), added)) {
+    return {false, LastErrorText()};
   }
   return {true, {}};
 }

@@ -11,6 +11,8 @@ class Win32FileSystem : public platform::IFileSystem {
   bool CreateFolder(const std::string& path) override;
   platform::FileReadResult ReadFile(const std::string& path) override;
   platform::FileWriteResult WriteFile(const std::string& path, const std::string& data) override;
+  platform::FileWriteResult AppendFile(const std::string& path,
+                                       const std::function<std::string(const std::string&)>& addition) override;
   std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;

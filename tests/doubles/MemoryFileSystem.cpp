@@ -129,6 +129,19 @@ platform::FileWriteResult MemoryFileSystem::WriteFile(const std::string& raw, co
   return {true, {}};
 }
 
+platform::FileWriteResult MemoryFileSystem::AppendFile(
+    const std::string& raw, const std::function<std::string(const std::string&)>& addition) {
+  const std::string path = Normal(raw);
+  appends_.push_back(path);
+  if (!folders_.count(Parent(path))) return {false, "The system cannot find the path specified"};
+  auto it = files_.find(path);
+  if (it == files_.end() && readOnlyFolders_.count(Parent(path))) return {false, "Access is denied"};
+  if (it != files_.end() && (it->second.attributes & kReadOnly)) return {false, "Access is denied"};
+  File& file = files_[path];
+  file.data += addition(file.data);
+  return {true, {}};
+}
+
 std::vector<std::string> MemoryFileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
   const std::string dir = Normal(folder);

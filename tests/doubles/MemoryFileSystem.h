@@ -30,6 +30,8 @@ class MemoryFileSystem : public platform::IFileSystem {
   const std::vector<ShellCall>& shellCalls() const { return shellCalls_; }
   // Paths given to WriteFile, in order.
   const std::vector<std::string>& writes() const { return writes_; }
+  // Paths given to AppendFile, in order.
+  const std::vector<std::string>& appends() const { return appends_; }
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
@@ -37,6 +39,8 @@ class MemoryFileSystem : public platform::IFileSystem {
   bool CreateFolder(const std::string& path) override;
   platform::FileReadResult ReadFile(const std::string& path) override;
   platform::FileWriteResult WriteFile(const std::string& path, const std::string& data) override;
+  platform::FileWriteResult AppendFile(const std::string& path,
+                                       const std::function<std::string(const std::string&)>& addition) override;
   std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -67,6 +71,7 @@ class MemoryFileSystem : public platform::IFileSystem {
   std::set<std::string, NoCaseLess> readOnlyFolders_;
   std::vector<ShellCall> shellCalls_;
   std::vector<std::string> writes_;
+  std::vector<std::string> appends_;
 };
 
 // Matches * and ? without regard to ASCII case.

@@ -36,6 +36,7 @@ AMBIENT = 'x"; quit <i>'
 class Matrix:
     def __init__(self):
         self.rows = []
+        self.exit_codes = []  # (code, meaning) as the program printed them
 
     def add(self, case, done, outcome, checked):
         self.rows.append((case, done, outcome, checked))
@@ -50,7 +51,28 @@ class Matrix:
                  "the earlier report in the results folder, compared byte for byte.", "",
                  "| Case | What was done | Outcome | Files checked |", "|---|---|---|---|"]
         lines += ["| " + " | ".join(cell(c) for c in row) + " |" for row in self.rows]
+        if self.exit_codes:
+            lines += ["", "## Exit codes of `Dextrel.exe /benchmark`", "",
+                      "As `Dextrel.exe /?` printed them in this run. A close request (WM_CLOSE, Alt+F4, log-off,",
+                      "`taskkill` without /F), Ctrl+C, Ctrl+Break or closing its console ends the benchmark as",
+                      "cancelled (1) with the files back; no message box ever waits.", "",
+                      "| Code | Meaning |", "|---|---|"]
+            lines += [f"| {code} | {cell(meaning)} |" for code, meaning in self.exit_codes]
         return "\n".join(lines) + "\n"
+
+
+def exit_codes_of(wine, s):
+    """The exit codes the program lists under /?: [(code, meaning)]."""
+    code, lines = wine.printed(wine.windows_path(s.setup.program), "/?")
+    codes, listing = [], False
+    for line in lines if code == 0 else []:
+        if line.startswith("Exit codes of /benchmark"):
+            listing = True
+        elif listing and line[:5].strip().isdigit():
+            codes.append((line[:5].strip(), line[5:].strip()))
+        elif listing and codes:
+            codes[-1] = (codes[-1][0], codes[-1][1] + " " + line.strip())
+    return codes
 
 
 class FaultRun(Session):
@@ -513,6 +535,9 @@ def main():
             scenario(s, m)
             wine.kill_started()
             print(f"-- {scenario.__name__} done at {time.time() - started:.0f} s", flush=True)
+        m.exit_codes = exit_codes_of(wine, s)
+        f.check([c for c, _ in m.exit_codes] == ["0", "1", "2", "3", "4"],
+                f"/? lists the unattended exit codes 0 to 4: {m.exit_codes}")
     finally:
         wine.kill_started()
         wine.reg_delete_key(GAME_KEY)

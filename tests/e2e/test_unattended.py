@@ -2,8 +2,9 @@
 """The unattended benchmark and the results history under wine, the program started as
 `wine Dextrel.exe /benchmark` from a shell: the stored settings, then overrides that are
 used but not stored, the printed lines and the exit codes (0 all scored, 1 a run without
-score, 2 no game or a bad switch with the message printed, 3 another copy running or, from
-another folder, benchmarking the game); then
+score or a close request while the game plays, 2 no game or a bad switch with the message
+printed, 3 another copy running or, from another folder, benchmarking the game; /? prints
+the switches); then
 results.htm rendered by Chromium headless and its numbers read back against the JSON
 files, for two benchmarks of the same settings and one of other settings."""
 import json
@@ -44,6 +45,28 @@ class Unattended(Scenario):
     def run(self, *switches, timeout=180):
         return self.wine.printed(self.program, *switches, timeout=timeout)
 
+    def start_benchmark(self, name):
+        """/benchmark left running, its output going into a file: (process, file)."""
+        out_path = os.path.join(self.wine.root, name + ".out")
+        with open(out_path, "wb") as out:
+            process = subprocess.Popen(["wine", self.program, "/benchmark"], env=self.wine.env,
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+        return process, out_path
+
+    def ended(self, process, out_path, name):
+        """The lines a benchmark from start_benchmark printed, once it has ended."""
+        process.wait(timeout=180)
+        lines = printed_lines(out_path)
+        print(f"{name} /benchmark -> {process.returncode}: {lines}", flush=True)
+        return lines
+
+    def check_report_and_game_folder(self, lines):
+        f = self.f
+        if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
+            f.check(os.path.exists(self.wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+        f.check(files_below(self.setup.game) == self.user_files,
+                f"the game folder is the user's: {sorted(files_below(self.setup.game))}")
+
     def opened(self):
         """What the shell was last asked to open, once it has been (within 20 s)."""
         wait_for(lambda: os.path.exists(self.browser_log), 20)
@@ -57,10 +80,7 @@ def stored_settings_and_overrides(wine, f):
     s = Unattended(wine, f)
     # The first run also meets a second copy started while it runs, then one from another folder.
     s.environment(DEXTREL_SIM_FPS="61.5", DEXTREL_SIM_PLAY_MS="5000")
-    out_path = os.path.join(wine.root, "first.out")
-    with open(out_path, "wb") as out:
-        first = subprocess.Popen(["wine", s.program, "/benchmark"], env=wine.env, stdin=subprocess.DEVNULL,
-                                 stdout=out, stderr=subprocess.DEVNULL)
+    first, out_path = s.start_benchmark("first")
     f.check(s.setup.main_window() is not None, "the main window shows while the benchmark runs")
     code, lines = s.run("/benchmark", timeout=60)
     f.check(code == 3 and lines == ["Another copy of Dextrel is running."],
@@ -83,27 +103,24 @@ def stored_settings_and_overrides(wine, f):
                 f"a copy from another folder is refused and ends with 3: {code} {lines!r}")
         f.check(set_aside() == game_files,
                 "the copy from another folder touches nothing in the game folder")
-    first.wait(timeout=180)
-    lines = printed_lines(out_path)
-    print(f"first /benchmark -> {first.returncode}: {lines}", flush=True)
+    lines = s.ended(first, out_path, "first")
     f.check(first.returncode == 0, f"every run scored: exit code 0 ({first.returncode})")
     f.check(lines[:1] == ["640x480: average 62 FPS; runs: 62, 62"], f"the stored settings: 640 x 480 twice: {lines}")
-    if f.check(len(lines) >= 2 and lines[-1].endswith(".htm"), "the last line is the report's path"):
-        f.check(os.path.exists(wine.unix_path(lines[-1])), f"the report is there: {lines[-1]}")
+    s.check_report_and_game_folder(lines)
     f.check(not os.path.exists(s.browser_log), "the report is not opened without /open")
-    f.check(files_below(s.setup.game) == s.user_files, f"the game folder is the user's: {sorted(files_below(s.setup.game))}")
     s.expect_user_files("after the unattended benchmark")
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0" and wine.reg_query(SETTINGS_KEY, "Display Memory") == "",
             "the exit button's registry step ran")
 
     time.sleep(1.1)  # the next report gets a name of its own
-    code, lines = s.benchmark("/resolutions=800x600,1440x900", "/runs=1", "/quality=low", "/aa=none", "/af=16",
+    # 1152 x 864 is one of the display's modes and no preset: the custom resolution.
+    code, lines = s.benchmark("/resolutions=800x600,1152x864", "/runs=1", "/quality=low", "/aa=none", "/af=16",
                               DEXTREL_SIM_FPS="99.5")
     f.check(code == 0 and lines[:2] == ["800x600: average 100 FPS; runs: 100",
-                                        "1440x900 (custom): average 100 FPS; runs: 100"],
+                                        "1152x864 (custom): average 100 FPS; runs: 100"],
             f"the overrides shape the run: {code} {lines}")
     runs = s.game_runs()[-2:]
-    f.check(all("+set r_customWidth 800" in r or "+set r_customWidth 1440" in r for r in runs), f"800 and 1440: {runs}")
+    f.check(all("+set r_customWidth 800" in r or "+set r_customWidth 1152" in r for r in runs), f"800 and 1152: {runs}")
     for name, value in [("640", "1"), ("800", None), ("RunNumber", "2"), ("Quality", "2"), ("AALevel", "1"),
                         ("AFLevel", "2"), ("CusRes", None)]:
         stored = wine.reg_query(SETTINGS_KEY, name)
@@ -186,6 +203,31 @@ def check_history(wine, f, s):
 
 def no_score_no_game_bad_switch(wine, f):
     s = Unattended(wine, f)
+    # Asked to close (WM_CLOSE, as taskkill or a scheduler sends it) while the second run plays:
+    # cancelled, exit code 1, the first run's score and the report printed, the files back.
+    s.environment(DEXTREL_SIM_FPS="64.5", DEXTREL_SIM_PLAY_MS="3000")
+    closed, out_path = s.start_benchmark("closed")
+    window = s.setup.main_window()
+    f.check(window is not None and wait_for(lambda: len(s.game_runs()) >= 2, 60), "the second run plays")
+    if window:
+        wine.drive("close", window)
+    lines = s.ended(closed, out_path, "closed")
+    f.check(closed.returncode == 1, f"a close request ends it as cancelled: exit code 1 ({closed.returncode})")
+    f.check(lines[:1] == ["640x480: average 64 FPS; runs: 64, no score"], f"the measured run is printed: {lines}")
+    s.check_report_and_game_folder(lines)
+    s.expect_user_files("after the close request")
+
+    code, lines = s.run("/?", timeout=60)
+    f.check(code == 0 and "Exit codes of /benchmark:" in lines and any(l.startswith("  4  ") for l in lines),
+            f"/? prints the switches and the exit codes and ends with 0: {code} {lines}")
+    code, lines = s.benchmark("/results=My Results")
+    f.check(code == 2 and lines[:1] and lines[0].startswith('Bad value "My Results" for /results'),
+            f"a folder that is no full path is refused by name: {code} {lines}")
+    code, lines = s.benchmark("/resolutions=1440x900")
+    f.check(code == 2 and lines == ['Bad value "1440x900" for /resolutions: this display does not offer it.'],
+            f"a size the display does not offer is refused: {code} {lines}")
+    f.check(files_below(s.setup.game) == s.user_files, "nothing of the game folder was touched")
+
     code, lines = s.benchmark(DEXTREL_SIM_FAULT="noresult")
     f.check(code == 1, f"a run without score: exit code 1 ({code})")
     f.check(any(NO_SCORE in line for line in lines), f"the message box's text is printed: {lines}")

@@ -200,10 +200,13 @@ TEST_F(LaunchPresetTest, AnUnwritableScriptStartsNoGameAndSaysWhy) {
   inputs.demoArgument = "x.netdemo";
   inputs.selection.presets[0] = true;
   files.SetReadOnly(kGame + "q4base");
+  state.CommandLine = "the previous run's";
   EXPECT_EQ(Launch("640"), LaunchOutcome::ScriptFailed);
   EXPECT_TRUE(processes.children.empty());
   EXPECT_EQ(enabled, 1);
   EXPECT_NE(failure.find("VKRBnetdemo.cfg"), std::string::npos);
+  // The run is recorded without score under its own command line, not the previous run's.
+  EXPECT_EQ(state.CommandLine, NetDemoCommandLine(kGame, inputs.aspectArgument, "640", "480"));
 }
 
 }  // namespace

@@ -397,6 +397,26 @@ TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnc
   form->BenchButton.UserClick();
   EXPECT_EQ(fake.processes.children.size(), 3u);
   EXPECT_TRUE(Running());
+  EndRun(Log("55"));
+
+  // Stopped while the tool runs again: no game to close, and the previous benchmark's
+  // report and summary lines are left as they are.
+  const std::string savedReport = fake.files.Contents(kReportPath), savedCsv = fake.files.Contents(kCsvPath);
+  const std::size_t opened = fake.shell.opened.size();
+  Set("Display Memory", "");
+  form->BenchButton.UserClick();
+  ASSERT_EQ(fake.processes.children.size(), 4u);
+  EXPECT_NE(fake.processes.LastCommandLine().find("dxdiag.exe"), std::string::npos);
+  fake.shell.messages.clear();
+  form->CancelButton.UserClick();  // yes
+  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{"Stop the benchmark?"});
+  EXPECT_TRUE(fake.processes.children.back()->terminated);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(fake.files.Contents(kReportPath), savedReport);
+  EXPECT_EQ(fake.files.Contents(kCsvPath), savedCsv);
+  EXPECT_EQ(fake.shell.opened.size(), opened);
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  ExpectUserFilesBack();
 }
 
 TEST_F(BenchmarkRun, CachedValuesWithoutVersionAndSoundReadNoInformation) {
@@ -481,6 +501,16 @@ TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUser
   EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
+  ExpectUserFilesBack();
+
+  // quake4.exe is there but the system refuses it (locked, blocked, no program): its reason.
+  fake.files.AddFile(std::string(kGameFolder) + "quake4.exe", "not a program");
+  fake.processes.failWithCode = 193;
+  form->BenchButton.UserClick();
+  EXPECT_TRUE(Idle());
+  ASSERT_EQ(fake.shell.messages.size(), 2u);
+  EXPECT_EQ(fake.shell.messages[1].text.find("Quake 4 could not be started. System Error.  Code: 193."), 0u)
+      << fake.shell.messages[1].text;
   ExpectUserFilesBack();
 
   fake.processes.failWithCode = 0;
@@ -590,6 +620,27 @@ TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
   EXPECT_EQ(host.RunningTimers(), 0);
   PlayAll({"70"});
   EXPECT_TRUE(Idle());
+  EXPECT_EQ(ended.back(), BenchmarkOutcome::boAllScored);
+
+  // The limit holds for the diagnostic tool too: past it, the tool is ended, its values are
+  // indeterminable (none cached) and the benchmark goes on.
+  Set("RunTimeLimit", "2");
+  Set("Display Memory", "");
+  fake.files.AddFile(kTool, "MZ");
+  form->BenchButton.UserClick();
+  ASSERT_NE(fake.processes.LastCommandLine().find("dxdiag.exe"), std::string::npos);
+  ASSERT_EQ(host.RunningTimers(), 1);
+  EXPECT_EQ(host.timers.back()->milliseconds, 2u * 60u * 1000u);
+  const auto tool = fake.processes.children.back();
+  host.ElapseTimers();
+  EXPECT_TRUE(tool->terminated);
+  EXPECT_NE(fake.processes.LastCommandLine().find("quake4.exe"), std::string::npos);
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(form->SystemInfo.VideoMemory, "indeterminable");
+  EXPECT_EQ(form->SystemInfo.GraphicsCard, "indeterminable");
+  EXPECT_EQ(Stored("Display Memory"), "");
+  EXPECT_EQ(host.RunningTimers(), 1);  // the run's own
+  PlayAll({"70"});
   EXPECT_EQ(ended.back(), BenchmarkOutcome::boAllScored);
 }
 

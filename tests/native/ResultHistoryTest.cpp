@@ -139,6 +139,45 @@ TEST(ResultHistory, ThePageComparesTheLatestWithThePreviousOfTheSameSettings) {
   EXPECT_EQ(page.find("http://www.w3.org/2000/svg\""), page.find("http"));  // no address but the SVG namespace
 }
 
+// A results.htm of the user's own survives every rewrite; the history then goes to the
+// other name and says so, and ours (also an unmarked one of before) is replaced.
+TEST(ResultHistory, OnlyAPageThisProgramWroteIsReplaced) {
+  MemoryFileSystem files;
+  const std::string folder = "D:\\Results\\";
+  files.AddFolder(folder);
+  files.AddFile(folder + "result_A.json", ResultJson(Benchmark("2026-01-10T10:00:00", "High", "1.0", {{"640", {60}}}),
+                                                     "result_A.htm"));
+  const std::string mine = "<html><head><title>My Quake 4 results</title></head></html>";
+  files.AddFile(folder + "results.htm", mine);
+
+  auto written = WriteResultHistory(files, folder, '.');
+  ASSERT_TRUE(written.ok) << written.errorText;
+  EXPECT_EQ(written.path, folder + "results-dextrel.htm");
+  EXPECT_EQ(written.notice, "\"D:\\Results\\results.htm\" was not written by Dextrel and is left as it is; the results "
+                            "history is in \"D:\\Results\\results-dextrel.htm\".");
+  EXPECT_EQ(files.Contents(folder + "results.htm"), mine);
+  const std::string page = files.Contents(written.path);
+  EXPECT_TRUE(IsOwnHistoryPage(page));
+  ASSERT_TRUE(WriteResultHistory(files, folder, '.').ok) << "our page under the other name is rewritten";
+
+  ResultFileProblems problems;
+  UpdateResultHistory({ReportSaveStatus::Saved, folder + "result_A.htm"}, folder, '.', files, problems);
+  EXPECT_EQ(problems.Message(true), written.notice);
+
+  // Neither name free: nothing of the user's is replaced.
+  files.AddFile(folder + "results-dextrel.htm", mine);
+  written = WriteResultHistory(files, folder, '.');
+  EXPECT_FALSE(written.ok);
+  EXPECT_EQ(files.Contents(folder + "results-dextrel.htm"), mine);
+
+  for (const std::string& ours : {page, std::string("<!DOCTYPE html>\r\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                                                   "<title>Dextrel results history</title><style>")}) {
+    files.AddFile(folder + "results.htm", ours);
+    written = WriteResultHistory(files, folder, '.');
+    EXPECT_TRUE(written.ok && written.notice.empty() && written.path == folder + "results.htm") << written.path;
+  }
+}
+
 TEST(ResultHistory, TheLatestWithoutAnEarlierOfItsSettingsSaysSo) {
   const auto latest = ReadHistoryEntry(ResultJson(Benchmark("2026-03-01T08:00:00", "Ultra", "2.0", {{"640", {50}}}),
                                                   "result_D.htm"),

@@ -1,6 +1,8 @@
 // The command line and a benchmark nobody watches, through the main window on the
 // doubles: switches and their refusals, overrides that are used but never stored, the
 // printed lines and the exit codes.
+#include <algorithm>
+
 #include "app/CommandLineOptions.h"
 #include "app/SettingsStore.h"
 #include "app/UnattendedBenchmark.h"
@@ -45,6 +47,24 @@ TEST(CommandLine, EverySwitchIsReadAndAFolderMayHoldBlanksAndQuotes) {
   }
   // 1280 x 768 is a preset (the first widescreen one), not a custom size.
   EXPECT_FALSE(Parse("/benchmark /resolutions=1280x768").options->overrides.custom);
+
+  // A quoted folder ending in a backslash leaves its closing quote behind; a share is a full path too.
+  EXPECT_EQ(Parse(R"(/benchmark "/results=C:\My Results\")").options->overrides.resultsFolder, "C:\\My Results\\");
+  EXPECT_EQ(Parse(R"(/benchmark /results=\\nas\bench\q4)").options->overrides.resultsFolder, "\\\\nas\\bench\\q4\\");
+
+  // "/?" wins over everything else and lists every exit code.
+  for (const char* line : {"/?", "-?", "/benchmark /runs=2 /?", "/HELP"}) {
+    const auto help = Parse(line);
+    ASSERT_TRUE(help.options) << line;
+    EXPECT_EQ(help.options->mode, ProgramMode::Help) << line;
+  }
+  const auto help = CommandLineHelp();
+  for (int code : {kExitAllScored, kExitRunWithoutScore, kExitCouldNotStart, kExitAnotherCopy, kExitUnexpectedFault}) {
+    EXPECT_EQ(std::count_if(help.begin(), help.end(),
+                            [&](const std::string& l) { return StartsWith(l, "  " + IntToStr(code) + "  "); }),
+              1)
+        << code;
+  }
 }
 
 TEST(CommandLine, AnUnknownSwitchOrABadValueIsRefusedByName) {
@@ -59,6 +79,12 @@ TEST(CommandLine, AnUnknownSwitchOrABadValueIsRefusedByName) {
       {"/benchmark /resolutions=640x", "\"640x\" for /resolutions"},
       {"/benchmark /resolutions=-640x480", "\"-640x480\""},
       {"/benchmark /results=", "for /results"},
+      {"/benchmark /results=Results", "\"Results\" for /results"},
+      {"/benchmark /results=C:Results", "\"C:Results\" for /results"},
+      {R"(/benchmark /results=C:\a|b)", "for /results"},
+      {R"(/benchmark /results=C:\a\\b)", "for /results"},
+      {R"(/benchmark /results=\\nas)", "for /results"},
+      {R"(/benchmark "/results=D:\x\"\y")", "for /results"},
       {"/benchmark /open=yes", "/open takes no value"},
       {"/afterupgrade=1", "/afterupgrade takes no value"},
       {"/afterupgrade /runs=2", "/runs needs /benchmark"},
@@ -104,11 +130,10 @@ class Unattended : public FormFixture {
     form->FormCreate();
     const auto parsed = Parse(commandLine);
     ASSERT_TRUE(parsed.options) << parsed.error;
-    ApplyOverrides(*form, parsed.options->overrides);
     endings = 0;
     run = std::make_unique<UnattendedBenchmark>(
         *form, printing, [this](const std::string& l) { printed.push_back(l); }, [this] { ++endings; });
-    run->Start();
+    run->Start(parsed.options->overrides);
   }
   void EndRun(const std::string& rate) {
     ASSERT_FALSE(run->Over());
@@ -120,6 +145,7 @@ class Unattended : public FormFixture {
 
 TEST_F(Unattended, OverridesShapeTheRunButAreNeverStoredAndTheOutcomeIsPrinted) {
   Install();
+  fake.display.AddMode(1440, 900);
   Begin("/benchmark /resolutions=1024x768,1440x900 /runs=1 /quality=low /aa=none /af=16 /results=D:\\Other");
   ASSERT_EQ(fake.processes.children.size(), 1u);
   const std::string first = fake.processes.children[0]->request.commandLine;
@@ -148,6 +174,22 @@ TEST_F(Unattended, OverridesShapeTheRunButAreNeverStoredAndTheOutcomeIsPrinted) 
   // Left as the exit button leaves: the user's autoexec.cfg back, the program ended.
   EXPECT_EQ(fake.files.Contents(std::string(kBase) + "autoexec.cfg"), "bind F12 screenshot\r\n");
   EXPECT_EQ(host.Count("end program"), 1);
+
+  // Only what the window would offer on this display: a preset it greys out, a size the
+  // display has no mode for.
+  fake.display.modes.erase(fake.display.modes.begin() + 4);  // 1280 x 768
+  fake.display.modes.pop_back();                              // 1440 x 900
+  const std::size_t launched = fake.processes.children.size();
+  for (const char* size : {"1440x900", "1280x768,1680x1050"}) {
+    printed.clear();
+    Begin(std::string("/benchmark /resolutions=") + size);
+    ASSERT_TRUE(run->Over());
+    EXPECT_EQ(run->Finish(), kExitCouldNotStart);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_TRUE(StartsWith(printed[0], "Bad value \"" + std::string(size).substr(0, 8) + "\" for /resolutions"))
+        << printed[0];
+    EXPECT_EQ(fake.processes.children.size(), launched);
+  }
 }
 
 TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrinted) {
@@ -171,6 +213,22 @@ TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrint
   EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
   EXPECT_TRUE(StartsWith(printed.front(), "Quake 4 could not be started.")) << printed.front();
   EXPECT_NE(std::find(printed.begin(), printed.end(), "640x480: average 70 FPS; runs: 70, no score"), printed.end());
+
+  // Asked to close during the second run (a close message, Ctrl+C): cancelled, code 1, the
+  // lines and the report printed, the user's files back.
+  printed.clear();
+  Begin("/benchmark");
+  EndRun("70");
+  ASSERT_FALSE(run->Over());
+  run->Cancel();
+  ASSERT_TRUE(run->Over());
+  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
+  ASSERT_EQ(printed.size(), 2u);
+  EXPECT_EQ(printed[0], "640x480: average 70 FPS; runs: 70, no score");
+  EXPECT_TRUE(EndsWith(printed[1], ".htm")) << printed[1];
+  EXPECT_NE(fake.files.Contents(printed[1]).find("70"), std::string::npos);
+  EXPECT_EQ(fake.files.Contents(std::string(kBase) + "autoexec.cfg"), "bind F12 screenshot\r\n");
 
   printed.clear();
   Set("640", "0");

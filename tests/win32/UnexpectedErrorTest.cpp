@@ -101,6 +101,12 @@ TEST(CrashHandler, AFaultWritesADumpAndAReportAndEndsTheProcess) {
   const std::string dump = test::ReadWholeFile(dumpPath);
   ASSERT_GE(dump.size(), 32u);
   EXPECT_EQ(dump.substr(0, 4), "MDMP");
+
+  // A benchmark nobody watches: told, then ended with the code of its own.
+  const auto unattended = test::RunProgram(command + " 4");
+  ASSERT_TRUE(unattended.started);
+  EXPECT_EQ(unattended.exitCode, 4u);
+  EXPECT_NE(unattended.output.find("report: " + dir.path()), std::string::npos) << unattended.output;
 }
 
 }  // namespace

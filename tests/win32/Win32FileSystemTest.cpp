@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "common/Errors.h"
 #include "common/LineList.h"
+#include "platform/win32/Scoped.h"
 #include "tests/win32/TestSupport.h"
 
 namespace dx {
@@ -43,6 +45,48 @@ TEST(Win32FileSystem, AFailedWriteKeepsTheOldContentsAndSaysWhy) {
     EXPECT_EQ(text.rfind("Cannot create file \"" + dir.path() + "missing\\autoexec.cfg\". ", 0), 0u) << text;
     EXPECT_GT(text.size(), std::string("Cannot create file \"\". ").size() + dir.path().size() + 20);
   }
+}
+
+// Two copies finishing together: every line of both is kept, none written twice, and a
+// file another program holds is waited for rather than given up or replaced.
+TEST(Win32FileSystem, AppendsOfTwoWritersAllArriveAndAHeldFileIsWaitedFor) {
+  test::TempFolder dir;
+  win32::Win32FileSystem files;
+  const std::string target = dir.path() + "results.csv";
+  test::WriteWholeFile(target, "header");
+  auto appendLines = [&](char who) {
+    for (int i = 0; i < 25; ++i) {
+      const auto added = files.AppendFile(target, [&](const std::string& existing) {
+        return std::string(existing.back() == '\n' ? "" : "\r\n") + who + std::to_string(i) + "\r\n";
+      });
+      EXPECT_TRUE(added.ok) << added.errorText;
+    }
+  };
+  std::thread other(appendLines, 'b');
+  appendLines('a');
+  other.join();
+  const std::string content = test::ReadWholeFile(target);
+  EXPECT_EQ(content.rfind("header\r\n", 0), 0u);
+  EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 51);
+  for (const char* line : {"\na0\r", "\na24\r", "\nb0\r", "\nb24\r"}) {
+    EXPECT_NE(content.find(line), std::string::npos) << line;
+  }
+
+  win32::ScopedFile held(
+      ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  platform::FileWriteResult late;
+  std::thread waiting([&] { late = files.AppendFile(target, [](const std::string&) { return "late\r\n"; }); });
+  ::Sleep(300);
+  held.reset();
+  waiting.join();
+  EXPECT_TRUE(late.ok) << late.errorText;
+  EXPECT_EQ(test::ReadWholeFile(target), content + "late\r\n");
+
+  ASSERT_TRUE(files.SetAttributes(target, FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(files.AppendFile(target, [](const std::string&) { return "refused"; }).ok);
+  files.SetAttributes(target, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(test::ReadWholeFile(target), content + "late\r\n");
 }
 
 TEST(Win32FileSystem, ExistsDeleteFoldersAndPatterns) {
