@@ -8,7 +8,6 @@
 #include "app/win32/ConsoleOutput.h"
 #include "common/SharedRegistry.h"
 #include "common/Text.h"
-#include "extras/win32/UpdaterSupport.h"
 #include "platform/Paths.h"
 #include "platform/win32/VersionInfo.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -40,7 +39,7 @@ void UnattendedLog::Line(const std::string& text) {
   if (path_.empty()) {
     std::string folder = folder_;
     if (folder.empty() || !files.FolderExists(folder)) folder = StoredResultsFolder();
-    if (!files.FolderExists(folder)) folder = TemporaryFolder();
+    if (!files.FolderExists(folder)) folder = files.TempFolder();
     path_ = IncludeTrailingBackslash(folder) + kUnattendedLogName;
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
