@@ -1,5 +1,7 @@
 #include "bench/ResultSummaryCsv.h"
 
+#include <algorithm>
+
 #include "bench/ResultFigures.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -14,6 +16,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kHeaderNames[] = {"started",   "resolution", "quality", "antialiasing", "filtering",
                                         "runs",      "runs without score", "average score", "min", "max",
                                         "stddev %", "report"};
+constexpr const char* kLowNames[] = {"1% low", "0.1% low"};
 
 std::string Joined(const std::vector<std::string>& fields, char separator) {
   std::string line;
@@ -39,6 +42,10 @@ std::optional<char> HeaderSeparator(std::string_view content) {
   return separator;
 }
 
+std::string_view FirstLine(std::string_view content) {
+  return content.substr(0, std::min(content.find_first_of("\r\n"), content.size()));
+}
+
 }  // namespace
 
 char CsvSeparatorFor(char decimalSeparator) { return decimalSeparator == ',' ? ';' : ','; }
@@ -55,23 +62,28 @@ std::string CsvField(std::string_view utf8, char separator) {
   return quoted + "\"";
 }
 
-std::string CsvHeader(char separator) {
-  return Joined(std::vector<std::string>(std::begin(kHeaderNames), std::end(kHeaderNames)), separator);
+std::string CsvHeader(char separator, bool withLows) {
+  std::vector<std::string> names(std::begin(kHeaderNames), std::end(kHeaderNames));
+  if (withLows) names.insert(names.end(), std::begin(kLowNames), std::end(kLowNames));
+  return Joined(names, separator);
 }
 
 std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::string& reportFile, char separator,
-                                  char decimalSeparator) {
+                                  char decimalSeparator, bool withLows) {
   std::vector<std::string> lines;
   for (const auto& f : FiguresByResolution(record.runs)) {
     std::string resolution = f.width + "x" + f.height;
     if (f.tag == "custom") resolution += " (custom)";
-    lines.push_back(Joined({Cp1252ToUtf8(record.startedAt), Cp1252ToUtf8(resolution),
-                            Cp1252ToUtf8(record.setup.quality), Cp1252ToUtf8(record.setup.antialiasing),
-                            Cp1252ToUtf8(record.setup.filtering), IntToStr(f.runs), IntToStr(f.unscoredRuns),
-                            IntOrEmpty(f.average), IntOrEmpty(f.minimum), IntOrEmpty(f.maximum),
-                            f.deviationPercent ? FormatFixed(*f.deviationPercent, 2, decimalSeparator) : "",
-                            Cp1252ToUtf8(reportFile)},
-                           separator));
+    std::vector<std::string> fields = {
+        Cp1252ToUtf8(record.startedAt), Cp1252ToUtf8(resolution), Cp1252ToUtf8(record.setup.quality),
+        Cp1252ToUtf8(record.setup.antialiasing), Cp1252ToUtf8(record.setup.filtering), IntToStr(f.runs),
+        IntToStr(f.unscoredRuns), IntOrEmpty(f.average), IntOrEmpty(f.minimum), IntOrEmpty(f.maximum),
+        f.deviationPercent ? FormatFixed(*f.deviationPercent, 2, decimalSeparator) : "", Cp1252ToUtf8(reportFile)};
+    if (withLows) {
+      fields.push_back(f.frames ? FormatFixed(f.frames->low1PercentFps, 2, decimalSeparator) : "");
+      fields.push_back(f.frames ? FormatFixed(f.frames->low01PercentFps, 2, decimalSeparator) : "");
+    }
+    lines.push_back(Joined(fields, separator));
   }
   return lines;
 }
@@ -81,16 +93,28 @@ SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::str
                                     char decimalSeparator) {
   std::string content;
   char separator = CsvSeparatorFor(decimalSeparator);
+  bool withLows = record.frameTimes.requested;
   if (files.FileExists(path)) {
     auto read = files.ReadFile(path);
     if (!read.ok) return {false, read.errorText.empty() ? "It could not be read." : read.errorText};
     content = std::move(read.data);
-    if (auto own = HeaderSeparator(content)) separator = *own;
+    if (auto own = HeaderSeparator(content)) {
+      separator = *own;
+      const std::size_t headerAt = StartsWith(content, kByteOrderMark) ? kByteOrderMark.size() : 0;
+      const std::string_view header = FirstLine(std::string_view(content).substr(headerAt));
+      if (header == CsvHeader(separator, true)) {
+        withLows = true;
+      } else if (withLows && header == CsvHeader(separator)) {
+        content.replace(headerAt, header.size(), CsvHeader(separator, true));
+      }
+    }
     // A last line without its end (a spreadsheet saved it so) would run into ours.
     if (!content.empty() && content.back() != '\n' && content.back() != '\r') content += "\r\n";
   }
-  if (content.empty()) content = std::string(kByteOrderMark) + CsvHeader(separator) + "\r\n";
-  for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator)) content += line + "\r\n";
+  if (content.empty()) content = std::string(kByteOrderMark) + CsvHeader(separator, withLows) + "\r\n";
+  for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator, withLows)) {
+    content += line + "\r\n";
+  }
   const auto written = files.WriteFile(path, content);
   if (!written.ok) return {false, written.errorText};
   return {true, {}};

@@ -20,10 +20,13 @@ char CsvSeparatorFor(char decimalSeparator);
 // The field as a spreadsheet reads it back: quoted, inner quotes doubled, when it holds
 // the separator, a quote or a line end. utf8 is already UTF-8.
 std::string CsvField(std::string_view utf8, char separator);
-std::string CsvHeader(char separator);
+// withLows: the two columns of the frame-time lows after the others. A file gets them with
+// its first benchmark that was to record frame times and keeps them; until then it is
+// written as it always was.
+std::string CsvHeader(char separator, bool withLows = false);
 // The lines of one benchmark, without line ends.
 std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::string& reportFile, char separator,
-                                  char decimalSeparator);
+                                  char decimalSeparator, bool withLows = false);
 
 struct SummaryAppendResult {
   bool ok = false;
@@ -31,7 +34,8 @@ struct SummaryAppendResult {
 };
 
 // Appends the benchmark's lines to path, creating the file with its header when it is
-// missing. The file is rewritten whole through a temporary file, so its earlier lines
+// missing. A benchmark with frame times extends a header without the lows' columns; the
+// earlier lines stay as they were, their missing last fields read as empty. The file is rewritten whole through a temporary file, so its earlier lines
 // are either all kept or the file is left as it was; a file that cannot be read is
 // left alone.
 SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::string& path,
