@@ -23,6 +23,7 @@ struct RunFrameTimes {
   std::vector<double> frameMs;  // the demo's frames in order
   bool reliable = true;
   std::string unreliableReason;  // why not, as the report shows it
+  std::uint32_t processId = 0;   // the game's, for the CSV; 0 when not known
 };
 
 // The last printedFrames intervals before the game quit; the intervals before them are

@@ -2,6 +2,7 @@
 // results.csv against the golden files, the kept run logs and the rate details.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -354,6 +355,25 @@ TEST(ResultFiles, TheJsonGoesBesideTheSavedPageAndNothingIsWrittenForAnUnsavedOn
   EXPECT_NE(files.Contents("C:\\Windows\\Temp\\result_s.json"), "<missing>");
   EXPECT_NE(files.Contents("D:\\Results\\results.csv").find(",result_s.htm\r\n"), std::string::npos);
   EXPECT_TRUE(problems.Empty());
+
+  EXPECT_EQ(files.Contents("C:\\Windows\\Temp\\result_s\\640-run1.csv"), "<missing>") << "none recorded";
+
+  // Frame times: a CSV per scored run in the page's folder, named in the JSON; one that
+  // cannot be written is told and left out of the JSON, the others stay.
+  auto record = SampleWithFrames();
+  files.AddFile("D:\\Results\\result_f\\640-run2.csv", "held by a spreadsheet");
+  files.SetReadOnly("D:\\Results\\result_f\\640-run2.csv");
+  WriteResultFiles(record, {ReportSaveStatus::Saved, "D:\\Results\\result_f.htm"}, "D:\\Results", '.', files,
+                   problems);
+  const std::string csv = files.Contents("D:\\Results\\result_f\\640-run1.csv");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 101);
+  const auto doc = ParseJson(files.Contents("D:\\Results\\result_f.json"));
+  ASSERT_TRUE(doc);
+  EXPECT_EQ((*doc)["runs"].Items()[0]["frames_csv"].TextOr(), "result_f/640-run1.csv");
+  EXPECT_TRUE((*doc)["runs"].Items()[1]["frames_csv"].IsNull());
+  EXPECT_NE(problems.Message(true).find(":\r\n\"D:\\Results\\result_f\\640-run2.csv\": "), std::string::npos)
+      << problems.Message(true);
+  problems.Clear();
 
   problems.Add("D:\\Results\\results.csv", "Access is denied.\r\n");
   EXPECT_EQ(problems.Message(true),
