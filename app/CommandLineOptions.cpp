@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char* kSwitchList =
     "The switches are /benchmark, /open, /history, /resolutions=WxH,..., /runs=1-5, "
-    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system and /results=FOLDER.";
+    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system, /results=FOLDER and "
+    "/frametimes.";
 
 std::string BadValue(const std::string& shown, const std::string& value, const std::string& expected) {
   return "Bad value \"" + value + "\" for " + shown + ": " + expected;
@@ -134,6 +135,8 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
       isOverride = false;
     } else if (name == "open") {
       problem = flag(options.openReport);
+    } else if (name == "frametimes") {
+      problem = flag(options.overrides.frameTimes);
     } else if (!hasValue && (name == "resolutions" || name == "runs" || name == "quality" || name == "aa" ||
                              name == "af" || name == "results")) {
       problem = "The switch " + shown + " needs a value: " + shown + "=...";

@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "bench/ResultFigures.h"
 #include "common/LineList.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 #include "platform/Paths.h"
 
@@ -77,6 +78,10 @@ void ApplyOverrides(TForm1& form, const BenchmarkOverrides& overrides) {
     HeldBack held(form.AFBox.OnChange);
     form.AFBox.SetItemIndex(*overrides.filtering);
   }
+  if (overrides.frameTimes) {
+    HeldBack held(form.FrameTimesBox.OnMouseLeave);
+    form.FrameTimesBox.SetChecked(true);
+  }
   if (overrides.resultsFolder) {
     form.ResEdit.SetText(*overrides.resultsFolder);
     form.ResultsPath = *overrides.resultsFolder;
@@ -88,6 +93,7 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
   for (const auto& f : FiguresByResolution(record.runs)) {
     std::string line = f.width + "x" + f.height + (f.tag == "custom" ? " (custom)" : "") + ": ";
     line += f.average ? "average " + IntToStr(*f.average) + " FPS" : "no score";
+    if (f.frames) line += ", 1% low " + IntToStr(RoundHalfEven(f.frames->low1PercentFps)) + " fps";
     line += "; runs:";
     bool first = true;
     for (const auto& run : record.runs) {
@@ -97,6 +103,9 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
       first = false;
     }
     lines.push_back(line);
+  }
+  if (record.frameTimes.requested && !record.frameTimes.Recorded()) {
+    lines.push_back("No frame times: " + record.frameTimes.unavailableReason);
   }
   return lines;
 }
