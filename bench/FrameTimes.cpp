@@ -31,7 +31,7 @@ RunFrameTimes DemoFrames(const FrameCapture& capture, std::int64_t printedFrames
     run.frameMs.reserve(taken);
     for (std::size_t i = stamps.size() - taken; i < stamps.size(); ++i) {
       // A counter that went backwards is no frame time; it shows as 0 and fails the rate check.
-      const std::uint64_t counts = stamps[i] >= stamps[i - 1] ? stamps[i] - stamps[i - 1] : 0;
+      const std::int64_t counts = stamps[i] >= stamps[i - 1] ? stamps[i] - stamps[i - 1] : 0;
       run.frameMs.push_back(static_cast<double>(counts) * msPerCount);
     }
   }

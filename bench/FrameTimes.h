@@ -11,8 +11,8 @@ namespace dx {
 
 // What the shared section held once the game had ended.
 struct FrameCapture {
-  std::vector<std::uint64_t> stamps;  // performance-counter values, one per swap, in order
-  std::uint64_t frequency = 0;        // counts per second
+  std::vector<std::int64_t> stamps;  // performance-counter values, one per swap, in order
+  std::int64_t frequency = 0;        // counts per second
   bool overflowed = false;            // the section was full and stopped recording
 };
 

@@ -16,10 +16,10 @@ namespace {
 FrameCapture Captured(const std::vector<double>& frameMs, std::size_t loadingFrames = 5) {
   FrameCapture capture;
   capture.frequency = 1000000;
-  std::uint64_t now = 7000000;
+  std::int64_t now = 7000000;
   capture.stamps.push_back(now);
   for (std::size_t i = 0; i < loadingFrames; ++i) capture.stamps.push_back(now += 250000);
-  for (double ms : frameMs) capture.stamps.push_back(now += static_cast<std::uint64_t>(ms * 1000.0 + 0.5));
+  for (double ms : frameMs) capture.stamps.push_back(now += static_cast<std::int64_t>(ms * 1000.0 + 0.5));
   return capture;
 }
 
