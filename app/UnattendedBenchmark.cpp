@@ -105,7 +105,7 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
     lines.push_back(line);
   }
   if (record.frameTimes.requested && !record.frameTimes.Recorded()) {
-    lines.push_back("No frame times: " + record.frameTimes.unavailableReason);
+    lines.push_back("No frame times: " + record.frameTimes.unavailableReason + ".");
   }
   return lines;
 }

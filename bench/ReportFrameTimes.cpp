@@ -111,7 +111,7 @@ void AppendFrameTimeLines(LineList& report, const FrameTimeRecording& recording,
                           const std::vector<const RecordedRun*>& runs, char sep) {
   if (!recording.requested) return;
   if (!recording.Recorded()) {
-    report.Add("<b>Frame times:</b> not recorded. " + HtmlText(recording.unavailableReason) + "<br>");
+    report.Add("<b>Frame times:</b> not recorded, because " + HtmlText(recording.unavailableReason) + ".<br>");
     return;
   }
   std::vector<const RunFrameTimes*> frames;

@@ -159,9 +159,10 @@ TEST(FrameTimes, TheReportAddsTheFiguresAndAThinnedPlotOrSaysWhyThereAreNone) {
   AppendFrameTimeLines(report, {}, runs, ',');
   EXPECT_EQ(report.Count(), 0u) << "not asked for: the report stays as it was";
 
-  AppendFrameTimeLines(report, {true, "No capture library matches the game."}, runs, ',');
+  AppendFrameTimeLines(report, {true, "the frame-capture library C:\\D\\F&32.dll is missing"}, runs, ',');
   ASSERT_EQ(report.Count(), 1u);
-  EXPECT_EQ(report[0], "<b>Frame times:</b> not recorded. No capture library matches the game.<br>");
+  EXPECT_EQ(report[0], "<b>Frame times:</b> not recorded, because the frame-capture library C:\\D\\F&amp;32.dll is "
+                       "missing.<br>");
 
   report.Clear();
   AppendFrameTimeLines(report, {true, ""}, runs, ',');
