@@ -13,18 +13,33 @@ namespace {
 
 constexpr const char* kRunColours[] = {"#0066FF", "#990000", "#2E8B57", "#FF8C00",
                                        "#8A2BE2", "#008B8B", "#C71585", "#556B2F"};
-constexpr double kWidth = 800, kHeight = 280, kLeft = 56, kRight = 12, kTop = 28, kBottom = 30;
+constexpr double kWidth = 800, kHeight = 280, kLeft = 56, kRight = 24, kTop = 28, kBottom = 30;
 
 std::string F1(double value) { return FormatFixed(value, 1, '.'); }
 
-// The next of 1, 2, 5 times a power of ten at or above value: an axis end a reader takes in.
-double RoundAxis(double value) {
-  if (value <= 0.0) return 1.0;
-  const double power = std::pow(10.0, std::floor(std::log10(value)));
-  for (double step : {1.0, 2.0, 5.0, 10.0}) {
-    if (step * power >= value) return step * power;
+// An axis a reader takes in: steps of 1, 2 or 5 times a power of ten, four or five of
+// them up to the first step at or above value.
+struct Axis {
+  double step = 1.0;
+  double end = 1.0;
+};
+Axis NiceAxis(double value) {
+  if (value <= 0.0) return {};
+  const double raw = value / 4.0;
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = 10.0 * power;
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * power >= raw) {
+      step = m * power;
+      break;
+    }
   }
-  return 10.0 * power;
+  return {step, std::ceil(value / step - 1e-9) * step};
+}
+
+// Whole numbers without decimals, the rest with one.
+std::string Label(double value, char sep) {
+  return FormatFixed(value, std::fabs(value - std::round(value)) < 1e-9 ? 0 : 1, sep);
 }
 
 std::vector<const RecordedRun*> PlottedRuns(const std::vector<const RecordedRun*>& runs) {
@@ -57,8 +72,9 @@ std::string FrameTimePlot(const std::vector<const RecordedRun*>& runs, char sep)
     }
     longestS = std::max(longestS, total / 1000.0);
   }
-  const double topMs = RoundAxis(longestMs * 1.05);
-  const double endS = RoundAxis(longestS);
+  const Axis msAxis = NiceAxis(longestMs * 1.05);
+  const Axis sAxis = NiceAxis(longestS);
+  const double topMs = msAxis.end, endS = sAxis.end;
   const double plotW = kWidth - kLeft - kRight, plotH = kHeight - kTop - kBottom;
   auto x = [&](double s) { return kLeft + s / endS * plotW; };
   auto y = [&](double ms) { return kTop + (topMs - ms) / topMs * plotH; };
@@ -67,14 +83,15 @@ std::string FrameTimePlot(const std::vector<const RecordedRun*>& runs, char sep)
                     "xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" font-family=\"Arial,sans-serif\" "
                     "font-size=\"11\"><title>Frame time over the demo</title>"
                     "<rect x=\"0\" y=\"0\" width=\"800\" height=\"280\" fill=\"#ffffff\"/>";
-  // A grid line and label at the top, the middle and the bottom of each axis.
-  for (double share : {0.0, 0.5, 1.0}) {
-    const double ms = topMs * share, s = endS * share;
+  // A grid line and label at every step of each axis.
+  for (double ms = 0.0; ms <= topMs + msAxis.step / 2; ms += msAxis.step) {
     svg += "<line x1=\"" + F1(kLeft) + "\" x2=\"" + F1(kWidth - kRight) + "\" y1=\"" + F1(y(ms)) + "\" y2=\"" +
            F1(y(ms)) + "\" stroke=\"#d0d0d0\"/><text x=\"" + F1(kLeft - 4) + "\" y=\"" + F1(y(ms) + 4) +
-           "\" text-anchor=\"end\">" + FormatFixed(ms, ms < 10 ? 1 : 0, sep) + " ms</text>";
+           "\" text-anchor=\"end\">" + Label(ms, sep) + " ms</text>";
+  }
+  for (double s = 0.0; s <= endS + sAxis.step / 2; s += sAxis.step) {
     svg += "<text x=\"" + F1(x(s)) + "\" y=\"" + F1(kHeight - kBottom + 16) + "\" text-anchor=\"middle\">" +
-           FormatFixed(s, s < 10 ? 1 : 0, sep) + " s</text>";
+           Label(s, sep) + " s</text>";
   }
   for (std::size_t r = 0; r < plotted.size(); ++r) {
     const auto& frames = plotted[r]->frameTimes->frameMs;
