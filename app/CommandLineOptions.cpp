@@ -11,7 +11,8 @@ namespace {
 
 constexpr const char* kSwitchList =
     "The switches are /benchmark, /open, /history, /resolutions=WxH,..., /runs=1-5, "
-    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system and /results=FOLDER; "
+    "/quality=low|medium|high|ultra, /aa=none|2|4|8|16|system, /af=none|2|4|8|16|system, /results=FOLDER and "
+    "/frametimes; "
     "/? shows them.";
 
 bool AsksForHelp(const std::string& argument) {
@@ -181,6 +182,8 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
       bool restarted = false;
       problem = flag(restarted);
       isOverride = false;
+    } else if (name == "frametimes") {
+      problem = flag(options.overrides.frameTimes);
     } else if (!hasValue && (name == "resolutions" || name == "runs" || name == "quality" || name == "aa" ||
                              name == "af" || name == "results")) {
       problem = "The switch " + shown + " needs a value: " + shown + "=...";

@@ -21,6 +21,7 @@ struct BenchmarkOverrides {
   std::optional<int> antialiasing;  // item of the list, 0 (none) to 5 (from system)
   std::optional<int> filtering;
   std::optional<std::string> resultsFolder;  // ending in a backslash
+  bool frameTimes = false;                   // record frame times
 };
 
 struct CommandLineOptions {

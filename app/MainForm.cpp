@@ -103,6 +103,7 @@ void TForm1::WireHandlers() {
   AABox.OnChange = [this] { AABoxChange(); };
   SMPBox.OnMouseLeave = [this] { SMPBoxMouseLeave(); };
   AmbientLightBox.OnMouseLeave = [this] { AmbientLightBoxMouseLeave(); };
+  FrameTimesBox.OnMouseLeave = [this] { FrameTimesBoxMouseLeave(); };
   ALValues.OnChange = [this] { ALValuesChange(); };
 }
 
@@ -360,6 +361,8 @@ void TForm1::AABoxChange() {
 }
 
 void TForm1::SMPBoxMouseLeave() { Store(settings::kSmp, SMPBox.Checked() ? "1" : "0"); }
+
+void TForm1::FrameTimesBoxMouseLeave() { Store(settings::kFrameTimes, FrameTimesBox.Checked() ? "1" : "0"); }
 
 void TForm1::AmbientLightBoxMouseLeave() {
   Store(settings::kForceAmbientLight, AmbientLightBox.Checked() ? "1" : "0");

@@ -111,6 +111,7 @@ class TForm1 : private IBenchmarkHost {
   void AABoxChange();
   void SMPBoxMouseLeave();
   void AmbientLightBoxMouseLeave();
+  void FrameTimesBoxMouseLeave();
   void ALValuesChange();
   // "Update benchmark": the proxy fields as they are now, then the update check.
   void RzToolButton3Click();
@@ -212,6 +213,7 @@ class TForm1 : private IBenchmarkHost {
   controls::TComboBox AABox;
   controls::TCheckBox SMPBox{"SMPBox", "Enable SMP"};
   controls::TCheckBox AmbientLightBox{"AmbientLightBox", "Enable Ambient Light"};
+  controls::TCheckBox FrameTimesBox{"FrameTimesBox", "Record frame times"};
   controls::TComboBox ALValues;
 
   // ---- State

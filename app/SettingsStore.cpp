@@ -165,6 +165,7 @@ void LoadSettings(TForm1& form) {
   }
   LoadTickBox(form.SMPBox, reg.ReadString(settings::kSmp));
   LoadTickBox(form.AmbientLightBox, reg.ReadString(settings::kForceAmbientLight));
+  LoadTickBox(form.FrameTimesBox, reg.ReadString(settings::kFrameTimes));
   if (reg.ValueExists(settings::kAmbientLightV)) {
     const std::string level = reg.ReadString(settings::kAmbientLightV);
     int found = -1;

@@ -7,6 +7,7 @@
 #include "bench/ResultFigures.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -102,6 +103,10 @@ std::optional<std::string> ApplyOverrides(TForm1& form, const BenchmarkOverrides
     HeldBack held(form.AFBox.OnChange);
     form.AFBox.SetItemIndex(*overrides.filtering);
   }
+  if (overrides.frameTimes) {
+    HeldBack held(form.FrameTimesBox.OnMouseLeave);
+    form.FrameTimesBox.SetChecked(true);
+  }
   if (overrides.resultsFolder) {
     form.ResEdit.SetText(*overrides.resultsFolder);
     form.ResultsPath = *overrides.resultsFolder;
@@ -114,6 +119,7 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
   for (const auto& f : FiguresByResolution(record.runs)) {
     std::string line = f.width + "x" + f.height + (f.tag == "custom" ? " (custom)" : "") + ": ";
     line += f.average ? "average " + IntToStr(*f.average) + " FPS" : "no score";
+    if (f.frames) line += ", 1% low " + IntToStr(RoundHalfEven(f.frames->low1PercentFps)) + " fps";
     line += "; runs:";
     bool first = true;
     for (const auto& run : record.runs) {
@@ -123,6 +129,9 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record) {
       first = false;
     }
     lines.push_back(line);
+  }
+  if (record.frameTimes.requested && !record.frameTimes.Recorded()) {
+    lines.push_back("No frame times: " + record.frameTimes.unavailableReason + ".");
   }
   return lines;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/FrameTimes.h"
 #include "gameprep/ConfigWriter.h"
 #include "sysinfo/SystemInfo.h"
 
@@ -52,6 +53,17 @@ struct RecordedRun {
   std::string seconds;
   std::optional<std::int32_t> score;  // the whole-number score of the report
   std::string noScoreReason;          // why there is no score
+  // Only for a scored run of a benchmark that recorded frame times.
+  std::optional<RunFrameTimes> frameTimes;
+  std::string frameCsv;  // the name of its file in the report's folder; empty when none was written
+};
+
+// Whether the benchmark was to record frame times, and why there are none when it could not.
+struct FrameTimeRecording {
+  bool requested = false;
+  std::string unavailableReason;  // empty when they were recorded
+
+  bool Recorded() const { return requested && unavailableReason.empty(); }
 };
 
 struct BenchmarkRecord {
@@ -60,6 +72,7 @@ struct BenchmarkRecord {
   std::string fileStamp;
   std::string programVersion;
   BenchmarkSetup setup;
+  FrameTimeRecording frameTimes;
   SystemInfoRecord systemInfo;
   std::vector<RecordedRun> runs;
 };

@@ -14,8 +14,15 @@ ResolutionFigures Figures(const std::vector<const RecordedRun*>& runs) {
   figures.height = runs.front()->height;
   figures.runs = static_cast<int>(runs.size());
   std::vector<std::int32_t> scores;
+  std::vector<const RunFrameTimes*> frames;
   for (const auto* run : runs) {
     if (run->score) scores.push_back(*run->score);
+    if (run->score && run->frameTimes) frames.push_back(&*run->frameTimes);
+  }
+  figures.frames = FiguresOfPool(frames);
+  if (!frames.empty()) {
+    figures.framesReliable =
+        std::all_of(frames.begin(), frames.end(), [](const RunFrameTimes* f) { return f->reliable; });
   }
   figures.scoredRuns = static_cast<int>(scores.size());
   figures.unscoredRuns = figures.runs - figures.scoredRuns;

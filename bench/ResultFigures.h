@@ -1,6 +1,6 @@
 #pragma once
 // The figures of each resolution over its runs: mean, minimum, maximum and the spread.
-// Runs without a score are counted but take no part in the figures.
+// Runs without a score are counted but take no part in the figures, their frames neither.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +27,10 @@ struct ResolutionFigures {
   // The sample standard deviation (n - 1) in percent of the mean; it needs two scored
   // runs and a mean other than 0.
   std::optional<double> deviationPercent;
+  // Over the pooled frames of the scored runs that have frame times.
+  std::optional<FrameFigures> frames;
+  // False when any of those runs' frame times is unreliable; nothing without frame times.
+  std::optional<bool> framesReliable;
 };
 
 // One entry per resolution, in the order the runs came.

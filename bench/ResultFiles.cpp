@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "bench/FrameCsv.h"
 #include "bench/ResultJson.h"
 #include "bench/ResultSummaryCsv.h"
 #include "common/Text.h"
@@ -35,10 +36,44 @@ std::string JsonFileName(const std::string& reportPath) {
   return reportPath + ".json";
 }
 
-void WriteResultFiles(const BenchmarkRecord& record, const ReportSaveResult& saved, const std::string& resultsPath,
+namespace {
+
+// The runs' CSV files; the names of those written go into the runs for the JSON.
+void WriteFrameFiles(BenchmarkRecord& record, const std::string& reportPath, platform::IFileSystem& files,
+                     ResultFileProblems& problems) {
+  const std::string folder = FrameCsvFolder(reportPath);
+  bool folderMade = false;
+  for (auto& run : record.runs) {
+    run.frameCsv.clear();
+    if (!run.score || !run.frameTimes || run.frameTimes->frameMs.empty()) continue;
+    const std::string name = FrameCsvName(run.tag, run.repetition);
+    try {
+      if (!folderMade) CreateFolderPath(files, folder);
+      folderMade = true;
+      if (auto written = files.WriteFile(folder + name, FrameCsv(run.frameTimes->frameMs, run.frameTimes->processId));
+          !written.ok) {
+        problems.Add(folder + name, written.errorText);
+        continue;
+      }
+      run.frameCsv = name;
+    } catch (const std::exception& e) {
+      problems.Add(folder + name, e.what());
+    }
+  }
+}
+
+}  // namespace
+
+void WriteResultFiles(const BenchmarkRecord& written, const ReportSaveResult& saved, const std::string& resultsPath,
                       char decimalSeparator, platform::IFileSystem& files, ResultFileProblems& problems) {
   if (saved.status != ReportSaveStatus::Saved && saved.status != ReportSaveStatus::SavedElsewhere) return;
   const std::string reportFile = ExtractFileName(saved.path);
+  BenchmarkRecord withCsvNames;
+  if (written.frameTimes.Recorded()) {
+    withCsvNames = written;
+    WriteFrameFiles(withCsvNames, saved.path, files, problems);
+  }
+  const BenchmarkRecord& record = written.frameTimes.Recorded() ? withCsvNames : written;
 
   const std::string jsonPath = JsonFileName(saved.path);
   try {

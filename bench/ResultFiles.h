@@ -36,8 +36,10 @@ class ResultFileProblems {
 // The report path with ".htm" exchanged for ".json".
 std::string JsonFileName(const std::string& reportPath);
 
-// Writes the JSON beside the saved page and appends the benchmark to results.csv in the
-// results folder. Nothing is written for a page that was not saved.
+// Writes each scored run's frame times as a CSV in the folder named after the saved page
+// (when they were recorded), the JSON beside the page, naming those files, and appends the
+// benchmark to results.csv in the results folder. Nothing is written for a page that was
+// not saved.
 void WriteResultFiles(const BenchmarkRecord& record, const ReportSaveResult& saved, const std::string& resultsPath,
                       char decimalSeparator, platform::IFileSystem& files, ResultFileProblems& problems);
 

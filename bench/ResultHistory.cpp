@@ -123,6 +123,7 @@ std::optional<HistoryEntry> ReadHistoryEntry(std::string_view json, const std::s
     h.minimum = WholeNumber(r["minimum"]);
     h.maximum = WholeNumber(r["maximum"]);
     h.deviationPercent = r["stddev_percent"].Number();
+    h.low1PercentFps = r["low_1pct_fps"].Number();
     e.resolutions.push_back(std::move(h));
   }
   return e;
@@ -176,28 +177,28 @@ class Page {
       }
       if (!before || !now.mean || !before->mean || *before->mean == 0.0) continue;
       const double change = (*now.mean - *before->mean) / *before->mean * 100.0;
-      std::optional<double> spread;
-      for (const auto& d : {now.deviationPercent, before->deviationPercent}) {
-        if (d && (!spread || *d > *spread)) spread = d;
-      }
       std::string verdict;
       std::string cls;
-      if (!spread) {
-        verdict = "spread unknown (single runs)";
+      // One run says nothing about how much the next one would differ; with two or more
+      // on each side the change is weighed against the spread both sides give it.
+      if (now.ScoredRuns() < 2 || before->ScoredRuns() < 2 || !now.deviationPercent || !before->deviationPercent) {
+        verdict = "noise unknown (fewer than two scored runs on a side)";
         cls = "quiet";
-      } else if (std::fabs(change) < *spread) {
-        verdict = "within noise (" + std::string(kSigmaUtf8) + " " + FormatFixed(*spread, 2, sep_) + " %)";
-        cls = "noise";
       } else {
-        verdict = std::string(change > 0 ? "faster" : "slower") + " beyond noise (" + kSigmaUtf8 + " " +
-                  FormatFixed(*spread, 2, sep_) + " %)";
-        cls = change > 0 ? "better" : "worse";
+        const double spread = std::hypot(*now.deviationPercent, *before->deviationPercent);
+        if (std::fabs(change) <= spread) {
+          verdict = "within noise (" + std::string(kSigmaUtf8) + " " + FormatFixed(spread, 2, sep_) + " %)";
+          cls = "noise";
+        } else {
+          verdict = std::string(change > 0 ? "faster" : "slower") + " beyond noise (" + kSigmaUtf8 + " " +
+                    FormatFixed(spread, 2, sep_) + " %)";
+          cls = change > 0 ? "better" : "worse";
+        }
       }
       out_ += "<tr data-resolution=\"" + Html(now.key) + "\" data-change=\"" + FormatFixed(change, 2, '.') +
-              "\"><td>" + Html(now.label) + "</td><td class=\"num\">" + FormatFixed(*before->mean, 2, sep_) +
-              "</td><td class=\"num\">" + FormatFixed(*now.mean, 2, sep_) + "</td><td class=\"num\">" +
-              (change > 0 ? "+" : "") + FormatFixed(change, 2, sep_) + " %</td><td class=\"" + cls + "\">" + verdict +
-              "</td></tr>\r\n";
+              "\"><td>" + Html(now.label) + "</td><td class=\"num\">" + MeanWithLow(*before) +
+              "</td><td class=\"num\">" + MeanWithLow(now) + "</td><td class=\"num\">" + (change > 0 ? "+" : "") +
+              FormatFixed(change, 2, sep_) + " %</td><td class=\"" + cls + "\">" + verdict + "</td></tr>\r\n";
     }
     out_ += "</table>\r\n";
     std::vector<std::string> differences;
@@ -234,6 +235,7 @@ class Page {
           out_ += "no score";
         } else {
           out_ += "<b>" + FormatFixed(*r.mean, 2, sep_) + "</b> FPS";
+          if (r.low1PercentFps) out_ += " (1% low " + FormatFixed(*r.low1PercentFps, 1, sep_) + ")";
           if (r.minimum && r.maximum) out_ += ", " + IntToStr(*r.minimum) + "&ndash;" + IntToStr(*r.maximum);
           if (r.deviationPercent) {
             out_ += ", " + std::string(kSigmaUtf8) + " " + FormatFixed(*r.deviationPercent, 2, sep_) + " %";
@@ -296,6 +298,16 @@ class Page {
     const std::string when = Html(e.startedText.empty() ? e.startedIso : e.startedText);
     if (e.reportFile.empty()) return when;
     return "<a href=\"" + Href(e.reportFile) + "\">" + when + "</a>";
+  }
+
+  // The mean, and the 1 % low under it when the benchmark recorded frame times.
+  std::string MeanWithLow(const HistoryResolution& r) const {
+    std::string cell = FormatFixed(r.mean.value_or(0.0), 2, sep_);
+    if (r.low1PercentFps) {
+      cell += "<br><span class=\"quiet\" data-low=\"" + FormatFixed(*r.low1PercentFps, 2, '.') + "\">1% low " +
+              FormatFixed(*r.low1PercentFps, 1, sep_) + "</span>";
+    }
+    return cell;
   }
 
   void Chart(const std::vector<const HistoryEntry*>& group, const std::string& key, const std::string& label) {

@@ -35,6 +35,8 @@ struct HistoryResolution {
   std::optional<std::int64_t> minimum;
   std::optional<std::int64_t> maximum;
   std::optional<double> deviationPercent;
+  std::optional<double> low1PercentFps;  // from the frame times, when they were recorded
+  int ScoredRuns() const { return runs - unscoredRuns; }
 };
 
 // One benchmark as its JSON file tells it; texts are UTF-8.

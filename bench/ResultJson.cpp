@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "bench/FrameCsv.h"
 #include "bench/ResultFigures.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -152,7 +153,24 @@ std::string System(const SystemInfoRecord& i, int depth) {
   });
 }
 
-std::string Run(const RecordedRun& r, int depth) {
+// The frame-time members of a run or a resolution; null figures where there are none.
+void FrameMembers(Members& m, const std::optional<FrameFigures>& f, std::optional<bool> reliable, bool withCount) {
+  auto fixed = [&f](double value, int decimals) { return f ? FormatFixed(value, decimals, '.') : "null"; };
+  if (withCount) m.Raw("frames", f ? IntToStr(f->frames) : "null");
+  m.Raw("avg_fps_frames", fixed(f ? f->averageFps : 0, 2));
+  m.Raw("low_1pct_fps", fixed(f ? f->low1PercentFps : 0, 2));
+  m.Raw("low_01pct_fps", fixed(f ? f->low01PercentFps : 0, 2));
+  m.Raw("longest_frame_ms", fixed(f ? f->longestMs : 0, 3));
+  m.Raw("stutters", f ? IntToStr(f->stutters) : "null");
+  m.Raw("stutter_time_pct", fixed(f ? f->stutterTimePercent : 0, 2));
+  m.Raw("frames_reliable", reliable ? Bool(*reliable) : "null");
+}
+
+std::string CsvPath(const std::string& reportFile, const std::string& name) {
+  return FrameCsvFolderName(reportFile) + "/" + name;
+}
+
+std::string Run(const RecordedRun& r, int depth, bool withFrames, const std::string& reportFile) {
   return ObjectOf(depth, [&](Members& m) {
     m.Text("tag", r.tag);
     m.Raw("width", NumberOrText(r.width));
@@ -164,10 +182,16 @@ std::string Run(const RecordedRun& r, int depth) {
     m.Raw("seconds", NumberOrText(r.seconds));
     m.Raw("score", IntOrNull(r.score));
     m.Raw("no_score_reason", r.score ? "null" : JsonString(r.noScoreReason));
+    if (!withFrames) return;
+    // The run's "frames" stays the count the game printed.
+    FrameMembers(m, r.frameTimes ? FiguresOfFrames(*r.frameTimes) : std::nullopt,
+                 r.frameTimes ? std::optional<bool>(r.frameTimes->reliable) : std::nullopt, false);
+    if (r.frameTimes && !r.frameTimes->reliable) m.Text("frames_unreliable_reason", r.frameTimes->unreliableReason);
+    m.Raw("frames_csv", r.frameCsv.empty() ? "null" : JsonString(CsvPath(reportFile, r.frameCsv)));
   });
 }
 
-std::string Resolution(const ResolutionFigures& f, int depth) {
+std::string Resolution(const ResolutionFigures& f, int depth, bool withFrames, const std::vector<std::string>& csvs) {
   return ObjectOf(depth, [&](Members& m) {
     m.Text("tag", f.tag);
     m.Raw("width", NumberOrText(f.width));
@@ -179,6 +203,9 @@ std::string Resolution(const ResolutionFigures& f, int depth) {
     m.Raw("minimum", IntOrNull(f.minimum));
     m.Raw("maximum", IntOrNull(f.maximum));
     m.Raw("stddev_percent", DecimalOrNull(f.deviationPercent, 2));
+    if (!withFrames) return;
+    FrameMembers(m, f.frames, f.framesReliable, true);
+    m.Raw("frames_csv", ArrayOf(depth + 1, csvs));
   });
 }
 
@@ -225,13 +252,22 @@ std::string JsonString(std::string_view cp1252Text) {
 }
 
 std::string ResultJson(const BenchmarkRecord& record, const std::string& reportFile) {
+  const bool withFrames = record.frameTimes.requested;
   std::vector<std::string> runs;
-  for (const auto& run : record.runs) runs.push_back(Run(run, 2));
+  for (const auto& run : record.runs) runs.push_back(Run(run, 2, withFrames, reportFile));
   std::vector<std::string> resolutions;
-  for (const auto& figures : FiguresByResolution(record.runs)) resolutions.push_back(Resolution(figures, 2));
+  for (const auto& figures : FiguresByResolution(record.runs)) {
+    std::vector<std::string> csvs;
+    for (const auto& run : record.runs) {
+      if (run.tag == figures.tag && run.score && !run.frameCsv.empty()) {
+        csvs.push_back(JsonString(CsvPath(reportFile, run.frameCsv)));
+      }
+    }
+    resolutions.push_back(Resolution(figures, 2, withFrames, csvs));
+  }
 
   return ObjectOf(0, [&](Members& m) {
-           m.Raw("schema_version", IntToStr(kResultSchemaVersion));
+           m.Raw("schema_version", IntToStr(withFrames ? kResultSchemaWithFrames : kResultSchemaVersion));
            m.Raw("program", ObjectOf(1, [&](Members& o) {
                    o.Text("name", "Dextrel");
                    o.Text("version", record.programVersion);
@@ -243,6 +279,14 @@ std::string ResultJson(const BenchmarkRecord& record, const std::string& reportF
            m.Text("report_file", reportFile);
            m.Raw("settings", Settings(record.setup, 1));
            m.Raw("system", System(record.systemInfo, 1));
+           if (withFrames) {
+             m.Raw("frame_times", ObjectOf(1, [&](Members& o) {
+                     o.Raw("recorded", Bool(record.frameTimes.Recorded()));
+                     o.Raw("unavailable_reason", record.frameTimes.Recorded()
+                                                     ? "null"
+                                                     : JsonString(record.frameTimes.unavailableReason));
+                   }));
+           }
            m.Raw("runs", ArrayOf(1, runs));
            m.Raw("resolutions", ArrayOf(1, resolutions));
          }) +

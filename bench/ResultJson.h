@@ -13,6 +13,9 @@ namespace dx {
 // 2: the system texts without the blank the report's cuts leave, and the video memory
 // also in megabytes.
 inline constexpr int kResultSchemaVersion = 2;
+// 3: frame times. A benchmark that was not to record them is still written as version 2,
+// byte for byte as before.
+inline constexpr int kResultSchemaWithFrames = 3;
 
 // A JSON string of Windows-1252 text: UTF-8, quotes, backslashes and control characters
 // escaped.

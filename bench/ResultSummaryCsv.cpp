@@ -1,5 +1,7 @@
 #include "bench/ResultSummaryCsv.h"
 
+#include <algorithm>
+
 #include "bench/ResultFigures.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -14,6 +16,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kHeaderNames[] = {"started",   "resolution", "quality", "antialiasing", "filtering",
                                         "runs",      "runs without score", "average score", "min", "max",
                                         "stddev %", "report"};
+constexpr const char* kLowNames[] = {"1% low", "0.1% low"};
 
 std::string Joined(const std::vector<std::string>& fields, char separator) {
   std::string line;
@@ -39,6 +42,10 @@ std::optional<char> HeaderSeparator(std::string_view content) {
   return separator;
 }
 
+std::string_view FirstLine(std::string_view content) {
+  return content.substr(0, std::min(content.find_first_of("\r\n"), content.size()));
+}
+
 }  // namespace
 
 char CsvSeparatorFor(char decimalSeparator) { return decimalSeparator == ',' ? ';' : ','; }
@@ -55,23 +62,28 @@ std::string CsvField(std::string_view utf8, char separator) {
   return quoted + "\"";
 }
 
-std::string CsvHeader(char separator) {
-  return Joined(std::vector<std::string>(std::begin(kHeaderNames), std::end(kHeaderNames)), separator);
+std::string CsvHeader(char separator, bool withLows) {
+  std::vector<std::string> names(std::begin(kHeaderNames), std::end(kHeaderNames));
+  if (withLows) names.insert(names.end(), std::begin(kLowNames), std::end(kLowNames));
+  return Joined(names, separator);
 }
 
 std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::string& reportFile, char separator,
-                                  char decimalSeparator) {
+                                  char decimalSeparator, bool withLows) {
   std::vector<std::string> lines;
   for (const auto& f : FiguresByResolution(record.runs)) {
     std::string resolution = f.width + "x" + f.height;
     if (f.tag == "custom") resolution += " (custom)";
-    lines.push_back(Joined({Cp1252ToUtf8(record.startedAt), Cp1252ToUtf8(resolution),
-                            Cp1252ToUtf8(record.setup.quality), Cp1252ToUtf8(record.setup.antialiasing),
-                            Cp1252ToUtf8(record.setup.filtering), IntToStr(f.runs), IntToStr(f.unscoredRuns),
-                            IntOrEmpty(f.average), IntOrEmpty(f.minimum), IntOrEmpty(f.maximum),
-                            f.deviationPercent ? FormatFixed(*f.deviationPercent, 2, decimalSeparator) : "",
-                            Cp1252ToUtf8(reportFile)},
-                           separator));
+    std::vector<std::string> fields = {
+        Cp1252ToUtf8(record.startedAt), Cp1252ToUtf8(resolution), Cp1252ToUtf8(record.setup.quality),
+        Cp1252ToUtf8(record.setup.antialiasing), Cp1252ToUtf8(record.setup.filtering), IntToStr(f.runs),
+        IntToStr(f.unscoredRuns), IntOrEmpty(f.average), IntOrEmpty(f.minimum), IntOrEmpty(f.maximum),
+        f.deviationPercent ? FormatFixed(*f.deviationPercent, 2, decimalSeparator) : "", Cp1252ToUtf8(reportFile)};
+    if (withLows) {
+      fields.push_back(f.frames ? FormatFixed(f.frames->low1PercentFps, 2, decimalSeparator) : "");
+      fields.push_back(f.frames ? FormatFixed(f.frames->low01PercentFps, 2, decimalSeparator) : "");
+    }
+    lines.push_back(Joined(fields, separator));
   }
   return lines;
 }
@@ -79,17 +91,42 @@ std::vector<std::string> CsvLines(const BenchmarkRecord& record, const std::stri
 SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::string& path,
                                     const BenchmarkRecord& record, const std::string& reportFile,
                                     char decimalSeparator) {
+  const bool requested = record.frameTimes.requested;
+  // The first benchmark with frame times widens an older header: the one time the file is
+  // rewritten (whole, through a temporary file); every other benchmark only appends.
+  if (requested && files.FileExists(path)) {
+    auto read = files.ReadFile(path);
+    if (!read.ok) return {false, read.errorText.empty() ? "It could not be read." : read.errorText};
+    std::string content = std::move(read.data);
+    if (auto own = HeaderSeparator(content)) {
+      const std::size_t headerAt = StartsWith(content, kByteOrderMark) ? kByteOrderMark.size() : 0;
+      const std::string_view header = FirstLine(std::string_view(content).substr(headerAt));
+      if (header == CsvHeader(*own)) {
+        content.replace(headerAt, header.size(), CsvHeader(*own, true));
+        if (content.back() != '\n' && content.back() != '\r') content += "\r\n";
+        for (const auto& line : CsvLines(record, reportFile, *own, decimalSeparator, true)) content += line + "\r\n";
+        const auto written = files.WriteFile(path, content);
+        if (!written.ok) return {false, written.errorText};
+        return {true, {}};
+      }
+    }
+  }
   const auto written = files.AppendFile(path, [&](const std::string& existing) {
     char separator = CsvSeparatorFor(decimalSeparator);
+    bool withLows = requested;
     std::string added;
     if (existing.empty()) {
-      added = std::string(kByteOrderMark) + CsvHeader(separator) + "\r\n";
+      added = std::string(kByteOrderMark) + CsvHeader(separator, withLows) + "\r\n";
     } else {
-      if (auto own = HeaderSeparator(existing)) separator = *own;
+      if (auto own = HeaderSeparator(existing)) {
+        separator = *own;
+        const std::size_t headerAt = StartsWith(existing, kByteOrderMark) ? kByteOrderMark.size() : 0;
+        withLows = FirstLine(std::string_view(existing).substr(headerAt)) == CsvHeader(separator, true);
+      }
       // A last line without its end (a spreadsheet saved it so) would run into ours.
       if (existing.back() != '\n' && existing.back() != '\r') added = "\r\n";
     }
-    for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator)) added += line + "\r\n";
+    for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator, withLows)) added += line + "\r\n";
     return added;
   });
   if (!written.ok) return {false, written.errorText};

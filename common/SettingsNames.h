@@ -16,6 +16,7 @@ inline constexpr const char* kRunNumber = "RunNumber";
 inline constexpr const char* kAspectRatio = "AspectRatio";
 inline constexpr const char* kSmp = "SMP";
 inline constexpr const char* kForceAmbientLight = "ForceAmbientLight";
+inline constexpr const char* kFrameTimes = "FrameTimes";
 inline constexpr const char* kAmbientLightV = "AmbientLightV";
 inline constexpr const char* kDemo = "Demo";
 inline constexpr const char* kDemoname = "Demoname";

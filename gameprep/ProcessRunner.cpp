@@ -115,6 +115,7 @@ void TJvCreateProcess::Run() {
   request.currentDirectory = AbsentWhenBlank(CurrentDirectory);
   request.creationFlags = SystemCreationFlags();
   request.environment = Environment;
+  request.addedEnvironment = AddedEnvironment;
   request.startup = StartupInfo.Record();
   request.watch = WaitForTerminate;
 
@@ -137,6 +138,7 @@ void TJvCreateProcess::Run() {
   }
   starting_ = false;
   if (!started.ok) throw Error(SystemErrorMessage(started.errorCode, started.errorText));
+  processId_ = started.processId;
 
   if (!WaitForTerminate) {
     state_ = TJvProcessState::Running;

@@ -107,6 +107,7 @@ class TJvCreateProcess {
   std::string CurrentDirectory;
   TJvCPSFlags CreationFlags;
   std::vector<std::string> Environment;  // NAME=value; empty: this program's environment
+  std::vector<std::string> AddedEnvironment;  // NAME=value on top of that, for the child only
   TJvProcessPriority Priority = TJvProcessPriority::ppNormal;
   TJvCPSStartupInfo StartupInfo;
   bool WaitForTerminate = true;
@@ -124,6 +125,8 @@ class TJvCreateProcess {
   TJvProcessState State() const { return state_; }
   // Exit code of the last watched child.
   std::uint32_t ExitCode() const { return exitCode_; }
+  // The system's id of the last child started; 0 before one was.
+  std::uint32_t ProcessId() const { return processId_; }
   // The creation flags Run passes to the system.
   std::uint32_t SystemCreationFlags() const;
 
@@ -133,6 +136,7 @@ class TJvCreateProcess {
   platform::IProcesses& processes_;
   TJvProcessState state_ = TJvProcessState::Ready;
   std::uint32_t exitCode_ = 0;
+  std::uint32_t processId_ = 0;
   // The watched child: its handles and its wait thread. Empty when none is watched.
   std::unique_ptr<platform::IChildWatch> watch_;
   bool starting_ = false;

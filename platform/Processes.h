@@ -25,6 +25,8 @@ struct ProcessStartRequest {
   std::optional<std::string> currentDirectory;   // absent: this program's current folder
   std::uint32_t creationFlags = 0;
   std::vector<std::string> environment;          // empty: inherited
+  // NAME=value set for the child on top of the environment it gets otherwise.
+  std::vector<std::string> addedEnvironment;
   StartupRecord startup;
   // False: wait only until the child is idle, let it go and report nothing.
   bool watch = true;
@@ -45,6 +47,7 @@ struct ProcessStartResult {
   std::uint32_t errorCode = 0;   // the system's code when !ok (0: none given)
   std::string errorText;         // the system's text for errorCode
   std::unique_ptr<IChildWatch> watch;  // null when the request asked for no watch
+  std::uint32_t processId = 0;         // the child's, when it started
 };
 
 class IProcesses {

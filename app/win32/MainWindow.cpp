@@ -234,6 +234,8 @@ void MainWindow::BuildPage5(PageWindow& page) {
                     palette::kSilver);
   page.AddText({8 + 184, 152 + 25, "Value:", palette::kText});
   Add<ComboView>(page, form_->ALValues, IDC_ALValues, Bounds{8 + 217, 152 + 22, 56, 21});
+  Add<CheckBoxView>(page, form_->FrameTimesBox, IDC_FrameTimesBox, Bounds{8 + 30, 152 + 57 + 8, 160, 17},
+                    palette::kSilver);
 }
 
 void MainWindow::SideBarClick(int group, int item) {

@@ -33,6 +33,7 @@
 #define IDC_SMPBox 1072
 #define IDC_AmbientLightBox 1073
 #define IDC_ALValues 1074
+#define IDC_FrameTimesBox 1075
 #define IDC_Image2 1080
 #define IDC_Image3 1081
 #define IDC_BenchButton 1082

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <mutex>
+#include <string>
+#include <vector>
 #include <utility>
 
 #include "platform/Paths.h"
@@ -115,6 +118,32 @@ std::string EnvironmentBlock(const std::vector<std::string>& lines) {
   return block;
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The given lines, or this program's environment, with the added lines in place of any
+// variable of the same name.
+std::vector<std::string> ChildEnvironment(const platform::ProcessStartRequest& request) {
+  std::vector<std::string> lines = request.environment;
+  if (lines.empty()) {
+    if (char* own = ::GetEnvironmentStringsA()) {
+      for (const char* at = own; *at; at += std::strlen(at) + 1) lines.emplace_back(at);
+      ::FreeEnvironmentStringsA(own);
+    }
+  }
+  for (const auto& added : request.addedEnvironment) {
+    const std::string name = Lower(added.substr(0, added.find('=') + 1));
+    // Entries such as "=C:=C:\" name a drive's folder; they never match a name.
+    std::erase_if(lines, [&](const std::string& line) { return Lower(line.substr(0, name.size())) == name; });
+    lines.push_back(added);
+  }
+  return lines;
+}
+
 platform::ProcessStartResult Failure(DWORD code) { return {false, code, SystemErrorText(code), nullptr}; }
 
 }  // namespace
@@ -169,7 +198,8 @@ platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartR
   startup.wShowWindow = record.showWindow;
 
   std::string commandLine = request.commandLine;  // CreateProcessA may write into it
-  const std::string environment = request.environment.empty() ? std::string() : EnvironmentBlock(request.environment);
+  const bool ownEnvironment = !request.environment.empty() || !request.addedEnvironment.empty();
+  const std::string environment = ownEnvironment ? EnvironmentBlock(ChildEnvironment(request)) : std::string();
   PROCESS_INFORMATION info{};
   if (!::CreateProcessA(request.applicationName ? request.applicationName->c_str() : nullptr, commandLine.data(),
                         nullptr, nullptr, FALSE, request.creationFlags,
@@ -182,7 +212,7 @@ platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartR
 
   if (!request.watch) {
     ::WaitForInputIdle(process.get(), INFINITE);
-    return {true, 0, {}, nullptr};
+    return {true, 0, {}, nullptr, info.dwProcessId};
   }
 
   auto shared = std::make_shared<WaitShared>();
@@ -206,7 +236,8 @@ platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartR
   ::SetThreadPriority(waitThread.get(), THREAD_PRIORITY_BELOW_NORMAL);
   ::ResumeThread(waitThread.get());
 
-  return {true, 0, {}, std::make_unique<Win32ChildWatch>(std::move(process), std::move(thread), shared)};
+  return {true, 0, {}, std::make_unique<Win32ChildWatch>(std::move(process), std::move(thread), shared),
+          info.dwProcessId};
 }
 
 }  // namespace dx::win32

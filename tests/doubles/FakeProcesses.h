@@ -40,7 +40,7 @@ class FakeProcesses : public platform::IProcesses {
     if (failWithoutCode) return {false, 0, {}, nullptr};
     auto child = std::make_shared<Child>(Child{request, std::move(onExit), request.watch});
     children.push_back(child);
-    platform::ProcessStartResult result{true, 0, {}, nullptr};
+    platform::ProcessStartResult result{true, 0, {}, nullptr, static_cast<std::uint32_t>(4000 + 4 * children.size())};
     if (request.watch) result.watch = std::make_unique<Watch>(child);
     if (onStart) onStart(children.size() - 1);
     return result;

@@ -144,6 +144,11 @@ TEST_F(Options, TickBoxesStoreWhenTheMouseLeavesThem) {
   form->SMPBox.UserClick();
   form->SMPBox.MouseLeave();
   EXPECT_EQ(Stored("SMP"), "0");
+  EXPECT_FALSE(form->FrameTimesBox.Checked()) << "missing means off";
+  form->FrameTimesBox.UserClick();
+  EXPECT_EQ(Stored("FrameTimes"), "<missing>");
+  form->FrameTimesBox.MouseLeave();
+  EXPECT_EQ(Stored("FrameTimes"), "1");
   // Neither box touches the level list.
   EXPECT_TRUE(form->ALValues.Enabled());
 

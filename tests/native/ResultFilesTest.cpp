@@ -2,6 +2,7 @@
 // results.csv against the golden files, the kept run logs and the rate details.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 #include "bench/ResultJson.h"
 #include "bench/ResultSummaryCsv.h"
 #include "bench/RunLogKeeper.h"
+#include "common/JsonValue.h"
 #include "common/Utf8.h"
 #include "tests/doubles/MemoryFileSystem.h"
 
@@ -193,6 +195,64 @@ TEST(ResultJson, TheDocumentMatchesItsGoldenFile) {
   EXPECT_EQ(ResultJson(SampleRecord(), "result_03_11_2006_14_05_09.htm"), golden);
 }
 
+// The sample with frame times: the 640 runs have them, the second unreliable.
+BenchmarkRecord SampleWithFrames() {
+  auto record = SampleRecord();
+  record.frameTimes.requested = true;
+  RunFrameTimes steady;
+  steady.frameMs = std::vector<double>(100, 16.0);
+  record.runs[0].frameTimes = steady;
+  record.runs[0].frameCsv = "640-run1.csv";
+  steady.frameMs[50] = 48.0;
+  steady.reliable = false;
+  steady.unreliableReason = "the capture ran out of room";
+  record.runs[1].frameTimes = steady;
+  record.runs[1].frameCsv = "640-run2.csv";
+  return record;
+}
+
+TEST(ResultJson, FrameTimesRaiseTheSchemaAndAddTheirMembersPerRunAndResolution) {
+  const auto doc = ParseJson(ResultJson(SampleWithFrames(), "result_03_11_2006_14_05_09.htm"));
+  ASSERT_TRUE(doc);
+  EXPECT_EQ((*doc)["schema_version"].Number(), 3.0);
+  EXPECT_TRUE((*doc)["frame_times"]["recorded"].Bool());
+  const auto& runs = (*doc)["runs"].Items();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0]["frames"].Number(), 2133.0) << "a run's frames stay the printed count";
+  EXPECT_EQ(runs[0]["avg_fps_frames"].TextOr(), "62.50");
+  EXPECT_EQ(runs[0]["low_1pct_fps"].TextOr(), "62.50");
+  EXPECT_TRUE(runs[0]["frames_reliable"].Bool());
+  EXPECT_EQ(runs[0]["frames_csv"].TextOr(), "result_03_11_2006_14_05_09/640-run1.csv");
+  EXPECT_EQ(runs[1]["longest_frame_ms"].TextOr(), "48.000");
+  EXPECT_EQ(runs[1]["stutters"].Number(), 1.0);
+  EXPECT_FALSE(runs[1]["frames_reliable"].Bool());
+  EXPECT_EQ(runs[1]["frames_unreliable_reason"].TextOr(), "the capture ran out of room");
+  EXPECT_TRUE(runs[2]["low_1pct_fps"].IsNull()) << "a run without score has none";
+  EXPECT_TRUE(runs[2]["frames_csv"].IsNull());
+
+  const auto& resolutions = (*doc)["resolutions"].Items();
+  ASSERT_EQ(resolutions.size(), 2u);
+  EXPECT_EQ(resolutions[0]["frames"].Number(), 200.0);
+  // 200 frames in 3232 ms; rank 0.999 * 199 = 198.801 lies between 16 and 48 ms.
+  EXPECT_EQ(resolutions[0]["avg_fps_frames"].TextOr(), "61.88");
+  EXPECT_EQ(resolutions[0]["low_01pct_fps"].TextOr(), "24.02");
+  EXPECT_EQ(resolutions[0]["stutter_time_pct"].TextOr(), "1.49");
+  EXPECT_FALSE(resolutions[0]["frames_reliable"].Bool());
+  ASSERT_EQ(resolutions[0]["frames_csv"].Items().size(), 2u);
+  EXPECT_EQ(resolutions[0]["frames_csv"].Items()[1].TextOr(), "result_03_11_2006_14_05_09/640-run2.csv");
+  EXPECT_TRUE(resolutions[1]["frames"].IsNull());
+  EXPECT_TRUE(resolutions[1]["frames_reliable"].IsNull());
+
+  // Asked for but impossible: said why, every figure null.
+  auto unavailable = SampleRecord();
+  unavailable.frameTimes = {true, "No capture library matches the game."};
+  const auto why = ParseJson(ResultJson(unavailable, "r.htm"));
+  ASSERT_TRUE(why);
+  EXPECT_FALSE((*why)["frame_times"]["recorded"].Bool());
+  EXPECT_EQ((*why)["frame_times"]["unavailable_reason"].TextOr(), "No capture library matches the game.");
+  EXPECT_TRUE((*why)["runs"].Items()[0]["avg_fps_frames"].IsNull());
+}
+
 class SummaryCsv : public ::testing::Test {
  protected:
   test::MemoryFileSystem files;
@@ -224,6 +284,31 @@ TEST_F(SummaryCsv, ACommaDecimalSeparatorGivesSemicolonsButAFileKeepsItsOwnSepar
   const std::string content = files.Contents(path);
   EXPECT_EQ(content.find("\r\nold,line\r\n03.11.2006 14:05:09,640x480,High,"), CsvHeader(',').size() + 3);
   EXPECT_NE(content.find(",\"1,13\",result_03_11_2006_14_05_09.htm\r\n"), std::string::npos) << content;
+}
+
+TEST_F(SummaryCsv, FrameTimesExtendTheHeaderOnceAndEarlierLinesStayAsTheyWere) {
+  ASSERT_TRUE(Append('.'));
+  const std::string before = files.Contents(path);
+  const std::string oldLines = before.substr(before.find("\r\n") + 2);
+  ASSERT_TRUE(AppendToSummary(files, path, SampleWithFrames(), "f.htm", '.').ok);
+  const std::string header = "\xEF\xBB\xBF" + CsvHeader(',') + ",1% low,0.1% low\r\n";
+  std::string content = files.Contents(path);
+  ASSERT_EQ(content.substr(0, header.size()), header);
+  EXPECT_EQ(content.substr(header.size(), oldLines.size()), oldLines);
+  EXPECT_NE(content.find(",f.htm,62.50,24.02\r\n"), std::string::npos)
+      << content;
+  EXPECT_NE(content.find("1440x9O0 (custom),High,2\xC3\x97,8\xC3\x97,1,1,,,,,f.htm,,\r\n"), std::string::npos);
+
+  // Once extended, a benchmark without frame times leaves the two fields empty.
+  ASSERT_TRUE(Append('.'));
+  content = files.Contents(path);
+  const std::string last = "(custom),High,2\xC3\x97,8\xC3\x97,1,1,,,,,result_03_11_2006_14_05_09.htm,,\r\n";
+  EXPECT_EQ(content.substr(content.size() - last.size()), last);
+
+  // A new file begun with frame times has the long header from the start.
+  ASSERT_TRUE(files.RemoveFile(path));
+  ASSERT_TRUE(AppendToSummary(files, path, SampleWithFrames(), "f.htm", ',').ok);
+  EXPECT_EQ(files.Contents(path).find("\xEF\xBB\xBF" + CsvHeader(';', true) + "\r\n"), 0u);
 }
 
 TEST_F(SummaryCsv, AFileThatCannotBeWrittenIsLeftAsItWas) {
@@ -270,6 +355,25 @@ TEST(ResultFiles, TheJsonGoesBesideTheSavedPageAndNothingIsWrittenForAnUnsavedOn
   EXPECT_NE(files.Contents("C:\\Windows\\Temp\\result_s.json"), "<missing>");
   EXPECT_NE(files.Contents("D:\\Results\\results.csv").find(",result_s.htm\r\n"), std::string::npos);
   EXPECT_TRUE(problems.Empty());
+
+  EXPECT_EQ(files.Contents("C:\\Windows\\Temp\\result_s\\640-run1.csv"), "<missing>") << "none recorded";
+
+  // Frame times: a CSV per scored run in the page's folder, named in the JSON; one that
+  // cannot be written is told and left out of the JSON, the others stay.
+  auto record = SampleWithFrames();
+  files.AddFile("D:\\Results\\result_f\\640-run2.csv", "held by a spreadsheet");
+  files.SetReadOnly("D:\\Results\\result_f\\640-run2.csv");
+  WriteResultFiles(record, {ReportSaveStatus::Saved, "D:\\Results\\result_f.htm"}, "D:\\Results", '.', files,
+                   problems);
+  const std::string csv = files.Contents("D:\\Results\\result_f\\640-run1.csv");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 101);
+  const auto doc = ParseJson(files.Contents("D:\\Results\\result_f.json"));
+  ASSERT_TRUE(doc);
+  EXPECT_EQ((*doc)["runs"].Items()[0]["frames_csv"].TextOr(), "result_f/640-run1.csv");
+  EXPECT_TRUE((*doc)["runs"].Items()[1]["frames_csv"].IsNull());
+  EXPECT_NE(problems.Message(true).find(":\r\n\"D:\\Results\\result_f\\640-run2.csv\": "), std::string::npos)
+      << problems.Message(true);
+  problems.Clear();
 
   problems.Add("D:\\Results\\results.csv", "Access is denied.\r\n");
   EXPECT_EQ(problems.Message(true),

@@ -178,6 +178,32 @@ TEST(ResultHistory, OnlyAPageThisProgramWroteIsReplaced) {
   }
 }
 
+TEST(ResultHistory, AVerdictNeedsTwoScoredRunsOnEachSideAndWeighsBothSpreads) {
+  auto latest = Benchmark("2026-03-02T08:00:00", "High", "2.0", {{"640", {66}}, {"800", {103, 107}}});
+  latest.frameTimes.requested = true;
+  latest.runs[0].frameTimes = RunFrameTimes{std::vector<double>(100, 15.0), true, ""};
+  auto read = [](const BenchmarkRecord& record, const std::string& name) {
+    auto entry = ReadHistoryEntry(ResultJson(record, name + ".htm"), name + ".json");
+    EXPECT_TRUE(entry);
+    return entry.value_or(HistoryEntry{});
+  };
+  // 640: two equal runs against one, which once made "faster beyond noise (σ 0.00 %)".
+  // 800: +2.94 % is beyond either side's spread (2.77 %, 2.69 % as stored) but not beyond both.
+  const std::string page =
+      ResultHistoryPage({read(Benchmark("2026-03-01T08:00:00", "High", "1.0", {{"640", {60, 60}}, {"800", {100, 104}}}),
+                              "result_P"),
+                         read(latest, "result_L")},
+                        {}, '.');
+  const auto row = [&](const std::string& key) {
+    const auto at = page.find("<tr data-resolution=\"" + key);
+    return page.substr(at, page.find("</tr>", at) - at);
+  };
+  EXPECT_NE(row("640").find("noise unknown (fewer than two scored runs on a side)"), std::string::npos) << row("640");
+  EXPECT_NE(row("640").find("1% low 66.7</span>"), std::string::npos) << "the latest's 1 % low beside its mean";
+  EXPECT_NE(row("800").find("within noise (\xCF\x83 3.86 %)"), std::string::npos) << row("800");
+  EXPECT_NE(page.find("<b>66.00</b> FPS (1% low 66.7)"), std::string::npos);
+}
+
 TEST(ResultHistory, TheLatestWithoutAnEarlierOfItsSettingsSaysSo) {
   const auto latest = ReadHistoryEntry(ResultJson(Benchmark("2026-03-01T08:00:00", "Ultra", "2.0", {{"640", {50}}}),
                                                   "result_D.htm"),

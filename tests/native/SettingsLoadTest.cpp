@@ -298,6 +298,7 @@ const LoadScenario kScenarios[] = {
      [](FormFixture&, FakePlatform& f) {
        Put(f, "SMP", "1");
        Put(f, "ForceAmbientLight", "2");
+       Put(f, "FrameTimes", "1");
        Put(f, "AspectRatio", "1");
        Put(f, "AFLevel", "5");
        Put(f, "AALevel", "6");
@@ -305,6 +306,7 @@ const LoadScenario kScenarios[] = {
      [](TForm1& form, FakePlatform&) {
        EXPECT_TRUE(form.SMPBox.Checked());
        EXPECT_FALSE(form.AmbientLightBox.Checked());
+       EXPECT_TRUE(form.FrameTimesBox.Checked());
        EXPECT_EQ(form.AspectBox.ItemIndex(), 1);
        EXPECT_EQ(form.AFBox.ItemIndex(), 5);
        EXPECT_EQ(form.AABox.ItemIndex(), -1);

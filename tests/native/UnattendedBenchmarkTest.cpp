@@ -21,7 +21,7 @@ TEST(CommandLine, EverySwitchIsReadAndAFolderMayHoldBlanksAndQuotes) {
             (std::vector<std::string>{"/a", "/results=C:\\My Results", "x\\y", "say \"hi\"", "a\\b\"c"}));
 
   const auto parsed = Parse(
-      R"(/BENCHMARK -open /resolutions=640x480,1440X900,1024x768 /runs=3 /quality=Ultra /aa=none /af=system "/results=D:\Bench runs")");
+      R"(/BENCHMARK -open /resolutions=640x480,1440X900,1024x768 /runs=3 /quality=Ultra /aa=none /af=system "/results=D:\Bench runs" /FrameTimes)");
   ASSERT_TRUE(parsed.options) << parsed.error;
   const auto& o = *parsed.options;
   EXPECT_EQ(o.mode, ProgramMode::Benchmark);
@@ -33,6 +33,8 @@ TEST(CommandLine, EverySwitchIsReadAndAFolderMayHoldBlanksAndQuotes) {
   EXPECT_EQ(o.overrides.antialiasing, 0);
   EXPECT_EQ(o.overrides.filtering, 5);
   EXPECT_EQ(o.overrides.resultsFolder, "D:\\Bench runs\\");
+  EXPECT_TRUE(o.overrides.frameTimes);
+  EXPECT_FALSE(Parse("/benchmark").options->overrides.frameTimes);
 
   EXPECT_EQ(Parse("").options->mode, ProgramMode::Window);
   EXPECT_EQ(Parse("/history").options->mode, ProgramMode::History);
@@ -88,6 +90,8 @@ TEST(CommandLine, AnUnknownSwitchOrABadValueIsRefusedByName) {
       {"/benchmark /open=yes", "/open takes no value"},
       {"/afterupgrade=1", "/afterupgrade takes no value"},
       {"/afterupgrade /runs=2", "/runs needs /benchmark"},
+      {"/benchmark /frametimes=1", "/frametimes takes no value"},
+      {"/frametimes", "/frametimes needs /benchmark"},
       {"/runs=2", "/runs needs /benchmark"},
       {"/benchmark /history", "cannot be combined"},
       {"benchmark", "\"benchmark\""},

@@ -165,6 +165,20 @@ TEST_F(Win32RunnerTest, ChildStartsHiddenTopLeftInTheGivenOrInheritedFolder) {
   const std::string given = test::ReadWholeFile(dir.path() + "given.txt");
   EXPECT_NE(given.find("folder=" + folder + "\n"), std::string::npos) << given;
   EXPECT_NE(given.find("value=from the runner\n"), std::string::npos) << given;
+
+  // A variable added on top of the program's own replaces one of the same name, whatever
+  // its case; the runner knows the child's id.
+  ::SetEnvironmentVariableA("DEXTREL_CHILD_VALUE", "the program's");
+  runner.Environment.clear();
+  runner.AddedEnvironment = {"Dextrel_Child_Value=added for the child"};
+  runner.CommandLine = Child("facts added.txt");
+  runner.Run();
+  ASSERT_TRUE(PumpUntil(ui, [&] { return events == 3; }));
+  ::SetEnvironmentVariableA("DEXTREL_CHILD_VALUE", nullptr);
+  const std::string added = test::ReadWholeFile(dir.path() + "added.txt");
+  EXPECT_NE(added.find("value=added for the child\n"), std::string::npos) << added;
+  EXPECT_NE(added.find("pid=" + std::to_string(runner.ProcessId()) + "\n"), std::string::npos) << added;
+  EXPECT_NE(runner.ProcessId(), 0u);
 }
 
 TEST_F(Win32RunnerTest, AProgramNamedApartIsStartedByItsPathNotByAPlantedPrefixOfTheUnquotedLine) {

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     text += "position=" + std::to_string(startup.dwX) + "," + std::to_string(startup.dwY) + "\n";
     text += "size=" + std::to_string(startup.dwXSize) + "x" + std::to_string(startup.dwYSize) + "\n";
     text += "value=" + std::string(value) + "\n";
+    text += "pid=" + std::to_string(::GetCurrentProcessId()) + "\n";
     return Write(argv[2], text) ? 0 : 101;
   }
   if (mode == "hold" && argc == 4) {
