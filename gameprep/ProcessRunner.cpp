@@ -137,6 +137,7 @@ void TJvCreateProcess::Run() {
   }
   starting_ = false;
   if (!started.ok) throw Error(SystemErrorMessage(started.errorCode, started.errorText));
+  identity_ = started.identity;
 
   if (!WaitForTerminate) {
     state_ = TJvProcessState::Running;

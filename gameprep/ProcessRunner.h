@@ -124,6 +124,8 @@ class TJvCreateProcess {
   TJvProcessState State() const { return state_; }
   // Exit code of the last watched child.
   std::uint32_t ExitCode() const { return exitCode_; }
+  // The last started child, as the system tells it apart from every other process.
+  platform::ProcessIdentity ChildIdentity() const { return identity_; }
   // The creation flags Run passes to the system.
   std::uint32_t SystemCreationFlags() const;
 
@@ -133,6 +135,7 @@ class TJvCreateProcess {
   platform::IProcesses& processes_;
   TJvProcessState state_ = TJvProcessState::Ready;
   std::uint32_t exitCode_ = 0;
+  platform::ProcessIdentity identity_;
   // The watched child: its handles and its wait thread. Empty when none is watched.
   std::unique_ptr<platform::IChildWatch> watch_;
   bool starting_ = false;
