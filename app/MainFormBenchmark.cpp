@@ -176,10 +176,18 @@ void TForm1::PrepareAndStart(bool gameFolderPresent) {
   BenchmarkRunState.ResetCounters();
   BenchButton.SetEnabled(false);
   if (gameFolderPresent) {
-    if (!platform_.files.FolderExists(GameDemoPath)) platform_.files.CreateFolder(GameDemoPath);
-    BackupGameConfig();
-    PrepareDemo();
-    RemoveConsoleLog();
+    try {
+      if (!platform_.files.FolderExists(GameDemoPath)) platform_.files.CreateFolder(GameDemoPath);
+      BackupGameConfig();
+      PrepareDemo();
+      RemoveConsoleLog();
+    } catch (const Error& e) {
+      // A step the journal could not name was not taken; those it named go back.
+      RestoreGameConfig();
+      RemoveBuiltinDemo();
+      FailStart(e.what());
+      return;
+    }
   }
 
   const std::string videoMemory = SharedRegistry.ReadString(settings::kDisplayMemory);

@@ -213,7 +213,7 @@ void BenchmarkJournal::Forget(const std::string& name) {
   if (entries_.Empty()) {
     CloseIfEmpty();
   } else {
-    Save();
+    SaveIfPossible();
   }
 }
 
@@ -221,9 +221,15 @@ void BenchmarkJournal::CloseIfEmpty() {
   if (!open_ || !entries_.Empty()) return;
   // The journal goes last, when everything is back.
   const std::string path = basePath_ + kJournalName;
-  if (!files_.RemoveFile(path) && files_.FileExists(path)) Save();  // one that names nothing puts nothing back
+  if (!files_.RemoveFile(path) && files_.FileExists(path)) SaveIfPossible();  // naming nothing, it puts nothing back
   open_ = false;
   entries_ = {};
+}
+
+// A file already back that the journal on disk still names is harmless: its back-up is
+// gone, so the step does nothing the next time.
+void BenchmarkJournal::SaveIfPossible() {
+  files_.WriteFile(basePath_ + kJournalName, FormatJournal(entries_));
 }
 
 void BenchmarkJournal::Save() {

@@ -79,7 +79,8 @@ class BenchmarkJournal {
   void NoteAside(const std::string& name, const std::string& backup, bool copied);
   void NoteWritten(const std::string& name);
   void NoteGame(const platform::ProcessIdentity& game);
-  // name is back (or gone): forgotten, and the journal removed once nothing is out.
+  // name is back (or gone): forgotten, and the journal removed once nothing is out. Never
+  // throws: a restore goes on whether or not the journal can be rewritten.
   void Forget(const std::string& name);
   // Removes a journal that names nothing any more.
   void CloseIfEmpty();
@@ -95,6 +96,7 @@ class BenchmarkJournal {
 
  private:
   void Save();
+  void SaveIfPossible();
   // Save after a change that is undone when it cannot be written.
   template <typename Undo>
   void SaveOrUndo(Undo undo);
