@@ -50,6 +50,14 @@ class Matrix:
                  "Written by tests/e2e/test_fault_matrix.py from its last run under wine with the simulated game.",
                  "\"User's files\" are autoexec.cfg, Quake4Config.cfg, the user's own demo in q4base\\Demos and",
                  "the earlier report in the results folder, compared byte for byte.", "",
+                 f"Before a benchmark moves or writes its first file in q4base it writes its journal there ({JOURNAL}):",
+                 "every file put aside with its back-up name, every file written, the program's path and, from each",
+                 "run's start, the game's process id and start time. Every restore works from the journal and on the",
+                 "files it names only; the journal goes last. A start without a journal leaves the game folder as it",
+                 "is. A start that finds a journal whose game still runs touches nothing, says so in its window",
+                 f"(\"{WAITING}\")",
+                 "and puts the files back when that game ends, whether the window is still open or at the next start.",
+                 "",
                  "| Case | What was done | Outcome | Files checked |", "|---|---|---|---|"]
         lines += ["| " + " | ".join(cell(c) for c in row) + " |" for row in self.rows]
         return "\n".join(lines) + "\n"
@@ -96,6 +104,9 @@ class FaultRun(Session):
         self.wine.env["DEXTREL_SIM_SWITCHES"] = self.wine.windows_path(self.switches)
         self.wine.env["DEXTREL_SIM_RECORD"] = self.wine.windows_path(self.record)
         self.handles.clear()
+        # A copy still ending (its window gone, its files being put back) would make the
+        # one-copy rule send the new one away.
+        self.wait_gone("Dextrel.exe", 30)
         self.setup.start_program()
         self.window = self.setup.main_window()
         return self.f.check(self.window is not None, "the main window appears")
@@ -358,7 +369,7 @@ def one_program_run(s, m):
     # Leaving by the exit button.
     s.exit_program()
     m.add("leaving by the exit button", "after the cases above, the exit button",
-          "program ended" + ("" if not s.pids("Dextrel.exe") else " NOT"),
+          "program ended" + ("" if s.wait_gone("Dextrel.exe", 30) else " NOT"),
           s.check_user_files("exit button", program_running=False, reports=mine))
     f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") == "", "the exit empties the diagnostic cache")
 
