@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Errors.h"
+#include "common/LineList.h"
 #include "common/Text.h"
 #include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
@@ -88,15 +89,7 @@ std::string FormatJournal(const JournalEntries& entries) {
 }
 
 std::optional<JournalEntries> ParseJournal(const std::string& text) {
-  std::vector<std::string> lines(1);
-  for (char c : text) {
-    if (c == '\n') {
-      lines.emplace_back();
-    } else if (c != '\r') {
-      lines.back() += c;
-    }
-  }
-  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  const std::vector<std::string> lines = SplitLines(text);
   if (lines.empty() || lines[0] != kHeading) return std::nullopt;
   JournalEntries entries;
   bool programSeen = false;
