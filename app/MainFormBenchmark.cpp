@@ -164,6 +164,8 @@ void TForm1::PrepareAndStart(bool gameFolderPresent) {
   if (gameFolderPresent) {
     try {
       Housekeeping.Journal.Begin(GameBasePath);
+      // A copy the journal names from an earlier benchmark (still in use when it ended) goes first.
+      RemoveBuiltinDemo();
     } catch (const Error& e) {
       FailStart(std::string(e.what()) + "\r\n" + kFolderUntouched);
       return;
