@@ -71,6 +71,7 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
   ProxyPassEdit.SetPasswordChar('*');
   UseHiddenStart(cp.StartupInfo);
   UseHiddenStart(dxrun.StartupInfo);
+  Config.Journal = &Housekeeping.Journal;
   WireHandlers();
 }
 
@@ -124,18 +125,13 @@ void TForm1::FormCreate() {
   VersionString = version && !version->empty() ? *version : "Value Not Available";
   Label6.SetCaption("v" + VersionString);
 
+  Housekeeping.Journal.ProgramPath = host_.ExecutablePath();
+  WaitingLabel.SetVisible(false);
+
   FirstError failed;
   failed.Run([&] { DetectGameAndLoad(*this); });
-  // A benchmark's files found while no copy holds the game folder's mark were left by a
-  // run that ended before it could put them back; while one holds it, they are its own.
   // A failure here must not keep the hidden windows from being made either.
-  failed.Run([&] {
-    if (!GameBasePath.empty() && platform_.files.FolderExists(GameBasePath)) {
-      if (auto mark = TakeGameFolder()) {
-        Housekeeping.RecoverUnfinishedBenchmark(GameBasePath);
-      }
-    }
-  });
+  failed.Run([&] { RecoverGameFolder(); });
   // The version resource alone: the settings key may be missing or written by anyone
   // with a copy of an older release.
   Updater->VersionNumber = VersionString;
@@ -178,14 +174,9 @@ void TForm1::Image2Click() {
   // Leaving during a benchmark asks first; on yes the game is closed and what was
   // measured saved before anything of the exit runs.
   if (!ConfirmStop()) return;
-  if (!GameBasePath.empty()) {
-    if (auto mark = TakeGameFolder()) {
-      RestoreAutoexec(false);
-      RemoveNetDemoFiles();
-    }
-  }
-  // A registry that refuses the values must not keep the program from ending.
+  // Neither a files step nor a registry that refuses the values may keep the program from ending.
   FirstError failed;
+  failed.Run([&] { CloseGameFolder(); });
   failed.Run([&] { ClearSessionSettings(); });
   if (Updater) Updater->ApplicationTerminating();
   host_.EndProgram();
@@ -197,32 +188,75 @@ void TForm1::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  if (!GameBasePath.empty()) {
-    if (auto mark = TakeGameFolder()) RemoveBuiltinDemo();
-  }
+  if (!gameWait_) RemoveBuiltinDemo();
   canClose = true;
 }
 
-// Another copy's benchmark has its files in the game folder: leaving, starting and the
+// Another copy's journal has its files out in the game folder: leaving, starting and the
 // start-up recovery touch none of them.
-std::unique_ptr<platform::IHeldMark> TForm1::TakeGameFolder() {
-  if (GamePath.empty()) return nullptr;
+platform::MarkAttempt TForm1::TakeGameFolder() {
+  if (GamePath.empty()) return {};
   return platform_.marks.TryTake(BenchmarkMarkName(GamePath));
 }
 
+bool TForm1::RecoverGameFolder() {
+  if (Housekeeping.Journal.Open() || GameBasePath.empty() || !platform_.files.FolderExists(GameBasePath)) return true;
+  // Without a journal the folder is the user's as it is, whatever its files are called.
+  if (!platform_.files.FileExists(GameBasePath + kJournalName)) return true;
+  if (!gameFolderMark_) {
+    auto attempt = TakeGameFolder();
+    // Another copy's files, or no mark to keep other copies away: nothing is touched.
+    if (!attempt.mark) return true;
+    gameFolderMark_ = std::move(attempt.mark);
+  }
+  journalRecovered_ = true;
+  const auto recovered = Housekeeping.RecoverUnfinishedBenchmark(GameBasePath, platform_.processes);
+  if (recovered == DemoHousekeeping::Recovery::GameRunning) {
+    WaitForJournalGame();
+    return false;
+  }
+  LetGoOfGameFolder();
+  return true;
+}
+
+void TForm1::WaitForJournalGame() {
+  WaitingLabel.SetCaption(kGameStillRunning);
+  WaitingLabel.SetVisible(true);
+  gameWait_ = platform_.processes.WaitForEnd(*Housekeeping.Journal.Entries().game, [this] { JournalGameEnded(); });
+}
+
+void TForm1::JournalGameEnded() {
+  gameWait_.reset();
+  WaitingLabel.SetVisible(false);
+  try {
+    // The game watched to its end was the benchmark's: what it rewrote is the benchmark's.
+    Housekeeping.PutBack(false);
+  } catch (const std::exception& e) {
+    ShowMessageOk(e.what());
+  }
+  LetGoOfGameFolder();
+}
+
+void TForm1::LetGoOfGameFolder() {
+  if (busy_ || gameWait_) return;
+  Housekeeping.Journal.CloseIfEmpty();
+  if (Housekeeping.Journal.Open()) return;
+  gameFolderMark_.reset();
+  journalRecovered_ = false;
+}
+
+// A copy's exit puts back what its own journal names, and nothing while that journal's
+// game still runs.
 void TForm1::CloseGameFolder() {
-  RestoreAutoexec(false);
-  RemoveBuiltinDemo();
-  RemoveNetDemoFiles();
-  RemoveConsoleLog();
+  if (gameWait_ || !Housekeeping.Journal.Open()) return;
+  Housekeeping.PutBack(journalRecovered_);
+  LetGoOfGameFolder();
 }
 
 void TForm1::FormClose() {
-  if (!GameBasePath.empty()) {
-    if (auto mark = TakeGameFolder()) CloseGameFolder();
-  }
-  if (Updater) Updater->ApplicationTerminating();
   FirstError failed;
+  failed.Run([&] { CloseGameFolder(); });
+  if (Updater) Updater->ApplicationTerminating();
   failed.Run([&] { ClearSessionSettings(); });
   SharedRegistry.CloseKey();
   DisplayModeList.Clear();
@@ -383,14 +417,14 @@ void TForm1::PrepareDemo() {
 }
 
 void TForm1::BackupGameConfig() { Housekeeping.BackupGameConfig(GameBasePath); }
-void TForm1::RestoreGameConfig() { Housekeeping.RestoreGameConfig(GameBasePath); }
-void TForm1::RestoreAutoexec(bool removeUnbacked) {
-  Housekeeping.RestoreAutoexec(GameBasePath, removeUnbacked, Config.AutoexecBackup);
+void TForm1::RestoreGameConfig() { Housekeeping.RestoreGameConfig(); }
+void TForm1::RestoreAutoexec() {
+  Housekeeping.RestoreAutoexec();
   // Once it is back, the next benchmark puts the user's file aside afresh.
-  if (!platform_.files.FileExists(GameBasePath + Config.AutoexecBackup)) Config.AutoexecBackup.clear();
+  if (!Housekeeping.Journal.Names(game::kAutoexec)) Config.AutoexecBackup.clear();
 }
-void TForm1::RemoveBuiltinDemo() { Housekeeping.RemoveBuiltinDemo(GameDemoPath); }
-void TForm1::RemoveNetDemoFiles() { Housekeeping.RemoveNetDemoFiles(GameBasePath); }
+void TForm1::RemoveBuiltinDemo() { Housekeeping.RemoveBuiltinDemo(); }
+void TForm1::RemoveNetDemoFiles() { Housekeeping.RemoveNetDemoFiles(); }
 void TForm1::RemoveConsoleLog() { Housekeeping.RemoveConsoleLog(GameBasePath); }
 
 }  // namespace dx

@@ -151,7 +151,7 @@ class TForm1 : private IBenchmarkHost {
   void PrepareDemo();
   void BackupGameConfig();
   void RestoreGameConfig();
-  void RestoreAutoexec(bool removeUnbacked);
+  void RestoreAutoexec();
   void RemoveBuiltinDemo();
   void RemoveNetDemoFiles();
   void RemoveConsoleLog();
@@ -173,6 +173,8 @@ class TForm1 : private IBenchmarkHost {
   controls::TButton CancelButton{"CancelButton", "Cancel"};
   controls::TButton BenchButton{"BenchButton"};
   controls::TLabel Label6{"Label6"};
+  // Shown while a benchmark's game left by a copy that ended still runs.
+  controls::TLabel WaitingLabel{"WaitingLabel"};
   std::uint32_t GroupCaptionColour = 0;
 
   // ---- Page 0
@@ -260,11 +262,18 @@ class TForm1 : private IBenchmarkHost {
   DemoChoice ChosenDemo() const { return {demo.IsChecked(0), demo.IsChecked(1), DemoEdit.Text()}; }
   // The registry step of both exits.
   void ClearSessionSettings();
-  // The game folder's part of the close: restore, then remove the benchmark's files.
+  // The game folder's part of both exits: what this copy's journal names put back.
   void CloseGameFolder();
-  // The game folder's mark, for any step on the user's files there; null while another copy
-  // benchmarks it.
-  std::unique_ptr<platform::IHeldMark> TakeGameFolder();
+  // The game folder's mark, for any step on the user's files there; none while another copy
+  // has files out there, or when the system cannot make it.
+  platform::MarkAttempt TakeGameFolder();
+  // At start-up and before a benchmark: a journal a copy that ended left, acted on. False
+  // when its game still runs, which this copy then waits for.
+  bool RecoverGameFolder();
+  void WaitForJournalGame();
+  void JournalGameEnded();
+  // The mark goes once no benchmark runs and nothing of the journal is out.
+  void LetGoOfGameFolder();
   // Benchmark steps (app/MainFormBenchmark.cpp).
   void CreateDiagnostics();
   void CreateUpdater();
@@ -313,8 +322,13 @@ class TForm1 : private IBenchmarkHost {
   platform::Platform& platform_;
   IMainFormHost& host_;
   bool busy_ = false;
-  // Held from the run button to the end, so that no other copy touches the game folder.
-  std::unique_ptr<platform::IHeldMark> benchmarkMark_;
+  // Held from the run button, or the start-up's recovery, until everything the journal
+  // names is back, so that no other copy touches those files.
+  std::unique_ptr<platform::IHeldMark> gameFolderMark_;
+  // The game of a journal left by a copy that ended, still running.
+  std::unique_ptr<platform::IProcessWait> gameWait_;
+  // The journal was left by a copy that ended: a configuration its game rewrote is kept.
+  bool journalRecovered_ = false;
   std::unique_ptr<IHostTimer> runTimer_;
   std::uint32_t runTimeLimitMs_ = 0;  // 0: none
   std::string runTimeLimitText_;     // in minutes, as stored

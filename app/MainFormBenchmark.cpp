@@ -32,6 +32,14 @@ constexpr const char* kGameProgram = "quake4.exe";
 constexpr const char* kNoResolutionMessage = "ERROR. Please, choose a resolution of Quake 4.";
 constexpr const char* kCustomDemoMessage = "ERROR. Please, check your custom defined demo parameters.";
 
+constexpr const char* kGameFolderMarkFailed =
+    "The game folder could not be reserved for this benchmark, so another copy of Dextrel could change its files "
+    "meanwhile. Nothing was changed. %s";
+
+constexpr const char* kFolderUntouched =
+    "The benchmark did not start: autoexec.cfg, Quake4Config.cfg and every other file of the game folder are as "
+    "they were.";
+
 constexpr const char* kStopQuestion = "Stop the benchmark? The game will be closed.";
 // Before the first run no game runs that could be closed.
 constexpr const char* kStopQuestionBeforeGame = "Stop the benchmark?";
@@ -116,10 +124,27 @@ void TForm1::BenchButtonClick() {
   // before would let the demo copy create the folder tree and pass that check.
   const bool gameFolderPresent = !GamePath.empty() && platform_.files.FolderExists(GamePath);
   if (gameFolderPresent) {
-    // Another copy's benchmark has the user's files aside: nothing here may touch them.
-    benchmarkMark_ = TakeGameFolder();
-    if (!benchmarkMark_) {
-      ShowMessageOk(kAnotherCopyBenchmarking);
+    if (gameWait_) {
+      ShowMessageOk(kGameStillRunning);
+      return;
+    }
+    if (!gameFolderMark_) {
+      // Another copy has the user's files aside: nothing here may touch them. Without a
+      // mark nothing keeps other copies away, so nothing is started either.
+      auto attempt = TakeGameFolder();
+      if (attempt.failed) {
+        ShowMessageOk(FormatMessageText(kGameFolderMarkFailed, attempt.why));
+        return;
+      }
+      if (!attempt.mark) {
+        ShowMessageOk(kAnotherCopyBenchmarking);
+        return;
+      }
+      gameFolderMark_ = std::move(attempt.mark);
+    }
+    // A journal left while another copy held the folder goes first.
+    if (!RecoverGameFolder()) {
+      ShowMessageOk(kGameStillRunning);
       return;
     }
   }
@@ -152,7 +177,17 @@ void TForm1::EndIfStartFails(const std::function<void()>& step) {
 
 void TForm1::PrepareAndStart(bool gameFolderPresent) {
   Label2.SetCaption("Collecting system information...");
-  if (gameFolderPresent) RemoveBuiltinDemo();
+  // The journal is there before anything in the game folder changes; without it nothing may.
+  if (gameFolderPresent) {
+    try {
+      Housekeeping.Journal.Begin(GameBasePath);
+      // A copy the journal names from an earlier benchmark (still in use when it ended) goes first.
+      RemoveBuiltinDemo();
+    } catch (const Error& e) {
+      FailStart(std::string(e.what()) + "\r\n" + kFolderUntouched);
+      return;
+    }
+  }
   SharedRegistry.OpenKey(settings::kSettingsKey, false);
   Panel1.SetVisible(true);
   host_.RepaintNow(Panel1);
@@ -160,10 +195,18 @@ void TForm1::PrepareAndStart(bool gameFolderPresent) {
   BenchmarkRunState.ResetCounters();
   BenchButton.SetEnabled(false);
   if (gameFolderPresent) {
-    if (!platform_.files.FolderExists(GameDemoPath)) platform_.files.CreateFolder(GameDemoPath);
-    BackupGameConfig();
-    PrepareDemo();
-    RemoveConsoleLog();
+    try {
+      if (!platform_.files.FolderExists(GameDemoPath)) platform_.files.CreateFolder(GameDemoPath);
+      BackupGameConfig();
+      PrepareDemo();
+      RemoveConsoleLog();
+    } catch (const Error& e) {
+      // A step the journal could not name was not taken; those it named go back.
+      RestoreGameConfig();
+      RemoveBuiltinDemo();
+      FailStart(e.what());
+      return;
+    }
   }
 
   const std::string videoMemory = SharedRegistry.ReadString(settings::kDisplayMemory);
@@ -266,9 +309,20 @@ bool TForm1::Launch(const std::string& tag) {
   inputs.selection.customHeight = CusHeight.Text();
 
   std::string failure;
+  try {
+    Housekeeping.NoteRunFiles(GameBasePath, Housekeeping.NetDemoMode);
+  } catch (const Error& e) {
+    EndAfterFailedLaunch(false, e.what());
+    return false;
+  }
   const auto outcome =
       LaunchPreset(tag, inputs, BenchmarkRunState, cp, platform_.files, NetDemoScript, *this, &failure);
   if (outcome == LaunchOutcome::Started) {
+    try {
+      Housekeeping.Journal.NoteGame(cp.ChildIdentity());
+    } catch (const Error&) {
+      // The journal names the files still; only a start while this game runs would not wait for it.
+    }
     if (runTimeLimitMs_ > 0) runTimer_ = host_.StartTimer(runTimeLimitMs_, [this] { RunTimeLimitReached(); });
     return true;
   }
@@ -313,7 +367,7 @@ void TForm1::EndEarly(const std::string& message) {
     RestoreGameConfig();
     RemoveBuiltinDemo();
   }
-  RestoreAutoexec(true);
+  RestoreAutoexec();
   RemoveConsoleLog();
   RemoveNetDemoFiles();
   if (!message.empty()) ShowMessageOk(message);
@@ -323,7 +377,7 @@ void TForm1::EndEarly(const std::string& message) {
 void TForm1::EndBenchmark() {
   busy_ = false;
   runTimer_.reset();
-  benchmarkMark_.reset();
+  LetGoOfGameFolder();
   LastBenchmarkOutcome = endReason_.value_or(AllRunsScored(ResultRecord) ? BenchmarkOutcome::boAllScored
                                                                         : BenchmarkOutcome::boRunWithoutScore);
   endReason_.reset();
@@ -506,7 +560,7 @@ void TForm1::RepaintBusyPanel() {
 void TForm1::ShowBenchmarkMessage(const std::string& text) { ShowMessageOk(text); }
 void TForm1::RunRecorded(const RecordedRun& run) { KeepRun(run); }
 void TForm1::FinishRuns() { FinishBenchmark(); }
-void TForm1::PutAutoexecBack() { RestoreAutoexec(true); }
+void TForm1::PutAutoexecBack() { RestoreAutoexec(); }
 void TForm1::PutGameConfigBack() { RestoreGameConfig(); }
 
 void TForm1::ShowIdle() {

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "common/Text.h"
+#include "gameprep/BenchmarkJournal.h"
 #include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
 
@@ -234,6 +235,10 @@ void ConfigWriter::BackupAutoexec(const std::string& gameBasePath) {
   std::string name = game::kAutoexecBackup;
   if (files_.FileExists(gameBasePath + name)) name = AutoexecBackupName(HighestAutoexecBackup(files_, gameBasePath) + 1);
   const std::string backup = gameBasePath + name;
+  if (Journal && !files_.FileExists(backup)) {
+    Journal->Begin(gameBasePath);
+    Journal->NoteAside(game::kAutoexec, name, false);
+  }
   if (!files_.FileExists(backup)) files_.ShellMove(current, backup, kFileOpTitle);
   if (files_.FileExists(current) || !files_.FileExists(backup)) {
     throw Error(FormatMessageText("Cannot create file \"%s\". %s", current,
@@ -250,6 +255,10 @@ void ConfigWriter::WriteAutoexec(int qualityIndex, LineList& gameConfigLines, co
     for (auto& line : PresetLines(qualityIndex, AmbientLightLine, MultiSampleLine, AnisotropyLine)) {
       gameConfigLines.Add(std::move(line));
     }
+  }
+  if (Journal) {
+    Journal->Begin(gameBasePath);
+    Journal->NoteWritten(game::kAutoexec);
   }
   gameConfigLines.SaveToFile(files_, gameBasePath + game::kAutoexec);
   written_ = gameConfigLines.Text();

@@ -14,6 +14,7 @@ namespace dx {
 namespace platform {
 class IFileSystem;
 }
+class BenchmarkJournal;
 
 inline constexpr const char* kFileOpTitle = "Please wait...";
 
@@ -67,6 +68,8 @@ class ConfigWriter {
   // The file name in the base folder that holds the user's autoexec.cfg put aside in this
   // program run; empty while none is.
   std::string AutoexecBackup;
+  // Where the move aside and the new file are written before they are made; none: nowhere.
+  BenchmarkJournal* Journal = nullptr;
 
  private:
   void BackupAutoexec(const std::string& gameBasePath);

@@ -1,10 +1,13 @@
 #include "gameprep/DemoHousekeeping.h"
 
+#include <algorithm>
+
 #include "common/Text.h"
 #include "gameprep/ConfigWriter.h"
 #include "gameprep/GameInterface.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/Processes.h"
 
 namespace dx {
 
@@ -44,6 +47,8 @@ void DemoHousekeeping::PrepareDemo(const DemoChoice& choice, const GameFolders& 
     DemoArgument = game::kBuiltinDemo;
     NetDemoMode = false;
     if (!files_.FileExists(folders.gameDemoPath + game::kBuiltinDemo)) {
+      Journal.Begin(folders.gameBasePath);
+      Journal.NoteWritten(std::string("Demos\\") + game::kBuiltinDemo);
       files_.ShellCopy(folders.programDir + game::kProgramDemoFolder + game::kBuiltinDemo, folders.gameDemoPath,
                        kFileOpTitle);
     }
@@ -93,14 +98,88 @@ void DemoHousekeeping::BackupGameConfig(const std::string& gameBasePath) {
   const std::string config = gameBasePath + game::kGameConfig;
   const std::string backup = gameBasePath + game::kGameConfigBackup;
   if (!files_.FileExists(config)) return;
+  // Its back-up from an earlier benchmark of this journal is not back yet: it stays the one.
+  if (Journal.Open() && Journal.Names(game::kGameConfig)) return;
   // Never copy over a back-up that could not be put aside.
   if (files_.FileExists(backup) && !SameContents(backup, config) && !PutAside(backup, gameBasePath)) return;
+  Journal.Begin(gameBasePath);
+  Journal.NoteAside(game::kGameConfig, game::kGameConfigBackup, true);
   files_.ShellCopy(config, backup, kFileOpTitle);
 }
 
-void DemoHousekeeping::RestoreGameConfig(const std::string& gameBasePath) {
-  const std::string backup = gameBasePath + game::kGameConfigBackup;
-  if (files_.FileExists(backup)) files_.ShellMove(backup, gameBasePath + game::kGameConfig, kFileOpTitle);
+void DemoHousekeeping::RestoreGameConfig() { PutBack(false, {game::kGameConfig}); }
+void DemoHousekeeping::RestoreAutoexec() { PutBack(false, {game::kAutoexec}); }
+void DemoHousekeeping::RemoveBuiltinDemo() { PutBack(false, {std::string("Demos\\") + game::kBuiltinDemo}); }
+void DemoHousekeeping::RemoveNetDemoFiles() { PutBack(false, {game::kNetDemoScript, game::kNetDemoDump}); }
+
+void DemoHousekeeping::NoteRunFiles(const std::string& gameBasePath, bool netDemo) {
+  Journal.Begin(gameBasePath);
+  Journal.NoteWritten(game::kConsoleLog);
+  if (netDemo) {
+    Journal.NoteWritten(game::kNetDemoScript);
+    Journal.NoteWritten(game::kNetDemoDump);
+  }
+}
+
+bool DemoHousekeeping::PutBack(bool keepRewrites) {
+  const bool done = PutBack(keepRewrites, {});
+  Journal.CloseIfEmpty();
+  return done && !Journal.Open();
+}
+
+bool DemoHousekeeping::PutBack(bool keepRewrites, const std::vector<std::string>& only) {
+  if (!Journal.Open()) return true;
+  const std::string base = Journal.BasePath();
+  bool complete = true;
+  std::vector<std::string> blocked;
+  for (const auto& step : RestorePlan(Journal.Entries(), keepRewrites, only)) {
+    const std::string path = base + step.name;
+    const std::string backup = base + step.backup;
+    switch (step.kind) {
+      case RestoreStep::Kind::KeepRewrite:
+        if (files_.FileExists(backup) && files_.FileExists(path) && !SameContents(path, backup) &&
+            !PutAside(path, base)) {
+          blocked.push_back(step.name);
+          complete = false;
+        }
+        break;
+      case RestoreStep::Kind::MoveBack:
+        if (std::find(blocked.begin(), blocked.end(), step.name) != blocked.end()) break;
+        // An autoexec.cfg of the user's own made since stays; so does the back-up, under its name.
+        if (files_.FileExists(backup) && (step.name != game::kAutoexec || WrittenOrAbsent(path))) {
+          files_.ShellMove(backup, path, kFileOpTitle);
+          if (files_.FileExists(backup)) {
+            complete = false;
+            break;
+          }
+        }
+        Journal.Forget(step.name);
+        break;
+      case RestoreStep::Kind::Remove:
+        if (step.name == game::kAutoexec && !WrittenOrAbsent(path)) {
+          Journal.Forget(step.name);
+          break;
+        }
+        if (files_.FileExists(path) && !files_.RemoveFile(path) && files_.FileExists(path)) {
+          complete = false;
+          break;
+        }
+        Journal.Forget(step.name);
+        break;
+    }
+  }
+  return complete;
+}
+
+DemoHousekeeping::Recovery DemoHousekeeping::RecoverUnfinishedBenchmark(const std::string& gameBasePath,
+                                                                       platform::IProcesses& processes) {
+  if (!Journal.Open()) {
+    const auto found = Journal.Load(gameBasePath);
+    if (found == BenchmarkJournal::Found::None) return Recovery::Nothing;
+    if (found == BenchmarkJournal::Found::Unreadable) return Recovery::Unreadable;
+  }
+  if (Journal.Entries().game && processes.IsRunning(*Journal.Entries().game)) return Recovery::GameRunning;
+  return PutBack(true) ? Recovery::Done : Recovery::Incomplete;
 }
 
 bool DemoHousekeeping::WrittenOrAbsent(const std::string& path) {
@@ -109,44 +188,9 @@ bool DemoHousekeeping::WrittenOrAbsent(const std::string& path) {
   return current.ok && (current.data.empty() || IsWrittenConfiguration(current.data));
 }
 
-void DemoHousekeeping::RestoreAutoexec(const std::string& gameBasePath, bool removeUnbacked,
-                                       const std::string& backupName) {
-  const std::string current = gameBasePath + game::kAutoexec;
-  const std::string backup = gameBasePath + (backupName.empty() ? std::string(game::kAutoexecBackup) : backupName);
-  if (files_.FileExists(backup)) {
-    if (backupName.empty() && !WrittenOrAbsent(current)) return;
-    RemoveIfExists(current);
-    files_.ShellMove(backup, current, kFileOpTitle);
-  } else if (removeUnbacked) {
-    RemoveIfExists(current);
-  }
-}
-
-void DemoHousekeeping::RecoverUnfinishedBenchmark(const std::string& gameBasePath) {
-  const std::string autoexec = gameBasePath + game::kAutoexec;
-  const std::string latest = AutoexecBackupName(HighestAutoexecBackup(files_, gameBasePath));
-  if (files_.FileExists(gameBasePath + latest) && WrittenOrAbsent(autoexec)) {
-    RestoreAutoexec(gameBasePath, false, latest);
-  }
-  const std::string config = gameBasePath + game::kGameConfig;
-  const std::string backup = gameBasePath + game::kGameConfigBackup;
-  if (!files_.FileExists(backup)) return;
-  // The game rewrites its configuration when it ends, with the benchmark's settings in it.
-  if (files_.FileExists(config) && !SameContents(config, backup) && !PutAside(config, gameBasePath)) return;
-  RestoreGameConfig(gameBasePath);
-}
-
-void DemoHousekeeping::RemoveBuiltinDemo(const std::string& gameDemoPath) {
-  RemoveIfExists(gameDemoPath + game::kBuiltinDemo);
-}
-
-void DemoHousekeeping::RemoveNetDemoFiles(const std::string& gameBasePath) {
-  RemoveIfExists(gameBasePath + game::kNetDemoScript);
-  RemoveIfExists(gameBasePath + game::kNetDemoDump);
-}
-
 void DemoHousekeeping::RemoveConsoleLog(const std::string& gameBasePath) {
   RemoveIfExists(gameBasePath + game::kConsoleLog);
+  if (!files_.FileExists(gameBasePath + game::kConsoleLog)) Journal.Forget(game::kConsoleLog);
 }
 
 }  // namespace dx

@@ -138,7 +138,7 @@ void TJvCreateProcess::Run() {
   }
   starting_ = false;
   if (!started.ok) throw Error(SystemErrorMessage(started.errorCode, started.errorText));
-  processId_ = started.processId;
+  identity_ = started.identity;
 
   if (!WaitForTerminate) {
     state_ = TJvProcessState::Running;

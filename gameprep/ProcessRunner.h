@@ -125,8 +125,10 @@ class TJvCreateProcess {
   TJvProcessState State() const { return state_; }
   // Exit code of the last watched child.
   std::uint32_t ExitCode() const { return exitCode_; }
+  // The last started child, as the system tells it apart from every other process.
+  platform::ProcessIdentity ChildIdentity() const { return identity_; }
   // The system's id of the last child started; 0 before one was.
-  std::uint32_t ProcessId() const { return processId_; }
+  std::uint32_t ProcessId() const { return identity_.id; }
   // The creation flags Run passes to the system.
   std::uint32_t SystemCreationFlags() const;
 
@@ -136,7 +138,7 @@ class TJvCreateProcess {
   platform::IProcesses& processes_;
   TJvProcessState state_ = TJvProcessState::Ready;
   std::uint32_t exitCode_ = 0;
-  std::uint32_t processId_ = 0;
+  platform::ProcessIdentity identity_;
   // The watched child: its handles and its wait thread. Empty when none is watched.
   std::unique_ptr<platform::IChildWatch> watch_;
   bool starting_ = false;

@@ -32,6 +32,20 @@ struct ProcessStartRequest {
   bool watch = true;
 };
 
+// A process as the system tells it apart: an id is used again once its process has
+// ended, the id with the moment the process started is not.
+struct ProcessIdentity {
+  std::uint32_t id = 0;
+  std::uint64_t startTime = 0;  // the system's creation time, 100 ns steps since 1601
+  bool operator==(const ProcessIdentity& other) const { return id == other.id && startTime == other.startTime; }
+};
+
+// A wait for a process's end. Destroying it stops the wait: nothing more is reported.
+class IProcessWait {
+ public:
+  virtual ~IProcessWait() = default;
+};
+
 // A started child being watched. Destroying it stops the watch: nothing more is
 // reported, the child keeps running.
 class IChildWatch {
@@ -47,7 +61,7 @@ struct ProcessStartResult {
   std::uint32_t errorCode = 0;   // the system's code when !ok (0: none given)
   std::string errorText;         // the system's text for errorCode
   std::unique_ptr<IChildWatch> watch;  // null when the request asked for no watch
-  std::uint32_t processId = 0;         // the child's, when it started
+  ProcessIdentity identity;            // the started child's
 };
 
 class IProcesses {
@@ -58,6 +72,12 @@ class IProcesses {
   // thread waits until it has returned.
   virtual ProcessStartResult Start(const ProcessStartRequest& request,
                                    std::function<void(std::uint32_t exitCode)> onExit) = 0;
+  // Whether the process of that identity still runs. One that cannot be looked at (no
+  // rights) counts as running: its files are not taken from under it.
+  virtual bool IsRunning(const ProcessIdentity& process) = 0;
+  // onEnded runs once on the user-interface thread when the process has ended (soon after
+  // the call when it is not running); the wait's owner keeps it alive until then.
+  virtual std::unique_ptr<IProcessWait> WaitForEnd(const ProcessIdentity& process, std::function<void()> onEnded) = 0;
   // The folder of the system's own programs, without a trailing backslash.
   virtual std::string SystemFolder() = 0;
 };

@@ -12,12 +12,18 @@ class IHeldMark {
   virtual ~IHeldMark() = default;
 };
 
+struct MarkAttempt {
+  std::unique_ptr<IHeldMark> mark;  // null while another holder has it, or when failed
+  // The mark could not be made, or its name is held by an object anyone may take: nothing
+  // it guards is safe, so the caller refuses rather than go on unguarded.
+  bool failed = false;
+  std::string why;  // the system's text when failed
+};
+
 class ISystemMarks {
  public:
   virtual ~ISystemMarks() = default;
-  // The mark of name for the caller; null while another holder has it. A system that
-  // cannot make marks at all gives a mark that guards nothing rather than refuse.
-  virtual std::unique_ptr<IHeldMark> TryTake(const std::string& name) = 0;
+  virtual MarkAttempt TryTake(const std::string& name) = 0;
 };
 
 }  // namespace dx::platform

@@ -98,6 +98,7 @@ void MainWindow::BuildFrame() {
 
   Add<ButtonView>(*this, form_->BenchButton, IDC_BenchButton, Bounds{24, 272, 108, 32}, &runUp_, &runDown_,
                   std::string("Run benchmark"), true);
+  Add<LabelView>(*this, form_->WaitingLabel, IDC_WaitingLabel, Bounds{175, 56, 325, 26}, palette::kText, nullptr, true);
 
   sideBar_ = std::make_unique<SideBar>(
       std::vector<SideBar::Group>{

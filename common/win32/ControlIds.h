@@ -45,6 +45,7 @@
 #define IDC_AboutMemo 1088
 #define IDC_Image5 1089
 #define IDC_CancelBenchmark 1090
+#define IDC_WaitingLabel 1091
 // The six pages, the busy panel and the side bar.
 #define IDC_Page0 1100
 #define IDC_Panel1 1110

@@ -90,6 +90,27 @@ struct ModuleTraits {
   static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
+// A boundary descriptor and a private namespace of kernel object names.
+struct BoundaryTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DeleteBoundaryDescriptor(h); }
+};
+struct PrivateNamespaceTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::ClosePrivateNamespace(h, 0); }
+};
+// Memory the system allocated with LocalAlloc (security descriptors made from text).
+struct LocalMemoryTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+
 // WinInet handles (HINTERNET); closed in Win32Internet.cpp, so this header needs no wininet.h.
 // Memory the system allocated with LocalAlloc (a security descriptor, say).
 struct LocalMemoryTraits {
@@ -115,6 +136,9 @@ using ScopedGdiObject = Scoped<GdiObjectTraits>;
 using ScopedView = Scoped<ViewTraits>;
 using ScopedModule = Scoped<ModuleTraits>;
 using ScopedInternet = Scoped<InternetHandleTraits>;
+using ScopedBoundary = Scoped<BoundaryTraits>;
+using ScopedPrivateNamespace = Scoped<PrivateNamespaceTraits>;
+using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
 
 // A DC borrowed from a window with GetDC.
 class ScopedWindowDc {

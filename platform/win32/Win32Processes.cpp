@@ -41,7 +41,8 @@ struct WaitShared {
 struct TJvWaitForProcessThread {
   std::shared_ptr<WaitShared> shared;
   std::shared_ptr<Win32Processes::Gate> gate;
-  ScopedHandle process;  // the thread's own duplicate of the child's process handle
+  ScopedHandle process;  // the thread's own duplicate of the child's process handle; null: ended already
+  bool child = true;     // false: a process this program did not start, which need not be idle first
 
   static DWORD WINAPI Main(void* parameter) {
     std::unique_ptr<TJvWaitForProcessThread> self(static_cast<TJvWaitForProcessThread*>(parameter));
@@ -52,13 +53,13 @@ struct TJvWaitForProcessThread {
   void Run() {
     // A console child has no message loop: wine answers WAIT_FAILED at once, which
     // means nothing here.
-    ::WaitForInputIdle(process.get(), INFINITE);
+    if (child) ::WaitForInputIdle(process.get(), INFINITE);
 
     const HANDLE handles[2] = {shared->cancel.get(), process.get()};
-    const DWORD woke = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    const DWORD woke = process ? ::WaitForMultipleObjects(2, handles, FALSE, INFINITE) : WAIT_OBJECT_0 + 1;
     std::uint32_t exitCode = 0;  // stays 0 when the wait itself fails
     if (woke == WAIT_OBJECT_0) return;  // cancelled: 0xFFFFFFFF, nothing reported
-    if (woke == WAIT_OBJECT_0 + 1) {
+    if (woke == WAIT_OBJECT_0 + 1 && process) {
       DWORD code = 0;
       if (::GetExitCodeProcess(process.get(), &code)) exitCode = code;
     }
@@ -108,6 +109,39 @@ class Win32ChildWatch : public platform::IChildWatch {
   std::shared_ptr<WaitShared> shared_;
 };
 
+class Win32ProcessWait : public platform::IProcessWait {
+ public:
+  explicit Win32ProcessWait(std::shared_ptr<WaitShared> shared) : shared_(std::move(shared)) {}
+  ~Win32ProcessWait() override {
+    shared_->detached = true;
+    shared_->onExit = nullptr;
+    ::SetEvent(shared_->cancel.get());
+  }
+
+ private:
+  std::shared_ptr<WaitShared> shared_;
+};
+
+std::uint64_t StartTimeOf(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// The process of that identity, opened to wait on it; null when it has ended (or its id is
+// another process's now). denied: it could not be looked at.
+ScopedHandle OpenIdentified(const platform::ProcessIdentity& identity, bool& denied) {
+  denied = false;
+  ScopedHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, identity.id));
+  if (!process) {
+    denied = ::GetLastError() == ERROR_ACCESS_DENIED;
+    return process;
+  }
+  const std::uint64_t started = StartTimeOf(process.get());
+  if (started != identity.startTime || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) process.reset();
+  return process;
+}
+
 std::string EnvironmentBlock(const std::vector<std::string>& lines) {
   std::string block;
   for (const auto& line : lines) {
@@ -144,7 +178,7 @@ std::vector<std::string> ChildEnvironment(const platform::ProcessStartRequest& r
   return lines;
 }
 
-platform::ProcessStartResult Failure(DWORD code) { return {false, code, SystemErrorText(code), nullptr}; }
+platform::ProcessStartResult Failure(DWORD code) { return {false, code, SystemErrorText(code), nullptr, {}}; }
 
 }  // namespace
 
@@ -168,6 +202,32 @@ Win32Processes::~Win32Processes() {
       ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
   }
+}
+
+bool Win32Processes::IsRunning(const platform::ProcessIdentity& identity) {
+  if (identity.id == 0) return false;
+  bool denied = false;
+  const ScopedHandle process = OpenIdentified(identity, denied);
+  return process || denied;
+}
+
+std::unique_ptr<platform::IProcessWait> Win32Processes::WaitForEnd(const platform::ProcessIdentity& identity,
+                                                                   std::function<void()> onEnded) {
+  auto shared = std::make_shared<WaitShared>();
+  shared->cancel.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  shared->onExit = [onEnded = std::move(onEnded)](std::uint32_t) { onEnded(); };
+  auto waiter = std::make_unique<TJvWaitForProcessThread>();
+  waiter->shared = shared;
+  waiter->gate = gate_;
+  waiter->child = false;
+  bool denied = false;
+  if (identity.id != 0) waiter->process = OpenIdentified(identity, denied);
+  // A process that cannot be looked at is never reported as ended: its files stay out
+  // until a later start can tell.
+  if (denied || !shared->cancel) return std::make_unique<Win32ProcessWait>(shared);
+  ScopedHandle thread(::CreateThread(nullptr, 0, &TJvWaitForProcessThread::Main, waiter.get(), 0, nullptr));
+  if (thread) waiter.release();  // the thread owns it now
+  return std::make_unique<Win32ProcessWait>(shared);
 }
 
 std::string Win32Processes::SystemFolder() {
@@ -209,10 +269,11 @@ platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartR
   }
   ScopedHandle process(info.hProcess);
   ScopedHandle thread(info.hThread);
+  const platform::ProcessIdentity identity{info.dwProcessId, StartTimeOf(process.get())};
 
   if (!request.watch) {
     ::WaitForInputIdle(process.get(), INFINITE);
-    return {true, 0, {}, nullptr, info.dwProcessId};
+    return {true, 0, {}, nullptr, identity};
   }
 
   auto shared = std::make_shared<WaitShared>();
@@ -236,8 +297,7 @@ platform::ProcessStartResult Win32Processes::Start(const platform::ProcessStartR
   ::SetThreadPriority(waitThread.get(), THREAD_PRIORITY_BELOW_NORMAL);
   ::ResumeThread(waitThread.get());
 
-  return {true, 0, {}, std::make_unique<Win32ChildWatch>(std::move(process), std::move(thread), shared),
-          info.dwProcessId};
+  return {true, 0, {}, std::make_unique<Win32ChildWatch>(std::move(process), std::move(thread), shared), identity};
 }
 
 }  // namespace dx::win32

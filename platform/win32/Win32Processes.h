@@ -20,6 +20,9 @@ class Win32Processes : public platform::IProcesses {
 
   platform::ProcessStartResult Start(const platform::ProcessStartRequest& request,
                                      std::function<void(std::uint32_t exitCode)> onExit) override;
+  bool IsRunning(const platform::ProcessIdentity& process) override;
+  std::unique_ptr<platform::IProcessWait> WaitForEnd(const platform::ProcessIdentity& process,
+                                                     std::function<void()> onEnded) override;
   std::string SystemFolder() override;
 
   struct Gate;

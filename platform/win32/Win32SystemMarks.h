@@ -1,6 +1,9 @@
 #pragma once
-// Marks as named mutexes in the machine-wide namespace, so copies in other sessions and
-// from other folders see them; the system lets a mutex go when its holder dies.
+// Marks as named mutexes that only administrators can make, open or hold: in a private
+// namespace bounded by the Administrators group, or, where the system has no private
+// namespaces, in the machine-wide namespace with a security descriptor of the
+// Administrators only and a check of who made an existing one. Copies in other sessions
+// and from other folders see them; the system lets a mutex go when its holder dies.
 #include "platform/SystemMarks.h"
 
 namespace dx::win32 {
@@ -8,7 +11,7 @@ namespace dx::win32 {
 class Win32SystemMarks : public platform::ISystemMarks {
  public:
   // Taken and let go on the same thread, as a mutex wants.
-  std::unique_ptr<platform::IHeldMark> TryTake(const std::string& name) override;
+  platform::MarkAttempt TryTake(const std::string& name) override;
 };
 
 }  // namespace dx::win32

@@ -14,11 +14,14 @@ class FakeSystemMarks : public platform::ISystemMarks {
  public:
   std::set<std::string> held;
   int taken = 0;
+  // Every attempt fails with this text while it is set, as a system that cannot make the mark.
+  std::string failing;
 
-  std::unique_ptr<platform::IHeldMark> TryTake(const std::string& name) override {
-    if (!held.insert(name).second) return nullptr;
+  platform::MarkAttempt TryTake(const std::string& name) override {
+    if (!failing.empty()) return {nullptr, true, failing};
+    if (!held.insert(name).second) return {};
     ++taken;
-    return std::make_unique<Mark>(held, name);
+    return {std::make_unique<Mark>(held, name), false, {}};
   }
 
  private:

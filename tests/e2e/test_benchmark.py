@@ -161,8 +161,11 @@ def two_resolutions_two_runs(wine, ids, f):
             render_report(wine, path)
 
         game = files_below(s.setup.game)
-        f.check(game == s.user_files | {"q4base/autoexec_old1.cfg"},
-                f"after the benchmark the user's files and the kept autoexec.cfg: {sorted(game)}")
+        f.check(game == s.user_files | {"q4base/autoexec_old1.cfg", "q4base/Dextrel-journal.txt"},
+                f"after the benchmark the user's files, the kept autoexec.cfg and the journal: {sorted(game)}")
+        journal = os.path.join(s.setup.base, "Dextrel-journal.txt")
+        f.check(os.path.exists(journal) and b"moved\tautoexec.cfg\tautoexec_old1.cfg\r\n" in read_bytes(journal),
+                "the journal names where the user's autoexec.cfg waits")
         f.check(read_bytes(os.path.join(s.setup.base, "autoexec_old1.cfg")) == USER_AUTOEXEC,
                 "the user's autoexec.cfg waits beside the earlier back-up, which is untouched")
         f.check(read_bytes(os.path.join(s.setup.base, "Quake4Config.cfg")) == USER_CONFIG,

@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, USER_AUTOEXEC, USER_CONFIG, Failures, Installation,  # noqa: E402
                          Session, Wine, capture_browser, control_ids, files_below, read_bytes, scenario_arguments,
-                         read_cmdline, state_of)
+                         read_cmdline, state_of, wait_for)
 
 USER_DEMO = b"// a demo of the user's own\r\nframes 1800\r\n"
 EARLIER_REPORT = b"<html><body>an earlier benchmark\r\n</body></html>\r\n"
@@ -31,6 +31,8 @@ NOTE = "\u03a9mega <b>&\u00e9\u20ac"
 # The window system maps the letter to its nearest Windows-1252 one (best fit) or to "?".
 NOTE_IN_REPORT = [(letter + "mega &lt;b&gt;&amp;\u00e9\u20ac").encode("cp1252") for letter in "O?"]
 AMBIENT = 'x"; quit <i>'
+JOURNAL = "Dextrel-journal.txt"
+WAITING = "A benchmark's game is still running. Its files will be put back when it ends."
 
 
 class Matrix:
@@ -49,6 +51,14 @@ class Matrix:
                  "Written by tests/e2e/test_fault_matrix.py from its last run under wine with the simulated game.",
                  "\"User's files\" are autoexec.cfg, Quake4Config.cfg, the user's own demo in q4base\\Demos and",
                  "the earlier report in the results folder, compared byte for byte.", "",
+                 f"Before a benchmark moves or writes its first file in q4base it writes its journal there ({JOURNAL}):",
+                 "every file put aside with its back-up name, every file written, the program's path and, from each",
+                 "run's start, the game's process id and start time. Every restore works from the journal and on the",
+                 "files it names only; the journal goes last. A start without a journal leaves the game folder as it",
+                 "is. A start that finds a journal whose game still runs touches nothing, says so in its window",
+                 f"(\"{WAITING}\")",
+                 "and puts the files back when that game ends, whether the window is still open or at the next start.",
+                 "",
                  "| Case | What was done | Outcome | Files checked |", "|---|---|---|---|"]
         lines += ["| " + " | ".join(cell(c) for c in row) + " |" for row in self.rows]
         if self.exit_codes:
@@ -116,8 +126,15 @@ class FaultRun(Session):
         self.wine.env["DEXTREL_SIM_SWITCHES"] = self.wine.windows_path(self.switches)
         self.wine.env["DEXTREL_SIM_RECORD"] = self.wine.windows_path(self.record)
         self.handles.clear()
+        # A copy still ending (its window gone, its files being put back) would make the
+        # one-copy rule send the new one away.
+        self.wait_gone("Dextrel.exe", 30)
         self.setup.start_program()
         self.window = self.setup.main_window()
+        if self.window is None:
+            # What shows instead (a box before the window, say) goes into the log.
+            print(self.wine.drive("list", "--exe", "Dextrel.exe", "--all")[1], flush=True)
+            self.wine.screenshot("no-main-window.png")
         return self.f.check(self.window is not None, "the main window appears")
 
     # ---- Linux processes of this scenario's programs, found by their path
@@ -207,9 +224,11 @@ class FaultRun(Session):
         for name, data in (reports or {}).items():
             path = os.path.join(results, name)
             f.check(os.path.exists(path) and read_bytes(path) == data, f"{case}: the report {name} unchanged")
-        extra = sorted(files_below(self.setup.game) - self.user_files - ({"q4base/autoexec_old.cfg"} if aside else set()))
+        # While the user's autoexec.cfg is aside, the journal naming it is there too.
+        out = {"q4base/autoexec_old.cfg", "q4base/" + JOURNAL} if aside else set()
+        extra = sorted(files_below(self.setup.game) - self.user_files - out)
         f.check(not extra, f"{case}: nothing of the benchmark's left in the game folder: {extra}")
-        where = "autoexec.cfg" if here else "autoexec.cfg (as autoexec_old.cfg until the program ends)"
+        where = "autoexec.cfg" if here else f"autoexec.cfg (as autoexec_old.cfg, named in {JOURNAL}, until the program ends)"
         return (f"{where}, Quake4Config.cfg, Demos/mine.demo, result_earlier.htm"
                 + (f" and {len(reports)} report(s) of this run" if reports else "")
                 + ": identical; game folder: " + (", ".join(extra) if extra else "nothing else left"))
@@ -365,7 +384,7 @@ def one_program_run(s, m):
     # Leaving by the exit button.
     s.exit_program()
     m.add("leaving by the exit button", "after the cases above, the exit button",
-          "program ended" + ("" if not s.pids("Dextrel.exe") else " NOT"),
+          "program ended" + ("" if s.wait_gone("Dextrel.exe", 30) else " NOT"),
           s.check_user_files("exit button", program_running=False, reports=mine))
     f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") == "", "the exit empties the diagnostic cache")
 
@@ -383,6 +402,95 @@ def read_only(folder, on):
             os.chmod(path, os.stat(path).st_mode | stat.S_IWUSR if not on else os.stat(path).st_mode & ~0o222)
     mode = os.stat(folder).st_mode
     os.chmod(folder, (mode & ~0o222) if on else (mode | stat.S_IWUSR))
+
+
+def untouched_folder(s, m):
+    """Files of the user's own under the names a benchmark uses, and no journal: starting
+    and closing the program changes nothing in the game folder."""
+    wine, f = s.wine, s.f
+    autoexec = os.path.join(s.base, "autoexec.cfg")
+    own = {"q4base/autoexec_old.cfg": b"// put aside on purpose\r\nbind F1 \"quit\"\r\n",
+           "q4base/Quake4Configold.cfg": b"// an older configuration of the user's\r\nseta r_mode \"3\"\r\n"}
+    os.rename(autoexec, autoexec + ".away")
+    try:
+        for name, data in own.items():
+            s.put(os.path.join(s.setup.game, *name.split("/")), data)
+        before = {name: read_bytes(os.path.join(s.setup.game, *name.split("/"))) for name in files_below(s.setup.game)}
+        if not s.start():
+            return
+        time.sleep(1)
+        wine.drive("key", s.window, "F4", "--alt")
+        code, _, _ = wine.drive("wait-gone", s.window, "--timeout", "20000")
+        f.check(code == 0, "untouched folder: the window closes")
+        time.sleep(1)
+        after = {name: read_bytes(os.path.join(s.setup.game, *name.split("/"))) for name in files_below(s.setup.game)}
+        f.check(after == before, f"untouched folder: nothing changed: {sorted(set(after) ^ set(before))}")
+        f.check(not os.path.exists(autoexec), "untouched folder: autoexec_old.cfg not moved to autoexec.cfg")
+    finally:
+        for name in own:
+            path = os.path.join(s.setup.game, *name.split("/"))
+            if os.path.exists(path):
+                os.remove(path)
+        if os.path.exists(autoexec):
+            os.remove(autoexec)
+        os.rename(autoexec + ".away", autoexec)
+    m.add("untouched folder", "a user's own autoexec_old.cfg and Quake4Configold.cfg, no autoexec.cfg and no journal; "
+          "program started and closed (Alt+F4)",
+          "program ended" if code == 0 else "window did NOT close",
+          f"every file of the game folder ({len(before)}): byte for byte as before; autoexec.cfg still absent")
+
+
+def orphaned_game(s, m):
+    """The program killed while its game plays and started again at once: the new copy
+    says it waits, touches nothing while the game runs and puts the files back when it ends."""
+    wine, f = s.wine, s.f
+    s.settings()
+    s.set_game(DEXTREL_SIM_PLAY_MS="15000")
+    if not s.start():
+        return
+    s.handles.clear()
+    s.press_run()
+    f.check(wait_for(lambda: bool(s.pids("quake4.exe")), 20), "orphaned: the game runs")
+    time.sleep(1)
+    written = read_bytes(os.path.join(s.base, "autoexec.cfg"))
+    f.check(written != USER_AUTOEXEC and os.path.exists(os.path.join(s.base, JOURNAL)),
+            "orphaned: the benchmark's autoexec.cfg and its journal are in place")
+    f.check(bool(s.kill("Dextrel.exe")), "orphaned: the program's process was found and killed")
+    f.check(s.wait_gone("Dextrel.exe", 10), "orphaned: the program is gone")
+    s.set_game()
+    if not s.start():
+        return
+    s.handles.clear()
+    label = s.state("WaitingLabel")
+    f.check(label.get("visible") == "1" and label.get("text") == WAITING,
+            f"orphaned: the new copy's window says it waits for the game: {label}")
+    game_running = bool(s.pids("quake4.exe"))
+    f.check(game_running, "orphaned: the game still plays after the new start")
+    f.check(read_bytes(os.path.join(s.base, "autoexec.cfg")) == written
+            and read_bytes(os.path.join(s.base, "autoexec_old.cfg")) == USER_AUTOEXEC
+            and read_bytes(os.path.join(s.base, "Quake4Configold.cfg")) == USER_CONFIG,
+            "orphaned: nothing is touched while the game runs")
+    s.press_run()
+    code, out, _ = wine.drive("message-box", "--exe", "Dextrel.exe", "--timeout", "10000")
+    box = state_of(out) if code == 0 else {}
+    f.check(box.get("text") == WAITING, f"orphaned: the run button says why it cannot start: {box}")
+    if code == 0:
+        wine.drive("answer", box["hwnd"], "ok")
+    f.check(s.wait_gone("quake4.exe", 40), "orphaned: the game ends by itself")
+    back = wait_for(lambda: read_bytes(os.path.join(s.base, "autoexec.cfg")) == USER_AUTOEXEC
+                    and not os.path.exists(os.path.join(s.base, JOURNAL)), 20)
+    f.check(back, "orphaned: the window still open puts the files back once the game has ended")
+    f.check(s.state("WaitingLabel").get("visible") == "0", "orphaned: the waiting line goes")
+    wine.drive("key", s.window, "F4", "--alt")
+    code, _, _ = wine.drive("wait-gone", s.window, "--timeout", "20000")
+    time.sleep(1)
+    checked = s.check_user_files("orphaned game", program_running=False)
+    m.add("program killed while its game plays, started again at once",
+          "Dextrel.exe killed (SIGKILL) 1 s into a 15 s game; started again at once while the game played; "
+          "the run button pressed; the game ended by itself; then Alt+F4",
+          f"the new window said \"{WAITING}\"; the run button was refused with the same words; nothing touched "
+          "while the game ran; autoexec.cfg and Quake4Config.cfg put back by the open window when the game ended, "
+          "the journal removed last", checked)
 
 
 def killed_and_restarted(s, m):
@@ -433,9 +541,11 @@ def killed_and_restarted(s, m):
           f"left behind: {', '.join(left)}; at the new start autoexec.cfg and Quake4Config.cfg are the user's "
           "again, the game's rewritten configuration is kept as Quake4Configold1.cfg", checked)
     m.add("leaving by closing the window", "Alt+F4 on the restarted program's window",
-          "program ended; VKRdemo.demo and qconsole.log removed" if code == 0 else "window did NOT close",
+          "program ended; VKRdemo.demo and qconsole.log, named in the journal, were removed at the start"
+          if code == 0 else "window did NOT close",
           checked + " (besides the kept Quake4Configold1.cfg)")
-    os.remove(kept)
+    if os.path.exists(kept):
+        os.remove(kept)
     s.user_files.discard("q4base/Quake4Configold1.cfg")
 
 
@@ -452,15 +562,12 @@ def no_settings_key(s, m):
     created = wine.reg_query(SETTINGS_KEY, "News")
     f.check(created == "0", f"no settings key: the refused start made the key, the close stored News = 0: {created}")
     leftover = os.path.join(s.base, "Quake4Configold.cfg")
-    f.check(os.path.exists(leftover) and read_bytes(leftover) == USER_CONFIG,
-            "no settings key: the refused start leaves its copy of Quake4Config.cfg")
-    s.user_files.add("q4base/Quake4Configold.cfg")
+    f.check(not os.path.exists(leftover) and not os.path.exists(os.path.join(s.base, JOURNAL)),
+            "no settings key: the close puts back the refused start's copy of Quake4Config.cfg, as its journal names it")
     checked = s.check_user_files("no settings key", program_running=False)
-    s.user_files.discard("q4base/Quake4Configold.cfg")
     m.add("settings key that does not exist", "HKLM\\SOFTWARE\\Tamberlin\\Dextrel deleted, program started, "
           "run button, window closed", outcome_text(ended, messages, runs, "the key is made by the refused start"),
-          checked + " (besides Quake4Configold.cfg, the refused start's copy of the user's file, which the next "
-          "start put back: checked at the start of the next case)")
+          checked + " (the refused start's copy of Quake4Config.cfg and its journal put back by the close)")
 
 
 def eight_copies_with_long_paths(s, m):
@@ -531,7 +638,8 @@ def main():
     started = time.time()
     try:
         s = FaultRun(wine, ids, f)
-        for scenario in (one_program_run, no_settings_key, killed_and_restarted, eight_copies_with_long_paths):
+        for scenario in (one_program_run, no_settings_key, untouched_folder, killed_and_restarted, orphaned_game,
+                         eight_copies_with_long_paths):
             scenario(s, m)
             wine.kill_started()
             print(f"-- {scenario.__name__} done at {time.time() - started:.0f} s", flush=True)

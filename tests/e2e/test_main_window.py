@@ -9,7 +9,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dextrel_e2e import (GAME_KEY, SETTINGS_KEY, Failures, Installation, Wine, control_ids,  # noqa: E402
-                         scenario_arguments, state_of)
+                         read_bytes, scenario_arguments, state_of)
 
 NEWS_PHRASE = "Fresh scores & new demos"
 
@@ -179,8 +179,14 @@ def run(wine, ids, f):
     f.check(wine.reg_query(SETTINGS_KEY, "News") == "0", "leaving stores News = 0")
     f.check(wine.reg_query(SETTINGS_KEY, "Display Memory") == "", "leaving empties the diagnostic cache")
 
-    # ...a window close removes them. The next start, as the upgrade helper makes it after an
-    # update, shows the news once (News was 0).
+    # ...and so does any start or close while no journal names them: they may be the user's.
+    # A journal left by a run that ended names the demo copy only: the next start removes
+    # that, and the log, which it does not name, stays. The next start shows the news once
+    # (News was 0).
+    journal = os.path.join(setup.base, "Dextrel-journal.txt")
+    with open(journal, "wb") as out:
+        out.write(b"Dextrel benchmark journal 1\r\nprogram\tC:\\Dextrel.exe\r\nwritten\tDemos\\VKRdemo.demo\r\n")
+    # The next start is made as the upgrade helper makes it after an update.
     setup.start_program("/afterupgrade")
     window = setup.main_window()
     if f.check(window is not None, "the program starts again"):
@@ -191,8 +197,11 @@ def run(wine, ids, f):
         wine.drive("key", window, "F4", "--alt")
         wine.drive("wait-gone", window, "--timeout", "20000")
         time.sleep(1)
-        f.check(not os.path.exists(demo_copy) and not os.path.exists(log),
-                "closing the window deletes VKRdemo.demo and qconsole.log")
+        f.check(not os.path.exists(demo_copy) and not os.path.exists(journal),
+                "the demo copy the journal named is gone, and the journal with it")
+        f.check(os.path.exists(log) and read_bytes(log) == b"left by a run\n",
+                "qconsole.log, which no journal names, stays as it was")
+        os.remove(log)
     wine.reg_delete_key(GAME_KEY)
 
 

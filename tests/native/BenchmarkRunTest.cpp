@@ -9,6 +9,7 @@
 #include "bench/ResultParsing.h"
 #include "common/LineList.h"
 #include "common/Text.h"
+#include "gameprep/BenchmarkJournal.h"
 #include "tests/native/FormFixture.h"
 
 namespace dx::test {
@@ -700,10 +701,91 @@ TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks)
 
   EndRun(Log("70"));
   EXPECT_TRUE(Idle());
+  // The first copy's autoexec.cfg stays out until it ends, and the mark with it: another
+  // installation can neither start over it nor take its back-up for the user's file.
   TForm1 third(view, otherHost);
   third.FormCreate();
+  third.BenchButton.UserClick();
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  CloseWindow();
+  EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
   third.BenchButton.UserClick();  // the mark is free again
   EXPECT_EQ(fake.processes.children.size(), 2u);
+}
+
+// The program killed while its game plays, started again at once: the game still has the
+// files, so the new copy says so, touches nothing and puts them back when the game ends.
+TEST_F(BenchmarkRun, AKilledCopysGameKeepsItsFilesUntilItEndsThenTheyComeBack) {
+  Prepare({0}, 1);
+  form->BenchButton.UserClick();
+  ASSERT_TRUE(Running());
+  const auto journal = ParseJournal(BaseFile("Dextrel-journal.txt"));
+  ASSERT_TRUE(journal);
+  EXPECT_EQ(journal->program, host.executablePath);
+  ASSERT_TRUE(journal->game);
+  EXPECT_EQ(*journal->game, fake.processes.children.back()->identity);
+  const std::string written = BaseFile("autoexec.cfg");
+  form.reset();  // killed: no exit step runs, its mark dies with it
+
+  FakeMainFormHost otherHost;
+  TForm1 again(view, otherHost);
+  again.FormCreate();
+  EXPECT_TRUE(again.WaitingLabel.Visible());
+  EXPECT_EQ(again.WaitingLabel.Caption(),
+            "A benchmark's game is still running. Its files will be put back when it ends.");
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), kUserAutoexec);
+  again.BenchButton.UserClick();
+  EXPECT_EQ(fake.shell.MessageTexts(),
+            std::vector<std::string>{"A benchmark's game is still running. Its files will be put back when it ends."});
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  // A third copy can neither take the folder nor put anything back meanwhile.
+  TForm1 third(view, otherHost);
+  third.FormCreate();
+  EXPECT_FALSE(third.WaitingLabel.Visible());
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+
+  // The game ends and rewrites its configuration: the window still open puts everything back.
+  PutBase("qconsole.log", Log("70"));
+  PutBase("Quake4Config.cfg", "seta com_machineSpec \"2\"\r\n");
+  fake.processes.ExitLast(0);
+  EXPECT_FALSE(again.WaitingLabel.Visible());
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
+  ExpectUserFilesBack();
+  EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
+  EXPECT_TRUE(fake.marks.held.empty());
+}
+
+// When the system cannot make the game folder's mark, nothing keeps another copy away:
+// the benchmark is refused with a word, and the start-up leaves a journal for later.
+TEST_F(BenchmarkRun, AMarkThatCannotBeMadeRefusesTheBenchmarkAndTheRecovery) {
+  Prepare({0}, 1);
+  form->BenchButton.UserClick();
+  form.reset();  // killed with its files out
+  fake.processes.ExitLast(0);
+  const auto before = fake.files.AllFiles();
+  const std::string written = BaseFile("autoexec.cfg");
+
+  fake.marks.failing = "Access is denied.";
+  Start();
+  EXPECT_EQ(BaseFile("autoexec.cfg"), written);
+  EXPECT_EQ(fake.files.AllFiles(), before);
+  form->BenchButton.UserClick();
+  ASSERT_EQ(fake.shell.messages.size(), 1u);
+  EXPECT_EQ(fake.shell.messages[0].text.find("The game folder could not be reserved"), 0u);
+  EXPECT_NE(fake.shell.messages[0].text.find("Access is denied."), std::string::npos);
+  EXPECT_EQ(fake.processes.children.size(), 1u);
+  EXPECT_TRUE(Idle());
+  CloseWindow();
+  EXPECT_EQ(fake.files.AllFiles(), before);
+
+  fake.marks.failing.clear();
+  Start();  // the journal's game has ended: everything back at once
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
+  EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
 }
 
 TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {

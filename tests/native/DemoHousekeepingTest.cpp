@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/Errors.h"
+#include "common/LineList.h"
+#include "gameprep/ConfigWriter.h"
+#include "tests/doubles/FakeProcesses.h"
 #include "tests/doubles/MemoryFileSystem.h"
 
 namespace dx::test {
@@ -26,6 +30,10 @@ class Housekeeping : public ::testing::Test {
   std::string Base(const std::string& name) const { return files.Contents(kFolders.gameBasePath + name); }
   void PutBase(const std::string& name, const std::string& data) { files.AddFile(kFolders.gameBasePath + name, data); }
   void Prepare(bool builtin, bool user, const std::string& path) { keeper.PrepareDemo({builtin, user, path}, kFolders); }
+  // The journal a copy that ended left behind.
+  void LeaveJournal(const JournalEntries& entries) { PutBase("Dextrel-journal.txt", FormatJournal(entries)); }
+  DemoHousekeeping::Recovery Recover() { return keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath, processes); }
+  FakeProcesses processes;
 };
 
 TEST_F(Housekeeping, TheBuiltInDemoIsCopiedWhenMissing) {
@@ -139,16 +147,21 @@ TEST_F(Housekeeping, NoDemoItemChangesNothing) {
 
 TEST_F(Housekeeping, TheGameConfigurationIsBackedUpAndRestored) {
   keeper.BackupGameConfig(kFolders.gameBasePath);
-  keeper.RestoreGameConfig(kFolders.gameBasePath);
+  keeper.RestoreGameConfig();
   EXPECT_TRUE(files.shellCalls().empty());  // absent: nothing to do
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
 
   PutBase("Quake4Config.cfg", "user settings\r\n");
   keeper.BackupGameConfig(kFolders.gameBasePath);
   EXPECT_EQ(Base("Quake4Configold.cfg"), "user settings\r\n");
+  // Written before the copy was made.
+  EXPECT_NE(Base("Dextrel-journal.txt").find("copied\tQuake4Config.cfg\tQuake4Configold.cfg\r\n"), std::string::npos);
   PutBase("Quake4Config.cfg", "changed by the game\r\n");
-  keeper.RestoreGameConfig(kFolders.gameBasePath);
+  keeper.RestoreGameConfig();
   EXPECT_EQ(Base("Quake4Config.cfg"), "user settings\r\n");
   EXPECT_EQ(Base("Quake4Configold.cfg"), "<missing>");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");  // everything back: the journal goes
+  EXPECT_FALSE(keeper.Journal.Open());
 }
 
 TEST_F(Housekeeping, ABackUpLeftByAnUnfinishedBenchmarkIsKeptAside) {
@@ -157,7 +170,7 @@ TEST_F(Housekeeping, ABackUpLeftByAnUnfinishedBenchmarkIsKeptAside) {
   keeper.BackupGameConfig(kFolders.gameBasePath);
   EXPECT_EQ(Base("Quake4Configold1.cfg"), "before the crash\r\n");
   EXPECT_EQ(Base("Quake4Configold.cfg"), "played since\r\n");
-  keeper.RestoreGameConfig(kFolders.gameBasePath);
+  keeper.RestoreGameConfig();
   EXPECT_EQ(Base("Quake4Config.cfg"), "played since\r\n");
 
   // A second leftover takes the next free name; an identical one is simply replaced.
@@ -165,10 +178,17 @@ TEST_F(Housekeeping, ABackUpLeftByAnUnfinishedBenchmarkIsKeptAside) {
   keeper.BackupGameConfig(kFolders.gameBasePath);
   EXPECT_EQ(Base("Quake4Configold2.cfg"), "another\r\n");
   EXPECT_EQ(Base("Quake4Configold1.cfg"), "before the crash\r\n");
-  keeper.RestoreGameConfig(kFolders.gameBasePath);
+  keeper.RestoreGameConfig();
   PutBase("Quake4Configold.cfg", "played since\r\n");
   keeper.BackupGameConfig(kFolders.gameBasePath);
   EXPECT_EQ(Base("Quake4Configold3.cfg"), "<missing>");
+  // The back-up of this journal not back yet stays the one: a second back-up would copy the
+  // game's rewrite over the user's file.
+  PutBase("Quake4Config.cfg", "rewritten by the game\r\n");
+  keeper.BackupGameConfig(kFolders.gameBasePath);
+  EXPECT_EQ(Base("Quake4Configold.cfg"), "played since\r\n");
+  keeper.RestoreGameConfig();
+  EXPECT_EQ(Base("Quake4Config.cfg"), "played since\r\n");
 }
 
 // A shell that refuses every move, as one that is busy or denied would.
@@ -190,32 +210,62 @@ TEST(HousekeepingLeftover, ABackUpThatCannotBePutAsideIsNotOverwritten) {
 }
 
 // What a program killed during a run leaves: the user's files moved aside, the benchmark's
-// autoexec.cfg, and the configuration the game rewrote when it ended.
+// autoexec.cfg, the configuration the game rewrote when it ended, and the journal naming them.
 TEST_F(Housekeeping, AtStartUpAnUnfinishedBenchmarkIsPutRightAndNothingIsLost) {
   const std::string written = "seta r_shadows \"1\"\r\n";
   PutBase("autoexec_old.cfg", "mine\r\n");
   PutBase("autoexec.cfg", "");  // written with no quality chosen
   PutBase("Quake4Configold.cfg", "users\r\n");
   PutBase("Quake4Config.cfg", written);
-  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  PutBase("qconsole.log", "the run's log");
+  LeaveJournal({"C:\\Program Files\\Dextrel\\Dextrel.exe",
+                {{"autoexec.cfg", "autoexec_old.cfg", false}, {"Quake4Config.cfg", "Quake4Configold.cfg", true}},
+                {"autoexec.cfg", "qconsole.log"},
+                platform::ProcessIdentity{4242, 133000000000000007ull}});
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Done);
   EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
   EXPECT_EQ(Base("autoexec_old.cfg"), "<missing>");
   EXPECT_EQ(Base("Quake4Config.cfg"), "users\r\n");
   EXPECT_EQ(Base("Quake4Configold.cfg"), "<missing>");
   EXPECT_EQ(Base("Quake4Configold1.cfg"), written);
+  EXPECT_EQ(Base("qconsole.log"), "<missing>");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
 
   // A clean folder: nothing moves.
   const auto calls = files.shellCalls().size();
-  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Nothing);
   EXPECT_EQ(files.shellCalls().size(), calls);
 }
 
-TEST_F(Housekeeping, AtStartUpTheBackUpPutAsideLastGoesBackAndTheEarlierOnesStay) {
+// Files of the user's own under the names the program uses, and no journal: the folder is
+// the user's as it is.
+TEST_F(Housekeeping, AtStartUpWithoutAJournalNothingIsTouchedWhateverTheNames) {
+  PutBase("autoexec_old.cfg", "set aside on purpose\r\n");
+  PutBase("autoexec_old1.cfg", "another\r\n");
+  PutBase("Quake4Configold.cfg", "an older configuration\r\n");
+  PutBase("Quake4Config.cfg", "the live one\r\n");
+  files.AddFile(kFolders.gameDemoPath + "VKRdemo.demo", "a copy of the user's");
+  const auto before = files.AllFiles();
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Nothing);
+  keeper.RestoreAutoexec();
+  keeper.RestoreGameConfig();
+  keeper.RemoveBuiltinDemo();
+  keeper.RemoveNetDemoFiles();
+  EXPECT_TRUE(keeper.PutBack(true));
+  EXPECT_EQ(files.AllFiles(), before);
+  EXPECT_TRUE(files.shellCalls().empty());
+  EXPECT_EQ(Base("autoexec_old.cfg"), "set aside on purpose\r\n");
+  EXPECT_EQ(Base("Quake4Config.cfg"), "the live one\r\n");
+  EXPECT_EQ(Base("autoexec.cfg"), "<missing>");
+}
+
+TEST_F(Housekeeping, AtStartUpTheJournalsBackUpGoesBackAndTheOthersStay) {
   PutBase("autoexec_old.cfg", "older\r\n");
   PutBase("autoexec_old1.cfg", "old one\r\n");
   PutBase("autoexec_old2.cfg", "mine\r\n");
   PutBase("autoexec.cfg", "");
-  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  LeaveJournal({"C:\\Dextrel.exe", {{"autoexec.cfg", "autoexec_old2.cfg", false}}, {"autoexec.cfg"}, std::nullopt});
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Done);
   EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
   EXPECT_EQ(Base("autoexec_old2.cfg"), "<missing>");
   EXPECT_EQ(Base("autoexec_old1.cfg"), "old one\r\n");
@@ -227,7 +277,11 @@ TEST_F(Housekeeping, AtStartUpAnAutoexecOfTheUsersOwnIsNotReplaced) {
   PutBase("autoexec.cfg", "bind F1 \"quit\"\r\n");
   PutBase("Quake4Configold.cfg", "same\r\n");
   PutBase("Quake4Config.cfg", "same\r\n");
-  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  LeaveJournal({"C:\\Dextrel.exe",
+                {{"autoexec.cfg", "autoexec_old.cfg", false}, {"Quake4Config.cfg", "Quake4Configold.cfg", true}},
+                {"autoexec.cfg"},
+                std::nullopt});
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Done);
   EXPECT_EQ(Base("autoexec.cfg"), "bind F1 \"quit\"\r\n");
   EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
   EXPECT_EQ(Base("Quake4Config.cfg"), "same\r\n");
@@ -235,68 +289,124 @@ TEST_F(Housekeeping, AtStartUpAnAutoexecOfTheUsersOwnIsNotReplaced) {
   EXPECT_EQ(Base("Quake4Configold1.cfg"), "<missing>");
 }
 
+// The killed copy's game plays on: its files are its own until it ends, and a process of
+// the same id that started at another moment is not it.
+TEST_F(Housekeeping, WhileTheJournalsGameRunsNothingIsTouched) {
+  const platform::ProcessIdentity game{4242, 133000000000000007ull};
+  PutBase("autoexec_old.cfg", "mine\r\n");
+  PutBase("autoexec.cfg", "");
+  PutBase("Quake4Configold.cfg", "users\r\n");
+  PutBase("Quake4Config.cfg", "users\r\n");
+  LeaveJournal({"C:\\Dextrel.exe",
+                {{"autoexec.cfg", "autoexec_old.cfg", false}, {"Quake4Config.cfg", "Quake4Configold.cfg", true}},
+                {"autoexec.cfg"},
+                game});
+  processes.outside.push_back(game);
+  const auto before = files.AllFiles();
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::GameRunning);
+  EXPECT_EQ(files.AllFiles(), before);
+  EXPECT_TRUE(files.shellCalls().empty());
+
+  processes.outside = {platform::ProcessIdentity{4242, 133000000000000099ull}};  // the id used again
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Done);
+  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
+  EXPECT_EQ(Base("Quake4Config.cfg"), "users\r\n");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
+}
+
+// A journal that names a file the benchmark never touches (a folder users may write in
+// holds it, and the program acts as administrator) is not acted on at all.
+TEST_F(Housekeeping, AJournalNamingOtherFilesIsNotActedOn) {
+  PutBase("autoexec_old.cfg", "mine\r\n");
+  PutBase("Dextrel-journal.txt",
+          "Dextrel benchmark journal 1\r\nprogram\tC:\\Dextrel.exe\r\nwritten\t..\\..\\Windows\\win.ini\r\n"
+          "moved\tautoexec.cfg\tautoexec_old.cfg\r\n");
+  files.AddFile("C:\\Games\\Windows\\win.ini", "system");
+  EXPECT_EQ(Recover(), DemoHousekeeping::Recovery::Unreadable);
+  EXPECT_EQ(Base("autoexec_old.cfg"), "mine\r\n");
+  EXPECT_EQ(files.Contents("C:\\Games\\Windows\\win.ini"), "system");
+  // Nor does a benchmark start over it.
+  PutBase("Quake4Config.cfg", "users\r\n");
+  EXPECT_THROW(keeper.BackupGameConfig(kFolders.gameBasePath), Error);
+}
+
 TEST(HousekeepingLeftover, AtStartUpAConfigurationThatCannotBePutAsideStays) {
   NoMoves files;
+  FakeProcesses processes;
   DemoHousekeeping keeper{files};
   files.AddFile(kFolders.gameBasePath + "Quake4Configold.cfg", "users\r\n");
   files.AddFile(kFolders.gameBasePath + "Quake4Config.cfg", "rewritten\r\n");
-  keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath);
+  files.AddFile(kFolders.gameBasePath + "Dextrel-journal.txt",
+                FormatJournal({"C:\\Dextrel.exe", {{"Quake4Config.cfg", "Quake4Configold.cfg", true}}, {}, {}}));
+  EXPECT_EQ(keeper.RecoverUnfinishedBenchmark(kFolders.gameBasePath, processes),
+            DemoHousekeeping::Recovery::Incomplete);
   EXPECT_EQ(files.Contents(kFolders.gameBasePath + "Quake4Config.cfg"), "rewritten\r\n");
   EXPECT_EQ(files.Contents(kFolders.gameBasePath + "Quake4Configold.cfg"), "users\r\n");
+  // The journal keeps what is still out, for the next try.
+  EXPECT_NE(files.Contents(kFolders.gameBasePath + "Dextrel-journal.txt").find("Quake4Configold.cfg"),
+            std::string::npos);
 }
 
 TEST_F(Housekeeping, RestoringAutoexec) {
-  keeper.RestoreAutoexec(kFolders.gameBasePath, false);
+  ConfigWriter writer{files};
+  writer.Journal = &keeper.Journal;
+  writer.BuildAmbientLightLine(false, "");
+  LineList lines;
+  keeper.RestoreAutoexec();
   EXPECT_TRUE(files.shellCalls().empty());
 
-  PutBase("autoexec_old.cfg", "mine\r\n");
-  keeper.RestoreAutoexec(kFolders.gameBasePath, false);  // no autoexec.cfg: the back-up moves in
+  // The user's file aside, the benchmark's written, the user's back.
+  PutBase("autoexec.cfg", "mine\r\n");
+  writer.WriteAutoexec(0, lines, kFolders.gameBasePath);
+  EXPECT_EQ(Base("autoexec_old.cfg"), "mine\r\n");
+  keeper.RestoreAutoexec();
   EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
   EXPECT_EQ(Base("autoexec_old.cfg"), "<missing>");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
 
-  PutBase("autoexec_old.cfg", "mine\r\n");
-  PutBase("autoexec.cfg", "");  // written with no quality chosen
-  keeper.RestoreAutoexec(kFolders.gameBasePath, true);
-  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
-
-  // The user's own file beside an earlier back-up: only the back-up named goes back.
+  // The user's own file beside an earlier back-up: only the back-up the journal names goes back.
   PutBase("autoexec_old.cfg", "older\r\n");
-  keeper.RestoreAutoexec(kFolders.gameBasePath, false);
-  EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
-  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
-  files.ShellMove(kFolders.gameBasePath + "autoexec.cfg", kFolders.gameBasePath + "autoexec_old1.cfg", "");
-  PutBase("autoexec.cfg", "");
-  keeper.RestoreAutoexec(kFolders.gameBasePath, true, "autoexec_old1.cfg");
+  writer.WriteAutoexec(1, lines, kFolders.gameBasePath);
+  EXPECT_EQ(Base("autoexec_old1.cfg"), "mine\r\n");
+  keeper.RestoreAutoexec();
   EXPECT_EQ(Base("autoexec.cfg"), "mine\r\n");
   EXPECT_EQ(Base("autoexec_old1.cfg"), "<missing>");
   EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
-  files.RemoveFile(kFolders.gameBasePath + "autoexec.cfg");
 
-  PutBase("autoexec.cfg", "written\r\n");
-  files.RemoveFile(kFolders.gameBasePath + "autoexec_old.cfg");
-  keeper.RestoreAutoexec(kFolders.gameBasePath, false);
-  EXPECT_EQ(Base("autoexec.cfg"), "written\r\n");
-  keeper.RestoreAutoexec(kFolders.gameBasePath, true);
+  // None of the user's: the written one goes.
+  files.RemoveFile(kFolders.gameBasePath + "autoexec.cfg");
+  writer.WriteAutoexec(2, lines, kFolders.gameBasePath);
+  EXPECT_NE(Base("autoexec.cfg"), "<missing>");
+  keeper.RestoreAutoexec();
   EXPECT_EQ(Base("autoexec.cfg"), "<missing>");
+  EXPECT_EQ(Base("autoexec_old.cfg"), "older\r\n");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
 }
 
 TEST_F(Housekeeping, RemovingTheBenchmarksFiles) {
-  files.AddFile(kFolders.gameDemoPath + "VKRdemo.demo", "copy");
   files.AddFile(kFolders.gameDemoPath + "mine.demo", "user's");
+  Prepare(true, false, "");
+  keeper.NoteRunFiles(kFolders.gameBasePath, true);
   PutBase("VKRBnetdemo.cfg", "script");
   PutBase("VKRnetdemo.txt", "dump");
   PutBase("qconsole.log", "log");
-  keeper.RemoveBuiltinDemo(kFolders.gameDemoPath);
-  keeper.RemoveNetDemoFiles(kFolders.gameBasePath);
+  keeper.RemoveBuiltinDemo();
+  keeper.RemoveNetDemoFiles();
   keeper.RemoveConsoleLog(kFolders.gameBasePath);
   EXPECT_EQ(files.Contents(kFolders.gameDemoPath + "VKRdemo.demo"), "<missing>");
   EXPECT_EQ(files.Contents(kFolders.gameDemoPath + "mine.demo"), "user's");
   EXPECT_EQ(Base("VKRBnetdemo.cfg"), "<missing>");
   EXPECT_EQ(Base("VKRnetdemo.txt"), "<missing>");
   EXPECT_EQ(Base("qconsole.log"), "<missing>");
+  EXPECT_EQ(Base("Dextrel-journal.txt"), "<missing>");
   // Absent files are skipped without complaint.
-  keeper.RemoveNetDemoFiles(kFolders.gameBasePath);
+  keeper.RemoveNetDemoFiles();
   keeper.RemoveConsoleLog(kFolders.gameBasePath);
+  // A built-in demo this program did not copy stays.
+  files.AddFile(kFolders.gameDemoPath + "VKRdemo.demo", "the user's copy");
+  Prepare(true, false, "");
+  keeper.RemoveBuiltinDemo();
+  EXPECT_EQ(files.Contents(kFolders.gameDemoPath + "VKRdemo.demo"), "the user's copy");
 }
 
 }  // namespace

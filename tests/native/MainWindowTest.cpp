@@ -11,12 +11,23 @@ class MainWindow : public FormFixture {
  protected:
   std::string BaseFile(const std::string& name) const { return fake.files.Contents(std::string(kBase) + name); }
   void PutBase(const std::string& name, const std::string& data) { fake.files.AddFile(std::string(kBase) + name, data); }
-  // What a benchmark leaves in the game folder while it runs.
+  // What a benchmark of this copy leaves in the game folder while it runs, its journal
+  // naming all of it.
   void LeaveBenchmarkFiles() {
+    auto& journal = form->Housekeeping.Journal;
+    journal.Begin(kBase);
+    for (const char* name : {"Demos\\VKRdemo.demo", "VKRBnetdemo.cfg", "VKRnetdemo.txt", "qconsole.log"}) {
+      journal.NoteWritten(name);
+    }
     fake.files.AddFile(std::string(kDemos) + "VKRdemo.demo", "copy");
     PutBase("VKRBnetdemo.cfg", "script");
     PutBase("VKRnetdemo.txt", "dump");
     PutBase("qconsole.log", "log");
+  }
+  void PutAutoexecAside(const std::string& mine) {
+    form->Housekeeping.Journal.Begin(kBase);
+    form->Housekeeping.Journal.NoteAside("autoexec.cfg", "autoexec_old.cfg", false);
+    PutBase("autoexec_old.cfg", mine);
   }
   void FillDiagnosticCache() {
     Set("Display Memory", "256 MB");
@@ -87,27 +98,53 @@ TEST_F(MainWindow, MissingNewsOrKeyBringsNoNewsAndTheFirstExitArmsIt) {
   EXPECT_FALSE(fake.registry.HasKey(kSettingsPath));
 }
 
-TEST_F(MainWindow, TheExitButtonLeavesTheDemoCopyAndTheConsoleLog) {
+TEST_F(MainWindow, TheExitButtonPutsBackWhatTheJournalNames) {
   StartInstalled();
   FillDiagnosticCache();
   LeaveBenchmarkFiles();
-  PutBase("autoexec_old.cfg", "mine\r\n");
+  PutAutoexecAside("mine\r\n");
   form->Image2Click();
   EXPECT_EQ(BaseFile("autoexec.cfg"), "mine\r\n");
   EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
   EXPECT_EQ(BaseFile("VKRBnetdemo.cfg"), "<missing>");
   EXPECT_EQ(BaseFile("VKRnetdemo.txt"), "<missing>");
-  EXPECT_EQ(BaseFile("qconsole.log"), "log");
-  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "copy");
+  EXPECT_EQ(BaseFile("qconsole.log"), "<missing>");
+  EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "<missing>");
+  EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
   ExpectSessionCleared();
   EXPECT_EQ(host.calls.back(), "end program");
+}
+
+// A folder holding files of the user's own under the names a benchmark uses, and no
+// journal: starting and leaving either way changes nothing in it.
+TEST_F(MainWindow, WithoutAJournalNeitherStartNorExitTouchesTheGameFolder) {
+  for (const bool byExitButton : {true, false}) {
+    InstallGame();
+    fake.registry.AddKey(kSettingsPath);
+    PutBase("autoexec_old.cfg", "// set aside on purpose\r\n");
+    PutBase("Quake4Configold.cfg", "seta r_mode \"3\"\r\n");
+    PutBase("Quake4Config.cfg", "seta r_mode \"5\"\r\n");
+    PutBase("qconsole.log", "the user's own log");
+    fake.files.AddFile(std::string(kDemos) + "VKRdemo.demo", "copy");
+    const auto before = fake.files.AllFiles();
+    Start();
+    Leave(byExitButton);
+    EXPECT_EQ(fake.files.AllFiles(), before);
+    EXPECT_TRUE(fake.files.shellCalls().empty());
+    EXPECT_EQ(BaseFile("autoexec.cfg"), "<missing>");
+    EXPECT_EQ(BaseFile("autoexec_old.cfg"), "// set aside on purpose\r\n");
+    EXPECT_EQ(BaseFile("Quake4Config.cfg"), "seta r_mode \"5\"\r\n");
+    EXPECT_EQ(BaseFile("Quake4Configold.cfg"), "seta r_mode \"3\"\r\n");
+    EXPECT_TRUE(fake.marks.held.empty());
+  }
 }
 
 TEST_F(MainWindow, TheWindowCloseRemovesEverythingTheBenchmarkLeft) {
   StartInstalled();
   FillDiagnosticCache();
   LeaveBenchmarkFiles();
-  PutBase("autoexec_old.cfg", "mine\r\n");
+  PutAutoexecAside("mine\r\n");
+  form->Housekeeping.Journal.NoteWritten("autoexec.cfg");
   PutBase("autoexec.cfg", "");  // written with no quality chosen
   bool canClose = false;
   form->FormCloseQuery(canClose);

@@ -246,7 +246,7 @@ TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrint
   printed.clear();
   Set("640", "1");
   const auto elsewhere = fake.marks.TryTake(BenchmarkMarkName(kGameFolder));
-  ASSERT_TRUE(elsewhere);
+  ASSERT_TRUE(elsewhere.mark);
   fake.files.AddFile(std::string(kBase) + "autoexec_old.cfg", "// the other copy's back-up\r\n");
   const std::size_t launched = fake.processes.children.size();
   Begin("/benchmark /runs=1");

@@ -28,6 +28,11 @@ class ProcessesWithToolFolder : public platform::IProcesses {
                                      std::function<void(std::uint32_t)> onExit) override {
     return real_.Start(request, std::move(onExit));
   }
+  bool IsRunning(const platform::ProcessIdentity& process) override { return real_.IsRunning(process); }
+  std::unique_ptr<platform::IProcessWait> WaitForEnd(const platform::ProcessIdentity& process,
+                                                     std::function<void()> onEnded) override {
+    return real_.WaitForEnd(process, std::move(onEnded));
+  }
   std::string SystemFolder() override { return folder_; }
 
  private:

@@ -79,9 +79,10 @@ TEST(FileOp, TwoBenchmarksGiveBackTheUsersFilesByteForByte) {
 
   ConfigWriter writer(files);
   DemoHousekeeping keeper(files);
+  writer.Journal = &keeper.Journal;
   LineList lines;
   for (int quality : {3, 0}) {
-    keeper.RemoveBuiltinDemo(demos);
+    keeper.RemoveBuiltinDemo();
     keeper.BackupGameConfig(base);
     keeper.PrepareDemo({true, false, ""}, {program, base, demos});
     writer.BuildAmbientLightLine(false, "");
@@ -89,11 +90,12 @@ TEST(FileOp, TwoBenchmarksGiveBackTheUsersFilesByteForByte) {
     writer.WriteAutoexec(quality, lines, base);
     EXPECT_EQ(test::ReadWholeFile(demos + "VKRdemo.demo"), "built-in");
     test::WriteWholeFile(base + "Quake4Config.cfg", "changed by the game\r\n");
-    keeper.RestoreGameConfig(base);
-    keeper.RemoveBuiltinDemo(demos);
+    keeper.RestoreGameConfig();
+    keeper.RemoveBuiltinDemo();
   }
   EXPECT_EQ(test::ReadWholeFile(base + "autoexec_old.cfg"), autoexec);
-  keeper.RestoreAutoexec(base, false);
+  EXPECT_TRUE(files.FileExists(base + "Dextrel-journal.txt"));
+  keeper.RestoreAutoexec();
   EXPECT_EQ(test::ReadWholeFile(base + "autoexec.cfg"), autoexec);
   EXPECT_EQ(test::ReadWholeFile(base + "Quake4Config.cfg"), config);
   auto left = files.ListFiles(base, "*");

@@ -217,12 +217,36 @@ TEST_F(Win32RunnerTest, DestroyingAWaitingRunnerLeavesTheChildRunningAndRaisesNo
   local->CommandLine = Child("hold \"" + dir.path() + "release\" \"" + dir.path() + "done\"");
   local->Run();
   PumpFor(ui, 200);
+  const platform::ProcessIdentity child = local->ChildIdentity();
+  EXPECT_NE(child.startTime, 0u);
   local.reset();
+  // Told apart from any process that has its id after it: same id, another start.
+  EXPECT_TRUE(processes.IsRunning(child));
+  EXPECT_FALSE(processes.IsRunning({child.id, child.startTime + 1}));
+  int ended = 0;
+  DWORD endedOn = 0;
+  auto wait = processes.WaitForEnd(child, [&] {
+    ++ended;
+    endedOn = ::GetCurrentThreadId();
+  });
+  PumpFor(ui, 200);
+  EXPECT_EQ(ended, 0);
   test::WriteWholeFile(dir.path() + "release", "");
-  // The child goes on to its end on its own.
+  // The child goes on to its end on its own; a wait for it by its identity hears of it.
   ASSERT_TRUE(PumpUntil(ui, [&] { return ::GetFileAttributesA((dir.path() + "done").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  ASSERT_TRUE(PumpUntil(ui, [&] { return ended == 1; }));
+  EXPECT_EQ(endedOn, ::GetCurrentThreadId());
+  EXPECT_FALSE(processes.IsRunning(child));
   PumpFor(ui, 300);
   EXPECT_EQ(events, 0);
+  EXPECT_EQ(ended, 1);
+  // A wait for an ended process reports soon after; one dropped first reports nothing.
+  int late = 0, dropped = 0;
+  auto afterwards = processes.WaitForEnd(child, [&] { ++late; });
+  processes.WaitForEnd(child, [&] { ++dropped; }).reset();
+  ASSERT_TRUE(PumpUntil(ui, [&] { return late == 1; }));
+  PumpFor(ui, 200);
+  EXPECT_EQ(dropped, 0);
 }
 
 TEST(Win32UiThread, OneSharedWindowRunsCallsFromOtherThreadsBeforeTheyReturn) {
