@@ -112,13 +112,6 @@ struct LocalMemoryTraits {
 };
 
 // WinInet handles (HINTERNET); closed in Win32Internet.cpp, so this header needs no wininet.h.
-// Memory the system allocated with LocalAlloc (a security descriptor, say).
-struct LocalMemoryTraits {
-  using Handle = void*;
-  static Handle Invalid() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::LocalFree(h); }
-};
 struct InternetHandleTraits {
   using Handle = void*;
   static Handle Invalid() { return nullptr; }
@@ -138,7 +131,6 @@ using ScopedModule = Scoped<ModuleTraits>;
 using ScopedInternet = Scoped<InternetHandleTraits>;
 using ScopedBoundary = Scoped<BoundaryTraits>;
 using ScopedPrivateNamespace = Scoped<PrivateNamespaceTraits>;
-using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
 
 // A DC borrowed from a window with GetDC.
 class ScopedWindowDc {
