@@ -21,6 +21,7 @@
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkMark.h"
+#include "gameprep/GameInterface.h"
 
 namespace dx {
 namespace {
@@ -28,7 +29,6 @@ namespace {
 constexpr const char* kNoInformation = "No information";
 
 constexpr const char* kNoGameMessage = "ERROR. Please, install the retail version of Quake 4.";
-constexpr const char* kGameProgram = "quake4.exe";
 constexpr const char* kNoResolutionMessage = "ERROR. Please, choose a resolution of Quake 4.";
 constexpr const char* kCustomDemoMessage = "ERROR. Please, check your custom defined demo parameters.";
 
@@ -348,7 +348,7 @@ void TForm1::EndAfterFailedLaunch(bool scriptFailed, const std::string& failure)
   } else {
     // The game is there but would not start (locked, blocked, no program): the system's
     // reason helps, the plea to install it would not.
-    message = platform_.files.FileExists(GamePath + kGameProgram) ? reason : std::string(kNoGameMessage);
+    message = platform_.files.FileExists(GamePath + game::kGameProgram) ? reason : std::string(kNoGameMessage);
   }
   EndEarly(message);
 }
