@@ -14,6 +14,7 @@
 #include "app/controls/TextControls.h"
 #include "bench/BenchmarkHost.h"
 #include "bench/BenchmarkRecord.h"
+#include "bench/FrameRecorder.h"
 #include "bench/Report.h"
 #include "bench/ResultFiles.h"
 #include "bench/RunState.h"
@@ -163,6 +164,8 @@ class TForm1 : private IBenchmarkHost {
 
   platform::Platform& Platform() { return platform_; }
   IMainFormHost& Host() { return host_; }
+  // Where frame times can be captured; without it a benchmark that asks for them records why not.
+  void SetFrameCapture(platform::IFrameCapture* capture) { frameCapture_ = capture; }
 
   // ---- Main window
   controls::TPageControl PageControl{"PageControl", 6};
@@ -321,6 +324,8 @@ class TForm1 : private IBenchmarkHost {
 
   platform::Platform& platform_;
   IMainFormHost& host_;
+  platform::IFrameCapture* frameCapture_ = nullptr;
+  FrameRecorder frameRecorder_;
   bool busy_ = false;
   // Held from the run button, or the start-up's recovery, until everything the journal
   // names is back, so that no other copy touches those files.

@@ -292,6 +292,9 @@ void TForm1::StartBenchmark() {
   ResultRecord.programVersion = VersionString;
   ResultRecord.setup = CurrentSetup();
   ResultRecord.systemInfo = SystemInfo;
+  frameRecorder_.Begin(FrameTimesBox.Checked(), frameCapture_, platform_.files, GamePath + game::kGameProgram,
+                       ProgramDir);
+  ResultRecord.frameTimes = frameRecorder_.Recording();
   ResultFileTroubles.Clear();
 
   Launch(std::string(ResolutionTags().front()));
@@ -307,6 +310,8 @@ bool TForm1::Launch(const std::string& tag) {
   inputs.selection.customChecked = cusresbox.Checked();
   inputs.selection.customWidth = CusWidth.Text();
   inputs.selection.customHeight = CusHeight.Text();
+  inputs.commandLineTail = frameRecorder_.CommandLineTail();
+  inputs.addedEnvironment = frameRecorder_.PrepareRun();
 
   std::string failure;
   try {
@@ -428,6 +433,9 @@ bool TForm1::RecordRun() {
   inputs.runCount = RunCount;
   inputs.netDemoMode = Housekeeping.NetDemoMode;
   inputs.block = BlockInputs();
+  inputs.frames = &frameRecorder_;
+  inputs.processId = cp.ProcessId();
+  inputs.earlierRuns = &ResultRecord.runs;
 
   return RecordRunResult(BenchmarkRunState, ResultReport, inputs, platform_.files, platform_.ui, platform_.clock,
                          *this) == RunRecord::Continue;

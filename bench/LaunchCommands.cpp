@@ -84,7 +84,8 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
 
   if (inputs.netDemoMode) {
     // Set first: a run whose script cannot be written is recorded with its own command line.
-    state.CommandLine = NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second);
+    state.CommandLine =
+        NetDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second) + inputs.commandLineTail;
     FillNetDemoScript(scriptList, inputs.demoArgument);
     try {
       scriptList.SaveToFile(files, inputs.gamePath + game::kBaseFolder + game::kNetDemoScript);
@@ -97,7 +98,8 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
     }
   } else {
     state.CommandLine = TimedDemoCommandLine(inputs.gamePath, inputs.aspectArgument, size->first, size->second,
-                                             inputs.demoArgument);
+                                             inputs.demoArgument) +
+                        inputs.commandLineTail;
   }
 
   // The command line keeps the game's path unquoted; named as the program, the path is not
@@ -105,6 +107,7 @@ LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, Ben
   cp.ApplicationName = inputs.gamePath + game::kGameProgram;
   cp.CurrentDirectory = inputs.gamePath;
   cp.CommandLine = state.CommandLine;
+  cp.AddedEnvironment = inputs.addedEnvironment;
   try {
     cp.Run();
   } catch (const Error& e) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bench/BenchmarkHost.h"
 #include "bench/RunState.h"
@@ -55,6 +56,8 @@ struct LaunchInputs {
   std::string demoArgument;
   bool netDemoMode = false;
   ResolutionSelection selection;
+  std::string commandLineTail;                  // appended to the game's command line as it is
+  std::vector<std::string> addedEnvironment;    // NAME=value for the game only
 };
 
 enum class LaunchOutcome {

@@ -1,6 +1,7 @@
 #include "bench/RunRecorder.h"
 
 #include "bench/RateDetails.h"
+#include "bench/ReportFrameTimes.h"
 #include "bench/ResultParsing.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -40,6 +41,21 @@ void HeaderOnce(BenchmarkRunState& state, LineList& report, const ResolutionBloc
   if (state.HeaderWritten) return;
   state.HeaderWritten = true;
   AppendResolutionHeader(report, state.CurrentTag, block);
+}
+
+// A resolution's frame-time lines go after its scores, before the block closes.
+void CloseBlock(LineList& report, const RecordInputs& inputs, const RecordedRun& run, char decimalSeparator) {
+  if (inputs.frames) {
+    std::vector<const RecordedRun*> runs;
+    if (inputs.earlierRuns) {
+      for (const auto& earlier : *inputs.earlierRuns) {
+        if (earlier.tag == run.tag) runs.push_back(&earlier);
+      }
+    }
+    runs.push_back(&run);
+    AppendFrameTimeLines(report, inputs.frames->Recording(), runs, decimalSeparator);
+  }
+  AppendBlockSeparator(report);
 }
 
 }  // namespace
@@ -118,15 +134,16 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
     state.ScoreText = IntToStr(state.LastScore);
     run.score = state.LastScore;
     run.noScoreReason.clear();
+    if (inputs.frames) inputs.frames->FinishRun(run, inputs.processId);
     if (runCount == 1) {
       AppendSingleRunScore(report, state.ScoreText);
-      AppendBlockSeparator(report);
+      CloseBlock(report, inputs, run, locale.DecimalSeparator());
     } else {
       AppendRepetitionScore(report, state.ScoreText);
       state.ScoreSum += state.LastScore;
       if (lastRepetition) {
         AppendAverageScore(report, AverageScore(state.ScoreSum, runCount));
-        AppendBlockSeparator(report);
+        CloseBlock(report, inputs, run, locale.DecimalSeparator());
       }
     }
   } else {
@@ -134,7 +151,7 @@ RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const Reco
     AppendNoScore(report);
     host.ShowBenchmarkMessage(kNoScoreMessage);
     // The benchmark ends here, so the block is closed even with repetitions left.
-    AppendBlockSeparator(report);
+    CloseBlock(report, inputs, run, locale.DecimalSeparator());
   }
 
   if (lastRepetition) state.ScoreSum = 0;

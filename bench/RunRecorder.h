@@ -1,10 +1,13 @@
 #pragma once
 // Recording a finished game run: its score, its lines in the report, and whether the
 // benchmark goes on.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "bench/BenchmarkHost.h"
 #include "bench/BenchmarkRecord.h"
+#include "bench/FrameRecorder.h"
 #include "bench/Report.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
@@ -22,6 +25,10 @@ struct RecordInputs {
   int runCount = 0;          // as the settings hold it
   bool netDemoMode = false;
   ResolutionBlockInputs block;  // its demo argument also names the net demo's stop line
+  // The frames of a scored run and the resolution's frame-time lines; none without it.
+  FrameRecorder* frames = nullptr;
+  std::uint32_t processId = 0;                              // the game's, for the frame-time file
+  const std::vector<RecordedRun>* earlierRuns = nullptr;  // the benchmark's runs recorded before this one
 };
 
 // Why a run has no score, as the result files name it.

@@ -19,6 +19,7 @@
 #include "platform/win32/UnexpectedError.h"
 #include "platform/win32/Win32Display.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32FrameCapture.h"
 #include "platform/win32/Win32Internet.h"
 #include "platform/win32/Win32LocaleClock.h"
 #include "platform/win32/Win32Processes.h"
@@ -75,7 +76,10 @@ int RunProgram(dx::win32::SingleInstance& instance, int showCommand, const dx::C
     if (splash.Create()) splash.ShowSplash(ui);
   }
 
+  // Outlives the window, whose benchmarks create their sections through it.
+  dx::win32::Win32FrameCapture frameCapture;
   dx::win32::MainWindow window(platform, shell);
+  window.form().SetFrameCapture(&frameCapture);
   if (unattended) window.SkipNewsCheck();
   if (!window.Create()) return unattended ? dx::kExitCouldNotStart : 1;
   files.SetOwnerWindow(window.hwnd());

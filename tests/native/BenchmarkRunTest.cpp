@@ -10,6 +10,7 @@
 #include "common/LineList.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkJournal.h"
+#include "tests/doubles/FakeFrameCapture.h"
 #include "tests/native/FormFixture.h"
 
 namespace dx::test {
@@ -906,6 +907,109 @@ TEST_F(BenchmarkRun, TheReportGetsItsJsonItsSummaryLinesAndOneKeptLogPerRun) {
   for (const auto& path : fake.files.AllFiles()) kept += path.find("_logs\\") != std::string::npos;
   EXPECT_EQ(kept, 4u);
   ExpectUserFilesBack();
+}
+
+// The head of a 64-bit program, as the simulated game and its capture library are.
+std::string X64Head() {
+  std::string bytes(0x80 + 24, '\0');
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  bytes[0x3C] = static_cast<char>(0x80);
+  bytes.replace(0x80, 4, std::string("PE\0\0", 4));
+  bytes[0x84] = static_cast<char>(0x64);
+  bytes[0x85] = static_cast<char>(0x86);
+  return bytes;
+}
+
+const std::string kCaptureLibrary = std::string(kProgramFolder) + "DextrelFrames64.dll";
+
+class FrameTimesRun : public BenchmarkRun {
+ protected:
+  // Two runs at 640x480 asked to record frame times, the game a 64-bit program.
+  void PrepareFrameTimes() {
+    Prepare({0}, 2);
+    fake.files.AddFile(std::string(kGameFolder) + "quake4.exe", X64Head());
+    form->FrameTimesBox.SetChecked(true);
+    form->SetFrameCapture(&capture);
+    // Six loading frames of 50 ms, then the log's 2133 frames at its 61.5 fps, 10 MHz.
+    capture.next.stamps = {0};
+    for (int i = 0; i < 6; ++i) capture.next.stamps.push_back(capture.next.stamps.back() + 500'000);
+    for (int i = 0; i < 2133; ++i) capture.next.stamps.push_back(capture.next.stamps.back() + 162'602);
+  }
+  std::string Added(std::size_t child) const {
+    const auto& added = fake.processes.children.at(child)->request.addedEnvironment;
+    return added.size() == 1 ? added[0] : "<" + IntToStr(static_cast<int>(added.size())) + " variables>";
+  }
+
+  FakeFrameCapture capture;
+};
+
+TEST_F(FrameTimesRun, EveryRunGetsTheLibraryAndItsOwnSectionAndItsFramesGoIntoTheRecordAndReport) {
+  PrepareFrameTimes();
+  fake.files.AddFile(kCaptureLibrary, X64Head());
+  form->BenchButton.UserClick();
+  // The second run's section cannot be made: it runs still, and says why it has no frames.
+  capture.failText = "Access is denied.";
+  PlayAll({"61.5", "61.5"});
+  ASSERT_TRUE(Idle());
+  EXPECT_TRUE(fake.shell.messages.empty());
+
+  const std::string tail = " +set r_glDriver \"" + kCaptureLibrary + "\"";
+  ASSERT_EQ(commandLines.size(), 2u);
+  for (const auto& line : commandLines) {
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+    EXPECT_NE(line.find("+timedemoquit VKRdemo.demo +set r_glDriver"), std::string::npos) << line;
+  }
+  ASSERT_EQ(capture.created, std::vector<std::string>{"Local\\DextrelFrames-fake1"});
+  EXPECT_EQ(Added(0), "DEXTREL_FRAMES_SECTION=Local\\DextrelFrames-fake1");
+  EXPECT_EQ(Added(1), "<0 variables>");
+
+  const auto& record = form->ResultRecord;
+  EXPECT_TRUE(record.frameTimes.Recorded());
+  ASSERT_EQ(record.runs.size(), 2u);
+  ASSERT_TRUE(record.runs[0].frameTimes.has_value());
+  const auto& first = *record.runs[0].frameTimes;
+  EXPECT_EQ(first.frameMs.size(), 2133u);
+  EXPECT_TRUE(first.reliable) << first.unreliableReason;
+  EXPECT_NEAR(first.frameMs.front(), 16.2602, 1e-9);  // no loading frame among them
+  ASSERT_TRUE(record.runs[1].frameTimes.has_value());
+  EXPECT_FALSE(record.runs[1].frameTimes->reliable);
+  EXPECT_EQ(record.runs[1].frameTimes->unreliableReason, "the capture section could not be made: Access is denied.");
+
+  const std::string json = fake.files.Contents(kJsonPath);
+  EXPECT_EQ(Occurrences(json, "VKRdemo.demo +set r_glDriver \\\"C:\\\\Program Files\\\\Dextrel\\\\DextrelFrames64.dll\\\""), 2u)
+      << json;
+  EXPECT_NE(json.find("\"schema_version\": 3"), std::string::npos);
+  EXPECT_NE(fake.files.Contents(std::string(kResults) + "result_" + kStamp + "\\640-run1.csv"), "<missing>");
+  const std::string report = fake.files.Contents(kReportPath);
+  // The figures after the resolution's scores, before its block closes.
+  const auto figures = report.find("<b>Frame times:</b> ");
+  ASSERT_NE(figures, std::string::npos);
+  EXPECT_LT(report.find("Average score"), figures);
+  EXPECT_NE(report.find("Access is denied.", figures), std::string::npos);
+  EXPECT_EQ(Occurrences(report, "<polyline data-run="), 1u);
+  ExpectUserFilesBack();
+}
+
+TEST_F(FrameTimesRun, WithoutTheLibraryTheRunsAreAsWithoutTheOptionAndTheReportSaysWhy) {
+  PrepareFrameTimes();
+  form->BenchButton.UserClick();
+  PlayAll({"61.5", "61.5"});
+  ASSERT_TRUE(Idle());
+
+  const std::string plain = std::string(kGameFolder) +
+                            "quake4.exe +set logFile 1 +set com_showFPS 1 +set timescale 7 +set r_mode -1 "
+                            "+set r_aspectRatio 0 +set r_customWidth 640 +set r_customHeight 480 +timedemoquit "
+                            "VKRdemo.demo";
+  EXPECT_EQ(commandLines, std::vector<std::string>(2, plain));
+  EXPECT_TRUE(capture.created.empty());
+  EXPECT_EQ(Added(0), "<0 variables>");
+  const std::string why = "the frame-capture library " + kCaptureLibrary + " is missing";
+  EXPECT_EQ(form->ResultRecord.frameTimes.unavailableReason, why);
+  for (const auto& run : form->ResultRecord.runs) EXPECT_FALSE(run.frameTimes.has_value());
+  EXPECT_NE(fake.files.Contents(kReportPath).find("<b>Frame times:</b> not recorded, because " + why + ".<br>"),
+            std::string::npos);
+  EXPECT_NE(fake.files.Contents(kJsonPath).find("\"recorded\": false"), std::string::npos);
 }
 
 TEST_F(BenchmarkRun, ARunWithoutScoreIsInTheJsonWithItsReasonAndLeftOutOfTheFigures) {
