@@ -6,7 +6,10 @@ score or a close request while the game plays, 2 no game or a bad switch with th
 printed, 3 another copy running or, from another folder, benchmarking the game; /? prints
 the switches); then
 results.htm rendered by Chromium headless and its numbers read back against the JSON
-files, for two benchmarks of the same settings and one of other settings."""
+files, for two benchmarks of the same settings and one of other settings; then frame
+times recorded through the capture library in the simulated game against its frame plan,
+and the same benchmark without the library."""
+import csv
 import json
 import os
 import shutil
@@ -243,11 +246,75 @@ def no_score_no_game_bad_switch(wine, f):
     f.check(files_below(s.setup.game) == s.user_files, "nothing of the game folder was touched")
 
 
+FRAME_CSV_HEADER = ("Application,ProcessID,SwapChainAddress,Runtime,SyncInterval,PresentFlags,AllowsTearing,"
+                    "PresentMode,Dropped,TimeInSeconds,MsBetweenPresents,MsBetweenDisplayChange,MsInPresentAPI,"
+                    "MsUntilRenderComplete,MsUntilDisplayed")
+
+
+def frame_times(wine, f):
+    s = Unattended(wine, f)
+    library = os.path.join(s.setup.program_dir, "DextrelFrames64.dll")
+    shutil.copy(os.path.join(wine.bin_dir, "DextrelFrames64.dll"), library)
+    plan = os.path.join(wine.root, "plan.txt")
+    with open(plan, "w") as out:
+        out.write("loading 6 30\n9 10\n1 60\n")
+    # Nine frames of 10 ms, then one of 60: 66.67 fps, the slowest 10 % at 60 ms.
+    frames, average, low, longest = 300, 1000 / 15, 1000 / 60, 60.0
+    env = {"DEXTREL_SIM_FRAME_PLAN": wine.windows_path(plan), "DEXTREL_SIM_FRAMES": str(frames)}
+
+    def near(value, planned):
+        return value is not None and abs(value - planned) <= planned * 0.03
+
+    code, lines = s.benchmark("/frametimes", **env)
+    f.check(code == 0 and len(lines) == 2 and lines[0].startswith("640x480: average 67 FPS, 1% low 17 fps; runs: "),
+            f"every run scored and the line gives the 1% low: {code} {lines}")
+    runs = s.game_runs()
+    f.check(len(runs) == 2 and all(r.endswith(f' +set r_glDriver "{wine.windows_path(library)}"') for r in runs),
+            f"every game run was given the library: {runs}")
+    f.check(wine.reg_query(SETTINGS_KEY, "FrameTimes") is None, "/frametimes is not stored")
+    report = wine.unix_path(lines[-1]) if lines else ""
+    folder = report[:-len(".htm")]
+    for run in (1, 2):
+        path = os.path.join(folder, f"640-run{run}.csv")
+        if not f.check(os.path.exists(path), f"the CSV of run {run} is beside the report: {path}"):
+            continue
+        with open(path, newline="") as inp:
+            text = inp.read()
+        rows = list(csv.DictReader(text.splitlines()))
+        times = [float(r["MsBetweenPresents"]) for r in rows]
+        f.check(text.startswith(FRAME_CSV_HEADER + "\r\n") and len(rows) == frames,
+                f"run {run}: the header and exactly {frames} rows ({len(rows)})")
+        f.check(near(len(times) * 1000 / sum(times), average) and near(max(times), longest),
+                f"run {run}: the CSV's average and longest frame are the plan's: {len(times) * 1000 / sum(times):.2f} "
+                f"{max(times):.2f}")
+    with open(report[:-len(".htm")] + ".json", encoding="utf-8") as inp:
+        doc = json.load(inp)
+    figures = doc["resolutions"][0]
+    f.check(doc["schema_version"] == 3 and figures["frames"] == 2 * frames and figures["frames_reliable"],
+            f"the JSON's frames are reliable and every one is there: {figures}")
+    f.check(near(figures["avg_fps_frames"], average) and near(figures["low_1pct_fps"], low)
+            and near(figures["longest_frame_ms"], longest),
+            f"average, 1 % low and longest frame within 3 % of the plan ({average:.2f}, {low:.2f}, {longest}): {figures}")
+    with open(report, encoding="cp1252") as inp:
+        page = inp.read()
+    f.check(page.count("<polyline data-run=") == 2, "the report plots both runs")
+
+    os.remove(library)
+    time.sleep(1.1)
+    code, lines = s.benchmark("/frametimes", "/runs=1", **env)
+    f.check(code == 0 and lines[:1] == ["640x480: average 67 FPS; runs: 67"]
+            and lines[1:2] == [f"No frame times: the frame-capture library {wine.windows_path(library)} is missing."],
+            f"without the library the benchmark runs as without frame times and says why: {code} {lines}")
+    f.check("r_glDriver" not in s.game_runs()[-1], "nor is the game given a library")
+    s.expect_user_files("after the benchmarks with frame times")
+
+
 def main():
     args = scenario_arguments()
     f = Failures()
     for name, scenario in [("unattended", stored_settings_and_overrides),
-                           ("unattended_failures", no_score_no_game_bad_switch)]:
+                           ("unattended_failures", no_score_no_game_bad_switch),
+                           ("unattended_frame_times", frame_times)]:
         wine = Wine(args.bin, args.source, name)
         try:
             scenario(wine, f)
