@@ -341,13 +341,16 @@ class Session:
 
     def child(self, *criteria):
         code, out, err = self.wine.drive("find", "--parent", self.window, *criteria, "--timeout", "5000")
-        self.f.check(code == 0, f"find {criteria}: {err.strip()}")
+        if code != 0 and not err.strip():
+            # The driver ended without a word: its own start failed, not the look-up. Once more.
+            code, out, err = self.wine.drive("find", "--parent", self.window, *criteria, "--timeout", "5000")
+        self.f.check(code == 0, f"find {criteria}: exit {code} {err.strip()}")
         return out.strip()
 
     def by_id(self, name, offset=0):
-        # Controls live as long as their window: one look-up per window.
+        # Controls live as long as their window: one look-up per window, kept once it found one.
         key = (self.window, name, offset)
-        if key not in self.handles:
+        if not self.handles.get(key):
             self.handles[key] = self.child("--id", str(self.ids[name] + offset))
         return self.handles[key]
 
