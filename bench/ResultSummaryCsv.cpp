@@ -92,42 +92,45 @@ SummaryAppendResult AppendToSummary(platform::IFileSystem& files, const std::str
                                     const BenchmarkRecord& record, const std::string& reportFile,
                                     char decimalSeparator) {
   const bool requested = record.frameTimes.requested;
+  // The file's header line, after the byte order mark.
+  const auto headerOf = [](std::string_view content) {
+    if (StartsWith(content, kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+    return FirstLine(content);
+  };
+  // Our lines after what the file holds; a last line without its end (a spreadsheet saved
+  // it so) would run into ours.
+  const auto linesAfter = [&](const std::string& existing, char separator, bool withLows) {
+    std::string added;
+    if (!existing.empty() && existing.back() != '\n' && existing.back() != '\r') added = "\r\n";
+    for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator, withLows)) added += line + "\r\n";
+    return added;
+  };
   // The first benchmark with frame times widens an older header: the one time the file is
   // rewritten (whole, through a temporary file); every other benchmark only appends.
   if (requested && files.FileExists(path)) {
     auto read = files.ReadFile(path);
     if (!read.ok) return {false, read.errorText.empty() ? "It could not be read." : read.errorText};
     std::string content = std::move(read.data);
-    if (auto own = HeaderSeparator(content)) {
+    const auto own = HeaderSeparator(content);
+    if (own && headerOf(content) == CsvHeader(*own)) {
       const std::size_t headerAt = StartsWith(content, kByteOrderMark) ? kByteOrderMark.size() : 0;
-      const std::string_view header = FirstLine(std::string_view(content).substr(headerAt));
-      if (header == CsvHeader(*own)) {
-        content.replace(headerAt, header.size(), CsvHeader(*own, true));
-        if (content.back() != '\n' && content.back() != '\r') content += "\r\n";
-        for (const auto& line : CsvLines(record, reportFile, *own, decimalSeparator, true)) content += line + "\r\n";
-        const auto written = files.WriteFile(path, content);
-        if (!written.ok) return {false, written.errorText};
-        return {true, {}};
-      }
+      content.replace(headerAt, CsvHeader(*own).size(), CsvHeader(*own, true));
+      content += linesAfter(content, *own, true);
+      const auto written = files.WriteFile(path, content);
+      if (!written.ok) return {false, written.errorText};
+      return {true, {}};
     }
   }
   const auto written = files.AppendFile(path, [&](const std::string& existing) {
-    char separator = CsvSeparatorFor(decimalSeparator);
-    bool withLows = requested;
-    std::string added;
     if (existing.empty()) {
-      added = std::string(kByteOrderMark) + CsvHeader(separator, withLows) + "\r\n";
-    } else {
-      if (auto own = HeaderSeparator(existing)) {
-        separator = *own;
-        const std::size_t headerAt = StartsWith(existing, kByteOrderMark) ? kByteOrderMark.size() : 0;
-        withLows = FirstLine(std::string_view(existing).substr(headerAt)) == CsvHeader(separator, true);
-      }
-      // A last line without its end (a spreadsheet saved it so) would run into ours.
-      if (existing.back() != '\n' && existing.back() != '\r') added = "\r\n";
+      const char separator = CsvSeparatorFor(decimalSeparator);
+      return std::string(kByteOrderMark) + CsvHeader(separator, requested) + "\r\n" +
+             linesAfter(existing, separator, requested);
     }
-    for (const auto& line : CsvLines(record, reportFile, separator, decimalSeparator, withLows)) added += line + "\r\n";
-    return added;
+    const auto own = HeaderSeparator(existing);
+    const char separator = own ? *own : CsvSeparatorFor(decimalSeparator);
+    const bool withLows = own ? headerOf(existing) == CsvHeader(separator, true) : requested;
+    return linesAfter(existing, separator, withLows);
   });
   if (!written.ok) return {false, written.errorText};
   return {true, {}};
