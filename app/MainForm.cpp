@@ -7,7 +7,6 @@
 #include "common/FirstError.h"
 #include "common/Text.h"
 #include "extras/SelfUpdater.h"
-#include "gameprep/BenchmarkMark.h"
 #include "gameprep/GameInterface.h"
 
 namespace dx {
@@ -47,14 +46,9 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
       AABox("AABox", {"None", "2" + kSign, "4" + kSign, "8" + kSign, "16" + kSign, "From System"}),
       ALValues("ALValues", {"0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}),
       SharedRegistry(platform.registry),
-      Config(platform.files),
-      Housekeeping(platform.files),
-      cp(platform.processes),
-      dxrun(platform.processes),
-      JvComputerInfoEx1(platform.registry, platform.processor),
-      AdapterInfo(platform.display, SharedRegistry, platform.clock, Memo1, SystemInfo),
       platform_(platform),
-      host_(host) {
+      host_(host),
+      benchmark_(platform, SharedRegistry, *this) {
   Panel1.SetVisible(false);
   Q4PathEdit.SetReadOnly(true);
   ResEdit.SetReadOnly(true);
@@ -69,16 +63,15 @@ TForm1::TForm1(platform::Platform& platform, IMainFormHost& host)
   DemoEditButton.SetEnabled(false);
   Label7.SetCaption(QualityDescription(3));
   ProxyPassEdit.SetPasswordChar('*');
-  UseHiddenStart(cp.StartupInfo);
-  UseHiddenStart(dxrun.StartupInfo);
-  Config.Journal = &Housekeeping.Journal;
   WireHandlers();
 }
 
 void TForm1::WireHandlers() {
   BenchButton.OnClick = [this] { BenchButtonClick(); };
   CancelButton.OnClick = [this] { CancelButtonClick(); };
-  cp.OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) { cpTerminate(sender, exitCode); };
+  benchmark_.Game().OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) {
+    cpTerminate(sender, exitCode);
+  };
   RzToolButton2.OnClick = [this] { RzToolButton2Click(); };
   RzToolButton1.OnClick = [this] { RzToolButton1Click(); };
   RzToolButton3.OnClick = [this] { RzToolButton3Click(); };
@@ -113,25 +106,25 @@ void TForm1::WireHandlers() {
 void TForm1::FormCreate() {
   GroupCaptionColour = kGroupCaptionColour;
   ProgramDir = ExtractFilePath(host_.ExecutablePath());
-  CreateDiagnostics();
+  benchmark_.SetProgram(host_.ExecutablePath(), ProgramDir);
+  // The session's diagnostic hand-over took the tool's exit over; the window hands it back.
+  benchmark_.DiagnosticTool().OnTerminate = [this](TJvCreateProcess& sender, std::uint32_t exitCode) {
+    dxrunTerminate(sender, exitCode);
+  };
   CreateUpdater();
   DisplayModeList.Clear();
-  DiagnosticLines.Clear();
-  ResultReport.Clear();
-  GameConfigLines.Clear();
   PageControl.SetActivePageIndex(kPageStart);
   SharedRegistry.CloseKey();
   const auto version = host_.FileVersion();
   VersionString = version && !version->empty() ? *version : "Value Not Available";
   Label6.SetCaption("v" + VersionString);
 
-  Housekeeping.Journal.ProgramPath = host_.ExecutablePath();
   WaitingLabel.SetVisible(false);
 
   FirstError failed;
   failed.Run([&] { DetectGameAndLoad(*this); });
   // A failure here must not keep the hidden windows from being made either.
-  failed.Run([&] { RecoverGameFolder(); });
+  failed.Run([&] { benchmark_.RecoverGameFolder(GamePath); });
   // The version resource alone: the settings key may be missing or written by anyone
   // with a copy of an older release.
   Updater->VersionNumber = VersionString;
@@ -173,10 +166,10 @@ void TForm1::ClearSessionSettings() {
 void TForm1::Image2Click() {
   // Leaving during a benchmark asks first; on yes the game is closed and what was
   // measured saved before anything of the exit runs.
-  if (!ConfirmStop()) return;
+  if (!benchmark_.ConfirmStop()) return;
   // Neither a files step nor a registry that refuses the values may keep the program from ending.
   FirstError failed;
-  failed.Run([&] { CloseGameFolder(); });
+  failed.Run([&] { benchmark_.CloseGameFolder(); });
   failed.Run([&] { ClearSessionSettings(); });
   if (Updater) Updater->ApplicationTerminating();
   host_.EndProgram();
@@ -184,85 +177,21 @@ void TForm1::Image2Click() {
 }
 
 void TForm1::FormCloseQuery(bool& canClose) {
-  if (!ConfirmStop()) {
+  if (!benchmark_.ConfirmStop()) {
     canClose = false;
     return;
   }
-  if (!gameWait_) RemoveBuiltinDemo();
+  benchmark_.TidyAtCloseQuery();
   canClose = true;
-}
-
-// Another copy's journal has its files out in the game folder: leaving, starting and the
-// start-up recovery touch none of them.
-platform::MarkAttempt TForm1::TakeGameFolder() {
-  if (GamePath.empty()) return {};
-  return platform_.marks.TryTake(BenchmarkMarkName(GamePath));
-}
-
-bool TForm1::RecoverGameFolder() {
-  if (Housekeeping.Journal.Open() || GameBasePath.empty() || !platform_.files.FolderExists(GameBasePath)) return true;
-  // Without a journal the folder is the user's as it is, whatever its files are called.
-  if (!platform_.files.FileExists(GameBasePath + kJournalName)) return true;
-  if (!gameFolderMark_) {
-    auto attempt = TakeGameFolder();
-    // Another copy's files, or no mark to keep other copies away: nothing is touched.
-    if (!attempt.mark) return true;
-    gameFolderMark_ = std::move(attempt.mark);
-  }
-  journalRecovered_ = true;
-  const auto recovered = Housekeeping.RecoverUnfinishedBenchmark(GameBasePath, platform_.processes);
-  if (recovered == DemoHousekeeping::Recovery::GameRunning) {
-    WaitForJournalGame();
-    return false;
-  }
-  LetGoOfGameFolder();
-  return true;
-}
-
-void TForm1::WaitForJournalGame() {
-  WaitingLabel.SetCaption(kGameStillRunning);
-  WaitingLabel.SetVisible(true);
-  gameWait_ = platform_.processes.WaitForEnd(*Housekeeping.Journal.Entries().game, [this] { JournalGameEnded(); });
-}
-
-void TForm1::JournalGameEnded() {
-  gameWait_.reset();
-  WaitingLabel.SetVisible(false);
-  try {
-    // The game watched to its end was the benchmark's: what it rewrote is the benchmark's.
-    Housekeeping.PutBack(false);
-  } catch (const std::exception& e) {
-    ShowMessageOk(e.what());
-  }
-  LetGoOfGameFolder();
-}
-
-void TForm1::LetGoOfGameFolder() {
-  if (busy_ || gameWait_) return;
-  Housekeeping.Journal.CloseIfEmpty();
-  if (Housekeeping.Journal.Open()) return;
-  gameFolderMark_.reset();
-  journalRecovered_ = false;
-}
-
-// A copy's exit puts back what its own journal names, and nothing while that journal's
-// game still runs.
-void TForm1::CloseGameFolder() {
-  if (gameWait_ || !Housekeeping.Journal.Open()) return;
-  Housekeeping.PutBack(journalRecovered_);
-  LetGoOfGameFolder();
 }
 
 void TForm1::FormClose() {
   FirstError failed;
-  failed.Run([&] { CloseGameFolder(); });
+  failed.Run([&] { benchmark_.CloseGameFolder(); });
   if (Updater) Updater->ApplicationTerminating();
   failed.Run([&] { ClearSessionSettings(); });
   SharedRegistry.CloseKey();
   DisplayModeList.Clear();
-  DiagnosticLines.Clear();
-  ResultReport.Clear();
-  GameConfigLines.Clear();
   failed.RethrowIfAny();
 }
 
@@ -403,28 +332,5 @@ void TForm1::AmbientLightBoxMouseLeave() {
 }
 
 void TForm1::ALValuesChange() { Store(settings::kAmbientLightV, ALValues.Text()); }
-
-// ---- Game preparation
-
-void TForm1::BuildSmpSummary() { Config.BuildSmpSummary(SMPBox.Checked()); }
-void TForm1::BuildAmbientLightLine() { Config.BuildAmbientLightLine(AmbientLightBox.Checked(), ALValues.Text()); }
-void TForm1::BuildFilteringLines() { Config.BuildFilteringLines(AABox.ItemIndex(), AFBox.ItemIndex()); }
-void TForm1::BuildAspectArgument() { Config.BuildAspectArgument(AspectBox.ItemIndex()); }
-void TForm1::WriteAutoexec() { Config.WriteAutoexec(QualityModeBox.ItemIndex(), GameConfigLines, GameBasePath); }
-
-void TForm1::PrepareDemo() {
-  Housekeeping.PrepareDemo(ChosenDemo(), Folders());
-}
-
-void TForm1::BackupGameConfig() { Housekeeping.BackupGameConfig(GameBasePath); }
-void TForm1::RestoreGameConfig() { Housekeeping.RestoreGameConfig(); }
-void TForm1::RestoreAutoexec() {
-  Housekeeping.RestoreAutoexec();
-  // Once it is back, the next benchmark puts the user's file aside afresh.
-  if (!Housekeeping.Journal.Names(game::kAutoexec)) Config.AutoexecBackup.clear();
-}
-void TForm1::RemoveBuiltinDemo() { Housekeeping.RemoveBuiltinDemo(); }
-void TForm1::RemoveNetDemoFiles() { Housekeeping.RemoveNetDemoFiles(); }
-void TForm1::RemoveConsoleLog() { Housekeeping.RemoveConsoleLog(GameBasePath); }
 
 }  // namespace dx

@@ -13,21 +13,10 @@
 #include "app/controls/ChoiceControls.h"
 #include "app/controls/TextControls.h"
 #include "bench/BenchmarkHost.h"
-#include "bench/BenchmarkRecord.h"
-#include "bench/FrameRecorder.h"
-#include "bench/Report.h"
-#include "bench/ResultFiles.h"
-#include "bench/RunState.h"
+#include "bench/BenchmarkSession.h"
 #include "common/LineList.h"
 #include "extras/CustomResolution.h"
-#include "gameprep/ConfigWriter.h"
-#include "gameprep/DemoHousekeeping.h"
-#include "gameprep/ProcessRunner.h"
 #include "platform/Platform.h"
-#include "sysinfo/ComputerInfo.h"
-#include "sysinfo/DirectXDiagnostics.h"
-#include "sysinfo/RadInfo.h"
-#include "sysinfo/SystemInfo.h"
 
 namespace dx {
 
@@ -46,16 +35,6 @@ inline constexpr int kPageAdditional = 5;
 // RGB (166, 193, 98) as the window system stores colours (0x00BBGGRR).
 inline constexpr std::uint32_t kGroupCaptionColour = 0x0062C1A6;
 inline constexpr const char* kMessageCaption = "Dextrel";
-
-// How the last benchmark of this program run ended, for whoever waits on it.
-enum class BenchmarkOutcome {
-  boNone,             // none has ended yet
-  boAllScored,        // every run gave a score
-  boRunWithoutScore,  // a run gave none, which ended the benchmark there
-  boCancelled,        // the user stopped it
-  boTimedOut,         // a run took longer than the time limit and was ended
-  boCouldNotStart,    // a check of the start failed, or the game (or its script) could not be started
-};
 
 class TForm1 : private IBenchmarkHost {
  public:
@@ -122,40 +101,21 @@ class TForm1 : private IBenchmarkHost {
   void UpdaterAborted();
   void UpdaterHostUnreachable(const std::string& url, const std::string& host);
 
-  // ---- Benchmark
-  // The run button: prepares the game folder, makes sure the diagnostic values are in
-  // memory and starts the benchmark (at once, or when the diagnostic tool has ended).
+  // ---- Benchmark (app/MainFormBenchmark.cpp): the window's side of the session
+  // The run button: the controls' choices taken as they stand, and the session started.
   void BenchButtonClick();
-  // Writes the configuration, checks the start, writes the report head and launches the
-  // first selected resolution.
-  void StartBenchmark();
-  // The game's exit: records the run and launches the next one.
+  // The game's and the diagnostic tool's exits, handed to the session.
   void cpTerminate(TJvCreateProcess& sender, std::uint32_t exitCode);
-  // Back to idle, the game's configuration restored, the report saved and shown.
-  void FinishBenchmark();
+  void dxrunTerminate(TJvCreateProcess& sender, std::uint32_t exitCode);
   // From the press of the run button until the window is idle again.
-  bool BenchmarkRunning() const { return busy_; }
+  bool BenchmarkRunning() const { return benchmark_.Running(); }
   // The busy panel's "Cancel" and the Escape key: asks, and on yes stops the benchmark.
   void CancelButtonClick();
-  // A close nobody is asked about: the benchmark stops as cancelled, its files back.
-  void CancelBenchmark();
-  BenchmarkOutcome LastBenchmarkOutcome = BenchmarkOutcome::boNone;
-  // Raised once a benchmark has ended and every file is back in place.
-  std::function<void(BenchmarkOutcome)> OnBenchmarkEnded;
-
-  // ---- Game preparation, on the controls' current state (the benchmark calls these)
-  void BuildSmpSummary();
-  void BuildAmbientLightLine();
-  void BuildFilteringLines();
-  void BuildAspectArgument();
-  void WriteAutoexec();
-  void PrepareDemo();
-  void BackupGameConfig();
-  void RestoreGameConfig();
-  void RestoreAutoexec();
-  void RemoveBuiltinDemo();
-  void RemoveNetDemoFiles();
-  void RemoveConsoleLog();
+  BenchmarkSession& Benchmark() { return benchmark_; }
+  // The window's reactions to the session (the unattended mode passes them on).
+  IBenchmarkHost& WindowBenchmarkHost() { return *this; }
+  // The controls' choices as they stand now.
+  BenchmarkSetup CurrentSetup() const;
 
   // Open the settings key without creating it and write one value.
   void Store(const std::string& name, const std::string& value);
@@ -165,7 +125,7 @@ class TForm1 : private IBenchmarkHost {
   platform::Platform& Platform() { return platform_; }
   IMainFormHost& Host() { return host_; }
   // Where frame times can be captured; without it a benchmark that asks for them records why not.
-  void SetFrameCapture(platform::IFrameCapture* capture) { frameCapture_ = capture; }
+  void SetFrameCapture(platform::IFrameCapture* capture) { benchmark_.SetFrameCapture(capture); }
 
   // ---- Main window
   controls::TPageControl PageControl{"PageControl", 6};
@@ -233,112 +193,37 @@ class TForm1 : private IBenchmarkHost {
   std::string UpdaterOwnVersion;
 
   LineList DisplayModeList;
-  LineList DiagnosticLines;
-  LineList ResultReport;
-  LineList GameConfigLines;
-  LineList Memo1;
   dx::SharedRegistry SharedRegistry;
-  ConfigWriter Config;
-  DemoHousekeeping Housekeeping;
   std::unique_ptr<TForm3> Form3;
   // Made at start-up once the program's path is known (app/UpdateCheck.cpp).
   std::unique_ptr<TSelfUpdater> Updater;
 
-  // ---- Benchmark
-  TJvCreateProcess cp;     // the game
-  TJvCreateProcess dxrun;  // the diagnostic tool
-  SystemInfoRecord SystemInfo;
-  dx::BenchmarkRunState BenchmarkRunState;
-  LineList NetDemoScript;
-  TJvComputerInfoEx JvComputerInfoEx1;
-  RadInfo AdapterInfo;
-  // What the result files beside the report are made of, and what of them failed.
-  BenchmarkRecord ResultRecord;
-  ResultFileProblems ResultFileTroubles;
-  // Made once the program's folder is known; releases dxrun's event before dxrun goes.
-  std::unique_ptr<TDirectXDiagnostics> Diagnostics;
-
  private:
   void WireHandlers();
   void StoreIfNotEmpty(const std::string& name, const controls::TEdit& edit);
-  GameFolders Folders() const { return {ProgramDir, GameBasePath, GameDemoPath}; }
-  DemoChoice ChosenDemo() const { return {demo.IsChecked(0), demo.IsChecked(1), DemoEdit.Text()}; }
   // The registry step of both exits.
   void ClearSessionSettings();
-  // The game folder's part of both exits: what this copy's journal names put back.
-  void CloseGameFolder();
-  // The game folder's mark, for any step on the user's files there; none while another copy
-  // has files out there, or when the system cannot make it.
-  platform::MarkAttempt TakeGameFolder();
-  // At start-up and before a benchmark: a journal a copy that ended left, acted on. False
-  // when its game still runs, which this copy then waits for.
-  bool RecoverGameFolder();
-  void WaitForJournalGame();
-  void JournalGameEnded();
-  // The mark goes once no benchmark runs and nothing of the journal is out.
-  void LetGoOfGameFolder();
-  // Benchmark steps (app/MainFormBenchmark.cpp).
-  void CreateDiagnostics();
   void CreateUpdater();
   // The highest update serial kept in the settings key; 0 when none is.
   std::uint64_t SeenUpdateSerial();
-  void FailStart(const std::string& message);
   void ShowMessageOk(const std::string& text);
-  void UpdateRunsLine();
-  // Launches the first selected resolution at or after tag; false when none started.
-  bool Launch(const std::string& tag);
-  // The game or its script could not be started: the benchmark ends with what it has.
-  void EndAfterFailedLaunch(bool scriptFailed, const std::string& failure);
-  // The question of Cancel and of leaving during a benchmark; on yes the benchmark is
-  // stopped. True when none runs any more.
-  bool ConfirmStop();
-  void EndIfStartFails(const std::function<void()>& step);
-  void PrepareAndStart(bool gameFolderPresent);
-  void StopBenchmark(BenchmarkOutcome reason);
-  void RunTimeLimitReached();
-  // Ends a benchmark before its last run: saves and opens what was measured, puts every
-  // file back, then tells the user (when there is something to tell).
-  void EndEarly(const std::string& message);
-  // The benchmark is over: the mark let go, the outcome set and announced.
-  void EndBenchmark();
-  ResolutionBlockInputs BlockInputs() const;
-  // Records the run that has just ended; true when the sequence goes on.
-  bool RecordRun();
-  // The choices the benchmark starts with, for the result files.
-  BenchmarkSetup CurrentSetup() const;
-  // The run into ResultRecord, its logs into the results folder.
-  void KeepRun(const RecordedRun& run);
 
-  // The benchmark's steps call back through this.
+  // The session's reports, shown by the window (app/MainFormBenchmark.cpp).
   void ShowProgress(const std::string& text) override;
-  void EnableRunButton() override;
+  void ShowRuns(const std::string& text) override;
+  void ShowBusy() override;
   void RepaintBusyPanel() override;
-  void ShowBenchmarkMessage(const std::string& text) override;
-  void RunRecorded(const RecordedRun& run) override;
-  void FinishRuns() override;
-  void PutAutoexecBack() override;
-  void PutGameConfigBack() override;
+  void EnableRunButton() override;
   void ShowIdle() override;
-  void RemoveRunLog() override;
-  void RemoveNetDemoRun() override;
+  void ShowWaitingForGame(bool waiting) override;
+  void ShowMessage(const std::string& text) override;
+  bool Ask(const std::string& question) override;
+  void Ended(BenchmarkOutcome /*outcome*/) override {}
+  std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override;
 
   platform::Platform& platform_;
   IMainFormHost& host_;
-  platform::IFrameCapture* frameCapture_ = nullptr;
-  FrameRecorder frameRecorder_;
-  bool busy_ = false;
-  // Held from the run button, or the start-up's recovery, until everything the journal
-  // names is back, so that no other copy touches those files.
-  std::unique_ptr<platform::IHeldMark> gameFolderMark_;
-  // The game of a journal left by a copy that ended, still running.
-  std::unique_ptr<platform::IProcessWait> gameWait_;
-  // The journal was left by a copy that ended: a configuration its game rewrote is kept.
-  bool journalRecovered_ = false;
-  std::unique_ptr<IHostTimer> runTimer_;
-  std::uint32_t runTimeLimitMs_ = 0;  // 0: none
-  std::string runTimeLimitText_;     // in minutes, as stored
-  // Set by the ways a benchmark ends early; otherwise the runs tell.
-  std::optional<BenchmarkOutcome> endReason_;
+  BenchmarkSession benchmark_;
 };
 
 // The quality description of item 0 to 3 (the "Ultra Quality" one for any other).

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "bench/BenchmarkHost.h"
+
 namespace dx {
 
 class TForm3;
@@ -16,12 +18,6 @@ class IProgramStarter;
 namespace controls {
 class TControl;
 }
-
-// A timer of the host; destroying it stops it.
-class IHostTimer {
- public:
-  virtual ~IHostTimer() = default;
-};
 
 class IMainFormHost {
  public:

@@ -153,16 +153,23 @@ int UnattendedExitCode(BenchmarkOutcome outcome, const BenchmarkRecord& record) 
 
 UnattendedBenchmark::UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print,
                                          std::function<void()> ended)
-    : form_(form), shell_(shell), print_(std::move(print)), ended_(std::move(ended)) {
-  form_.OnBenchmarkEnded = [this](BenchmarkOutcome outcome) {
-    outcome_ = outcome;
-    Ended();
-  };
+    : form_(form),
+      window_(form.WindowBenchmarkHost()),
+      shell_(shell),
+      print_(std::move(print)),
+      ended_(std::move(ended)) {
+  form_.Benchmark().SetHost(*this);
 }
 
-UnattendedBenchmark::~UnattendedBenchmark() { form_.OnBenchmarkEnded = nullptr; }
+UnattendedBenchmark::~UnattendedBenchmark() { form_.Benchmark().SetHost(window_); }
 
-void UnattendedBenchmark::Ended() {
+void UnattendedBenchmark::Ended(BenchmarkOutcome outcome) {
+  window_.Ended(outcome);
+  outcome_ = outcome;
+  NotifyEnded();
+}
+
+void UnattendedBenchmark::NotifyEnded() {
   if (ended_) ended_();
 }
 
@@ -170,7 +177,7 @@ void UnattendedBenchmark::Start(const BenchmarkOverrides& overrides) {
   if (auto refused = ApplyOverrides(form_, overrides)) {
     print_(*refused);
     refusal_ = kExitCouldNotStart;
-    Ended();
+    NotifyEnded();
     return;
   }
   form_.BenchButtonClick();
@@ -178,19 +185,19 @@ void UnattendedBenchmark::Start(const BenchmarkOverrides& overrides) {
   // while another copy benchmarks this game; its message is already printed.
   if (!outcome_ && !form_.BenchmarkRunning()) {
     refusal_ = kExitAnotherCopy;
-    Ended();
+    NotifyEnded();
   }
 }
 
 void UnattendedBenchmark::Cancel() {
-  if (!Over() && form_.BenchmarkRunning()) form_.CancelBenchmark();
+  if (!Over() && form_.BenchmarkRunning()) form_.Benchmark().Cancel();
 }
 
 int UnattendedBenchmark::Finish() {
   const int code = refusal_ ? *refusal_
-                            : UnattendedExitCode(outcome_.value_or(BenchmarkOutcome::boNone), form_.ResultRecord);
+                            : UnattendedExitCode(outcome_.value_or(BenchmarkOutcome::boNone), form_.Benchmark().Record());
   if (code == kExitRunWithoutScore || code == kExitAllScored) {
-    for (const auto& line : ResolutionLines(form_.ResultRecord)) print_(line);
+    for (const auto& line : ResolutionLines(form_.Benchmark().Record())) print_(line);
     if (!shell_.LastOpened().empty()) print_(ShownPath(shell_.LastOpened()));
   }
   form_.Image2Click();

@@ -2,19 +2,22 @@
 // A benchmark nobody watches: the stored settings with this run's overrides, the run
 // button pressed as a person would, every message box printed instead of shown, and at
 // the end one line per resolution, the report's path and an exit code.
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/CommandLineOptions.h"
 #include "app/ExitCodes.h"
+#include "bench/BenchmarkHost.h"
 #include "platform/Shell.h"
 
 namespace dx {
 
 class TForm1;
 struct BenchmarkRecord;
-enum class BenchmarkOutcome;
 
 using LinePrinter = std::function<void(const std::string&)>;
 
@@ -52,12 +55,14 @@ std::vector<std::string> ResolutionLines(const BenchmarkRecord& record);
 // a start that failed gives 2 unless an earlier run scored.
 int UnattendedExitCode(BenchmarkOutcome outcome, const BenchmarkRecord& record);
 
-class UnattendedBenchmark {
+// Drives the window's benchmark session as its host: everything is shown by the window as
+// usual, and the end is kept for the exit code.
+class UnattendedBenchmark : private IBenchmarkHost {
  public:
   // ended runs once the benchmark is over, possibly inside Start and always inside the
-  // form's own steps: it may only arrange for Finish to be called later.
+  // session's own steps: it may only arrange for Finish to be called later.
   UnattendedBenchmark(TForm1& form, const PrintingShell& shell, LinePrinter print, std::function<void()> ended = {});
-  ~UnattendedBenchmark();
+  ~UnattendedBenchmark() override;
   UnattendedBenchmark(const UnattendedBenchmark&) = delete;
   UnattendedBenchmark& operator=(const UnattendedBenchmark&) = delete;
   // Puts the overrides in and presses the run button; overrides the window would refuse
@@ -72,9 +77,24 @@ class UnattendedBenchmark {
   int Finish();
 
  private:
-  void Ended();
+  void NotifyEnded();
+
+  void ShowProgress(const std::string& text) override { window_.ShowProgress(text); }
+  void ShowRuns(const std::string& text) override { window_.ShowRuns(text); }
+  void ShowBusy() override { window_.ShowBusy(); }
+  void RepaintBusyPanel() override { window_.RepaintBusyPanel(); }
+  void EnableRunButton() override { window_.EnableRunButton(); }
+  void ShowIdle() override { window_.ShowIdle(); }
+  void ShowWaitingForGame(bool waiting) override { window_.ShowWaitingForGame(waiting); }
+  void ShowMessage(const std::string& text) override { window_.ShowMessage(text); }
+  bool Ask(const std::string& question) override { return window_.Ask(question); }
+  void Ended(BenchmarkOutcome outcome) override;
+  std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override {
+    return window_.StartTimer(milliseconds, std::move(onElapsed));
+  }
 
   TForm1& form_;
+  IBenchmarkHost& window_;
   const PrintingShell& shell_;
   LinePrinter print_;
   std::function<void()> ended_;

@@ -21,7 +21,7 @@ struct BenchmarkResolution {
 };
 
 // The choices that shaped the runs, as the controls held them at the start.
-struct BenchmarkSetup {
+struct RecordedSetup {
   std::vector<BenchmarkResolution> resolutions;  // in running order
   int repetitions = 0;
   std::string quality;  // the captions of the chosen items
@@ -71,7 +71,7 @@ struct BenchmarkRecord {
   std::string startedIso;  // the same moment, ISO 8601 local time
   std::string fileStamp;
   std::string programVersion;
-  BenchmarkSetup setup;
+  RecordedSetup setup;
   FrameTimeRecording frameTimes;
   SystemInfoRecord systemInfo;
   std::vector<RecordedRun> runs;

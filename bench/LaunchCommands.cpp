@@ -74,7 +74,7 @@ void FillNetDemoScript(LineList& script, const std::string& demoArgument) {
 
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           IBenchmarkHost& host, std::string* failure) {
+                           IRunSteps& host, std::string* failure) {
   const auto chosen = FirstSelectedFrom(inputs.selection, tag);
   if (!chosen) return LaunchOutcome::NothingSelected;
   const auto size = LaunchSize(inputs.selection, *chosen);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/BenchmarkHost.h"
+#include "bench/RunSteps.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
 
@@ -73,6 +73,6 @@ enum class LaunchOutcome {
 // text for the user.
 LaunchOutcome LaunchPreset(std::string_view tag, const LaunchInputs& inputs, BenchmarkRunState& state,
                            TJvCreateProcess& cp, platform::IFileSystem& files, LineList& scriptList,
-                           IBenchmarkHost& host, std::string* failure = nullptr);
+                           IRunSteps& host, std::string* failure = nullptr);
 
 }  // namespace dx

@@ -87,7 +87,7 @@ std::string ObjectOf(int depth, const std::function<void(Members&)>& fill) {
   return out + "}";
 }
 
-std::string Settings(const BenchmarkSetup& s, int depth) {
+std::string Settings(const RecordedSetup& s, int depth) {
   return ObjectOf(depth, [&](Members& m) {
     std::vector<std::string> resolutions;
     for (const auto& r : s.resolutions) {

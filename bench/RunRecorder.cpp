@@ -72,7 +72,7 @@ RecordedRun RecordUnfinishedRun(BenchmarkRunState& state, LineList& report, cons
 
 RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
                           platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
-                          IBenchmarkHost& host) {
+                          IRunSteps& host) {
   ui.Sleep(kSettleMilliseconds);
 
   const int runCount = EffectiveRunCount(inputs.runCount);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchmarkHost.h"
+#include "bench/RunSteps.h"
 #include "bench/BenchmarkRecord.h"
 #include "bench/FrameRecorder.h"
 #include "bench/Report.h"
@@ -59,6 +59,6 @@ RecordedRun RecordUnfinishedRun(BenchmarkRunState& state, LineList& report, cons
 // EffectiveRunCount.
 RunRecord RecordRunResult(BenchmarkRunState& state, LineList& report, const RecordInputs& inputs,
                           platform::IFileSystem& files, platform::IUiThread& ui, platform::ILocaleClock& locale,
-                          IBenchmarkHost& host);
+                          IRunSteps& host);
 
 }  // namespace dx

@@ -11,7 +11,7 @@
 #include "tests/doubles/FakeLocaleClock.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
-#include "tests/doubles/RecordingBenchmarkHost.h"
+#include "tests/doubles/RecordingRunSteps.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ int main() {
     state.CurrentTag = "640";
     LineList report;
     RecordInputs inputs;
-    test::RecordingBenchmarkHost host;
+    test::RecordingRunSteps host;
     inputs.gameBasePath = base;
     inputs.runCount = 1;
     const double ms = Milliseconds([&] { RecordRunResult(state, report, inputs, files, ui, locale, host); });

@@ -8,12 +8,13 @@
 
 #include "app/MainFormHost.h"
 #include "app/controls/Control.h"
+#include "tests/doubles/FakeTimers.h"
 #include "tests/doubles/FakeUpdaterUi.h"
 #include "tests/doubles/OpenSslSigning.h"
 
 namespace dx::test {
 
-class FakeMainFormHost : public IMainFormHost {
+class FakeMainFormHost : public IMainFormHost, public FakeTimers {
  public:
   std::string executablePath = "C:\\Program Files\\Dextrel\\Dextrel.exe";
   // Unset: the executable has no version resource.
@@ -49,34 +50,8 @@ class FakeMainFormHost : public IMainFormHost {
   void CloseMainWindow() override { calls.push_back("close main window"); }
   void RepaintNow(const controls::TControl& control) override { calls.push_back("repaint " + control.Name()); }
 
-  struct Timer {
-    std::uint32_t milliseconds;
-    std::function<void()> onElapsed;
-    bool running = true;
-  };
-  std::vector<std::shared_ptr<Timer>> timers;
-  struct Handle : IHostTimer {
-    explicit Handle(std::shared_ptr<Timer> t) : timer(std::move(t)) {}
-    ~Handle() override { timer->running = false; }
-    std::shared_ptr<Timer> timer;
-  };
   std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override {
-    auto timer = std::make_shared<Timer>(Timer{milliseconds, std::move(onElapsed)});
-    timers.push_back(timer);
-    return std::make_unique<Handle>(timer);
-  }
-  // The timers still running, as if their time had passed.
-  void ElapseTimers() {
-    for (auto timer : std::vector<std::shared_ptr<Timer>>(timers)) {
-      if (!timer->running) continue;
-      timer->running = false;
-      timer->onElapsed();
-    }
-  }
-  int RunningTimers() const {
-    int n = 0;
-    for (const auto& t : timers) n += t->running;
-    return n;
+    return Start(milliseconds, std::move(onElapsed));
   }
 
   int Count(const std::string& call) const {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gameprep/ProcessRunner.h"
-#include "tests/doubles/RecordingBenchmarkHost.h"
+#include "tests/doubles/RecordingRunSteps.h"
 #include "tests/doubles/FakeProcesses.h"
 #include "tests/doubles/MemoryFileSystem.h"
 
@@ -127,7 +127,7 @@ class LaunchPresetTest : public ::testing::Test {
   LineList script;
   LaunchInputs inputs;
   BenchmarkRunState state;
-  test::RecordingBenchmarkHost host;
+  test::RecordingRunSteps host;
   std::vector<std::string>& progress = host.progress;
   std::string failure;
   int& enabled = host.enabled;

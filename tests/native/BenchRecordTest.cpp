@@ -11,7 +11,7 @@
 #include "tests/doubles/FakeShell.h"
 #include "tests/doubles/FakeUiThread.h"
 #include "tests/doubles/MemoryFileSystem.h"
-#include "tests/doubles/RecordingBenchmarkHost.h"
+#include "tests/doubles/RecordingRunSteps.h"
 
 namespace dx {
 namespace {
@@ -168,7 +168,7 @@ class RecordTest : public ::testing::Test {
   BenchmarkRunState state;
   LineList report;
   RecordInputs inputs;
-  test::RecordingBenchmarkHost host;
+  test::RecordingRunSteps host;
   std::vector<std::string>& events = host.events;
   std::vector<std::string>& messages = host.messages;
   std::vector<std::string> tags_;

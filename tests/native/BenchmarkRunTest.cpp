@@ -11,6 +11,7 @@
 #include "common/Text.h"
 #include "gameprep/BenchmarkJournal.h"
 #include "tests/doubles/FakeFrameCapture.h"
+#include "tests/doubles/RecordingBenchmarkHost.h"
 #include "tests/native/FormFixture.h"
 
 namespace dx::test {
@@ -75,7 +76,7 @@ class BenchmarkRun : public FormFixture {
     return *form;
   }
 
-  bool Running() const { return form->cp.State() == TJvProcessState::Waiting; }
+  bool Running() const { return form->Benchmark().Game().State() == TJvProcessState::Waiting; }
   // The game's part of the run now playing: its log, its configuration saved, its exit.
   void EndRun(const std::string& log) {
     ASSERT_TRUE(Running());
@@ -90,7 +91,7 @@ class BenchmarkRun : public FormFixture {
   bool Idle() const { return !form->Panel1.Visible() && form->BenchButton.Enabled(); }
   std::vector<std::string> ScoreLines() const {
     std::vector<std::string> lines;
-    for (const auto& line : form->ResultReport.Lines()) {
+    for (const auto& line : form->Benchmark().Report().Lines()) {
       if (line.find("core = ") != std::string::npos || line == "<br><HR>") lines.push_back(line);
     }
     return lines;
@@ -177,7 +178,7 @@ TEST_F(BenchmarkRun, TwoPresetsWithThreeRunsPassOverThePresetsBetween) {
   }
   EXPECT_EQ(runsLines, (std::vector<std::string>{"Runs: 3/1", "Runs: 3/2", "Runs: 3/3", "Runs: 3/1", "Runs: 3/2",
                                                  "Runs: 3/3"}));
-  EXPECT_EQ(form->BenchmarkRunState.CurrentTag, "hdw2");
+  EXPECT_EQ(form->Benchmark().RunState().CurrentTag, "hdw2");
   EXPECT_TRUE(Idle());
   EXPECT_EQ(ScoreLines(), (std::vector<std::string>{
                               "<b>Score = 60 FPS</b><br>",
@@ -208,7 +209,7 @@ TEST_F(BenchmarkRun, ThreeRunsOfSixtySixtyOneSixtyThreeAverageSixtyOne) {
                                                     "<b>Score = 63 FPS</b><br>",
                                                     "<span class=\"style5\"><b>Average score = 61 FPS</b></span><br>",
                                                     "<br><HR>"}));
-  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, 0);
+  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, 0);
 }
 
 struct Rounding {
@@ -224,7 +225,7 @@ TEST_P(ScoreRounding, HalvesGoToTheEvenNeighbourWithEitherSeparator) {
   fake.clock.separator = GetParam().separator;
   form->BenchButton.UserClick();
   EndRun(Log(GetParam().rate));
-  EXPECT_EQ(form->BenchmarkRunState.ScoreText, GetParam().score);
+  EXPECT_EQ(form->Benchmark().RunState().ScoreText, GetParam().score);
   EXPECT_EQ(ScoreLines().front(),
             std::string("<span class=\"style5\"><b>Score = ") + GetParam().score + " FPS</b></span><br>");
   EXPECT_TRUE(fake.shell.messages.empty());
@@ -290,7 +291,7 @@ TEST_F(StartChecks, TheResolutionComesBeforeTheCustomDemoAndTheConfigurationIsWr
   Set("Demo", "2");
   form->demo.UserSelect(1);  // a user demo without a file: unusable
   Press();
-  ASSERT_TRUE(form->Housekeeping.CustomDemoError);
+  ASSERT_TRUE(form->Benchmark().Housekeeping().CustomDemoError);
   ExpectRefused("ERROR. Please, choose a resolution of Quake 4.");
   EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
   EXPECT_EQ(BaseFile("Quake4Configold.cfg"), kUserConfig);  // nothing else is undone
@@ -306,8 +307,9 @@ TEST_F(StartChecks, ADemoNameThatAddsAConsoleCommandIsRefusedBeforeTheGameFolder
   fake.files.AddFile(demo, "demo");
   form->demo.UserSelect(1);
   form->DemoEdit.SetText(demo);
-  std::vector<BenchmarkOutcome> ended;
-  form->OnBenchmarkEnded = [&](BenchmarkOutcome outcome) { ended.push_back(outcome); };
+  RecordingBenchmarkHost watch(&form->WindowBenchmarkHost());
+  form->Benchmark().SetHost(watch);
+  const auto& ended = watch.ended;
   const auto shellCalls = fake.files.shellCalls().size();
   Press();
   ExpectRefused("ERROR. The demo \"duel +exec evil.cfg.demo\" cannot be played: its file name holds a blank "
@@ -354,7 +356,7 @@ TEST_F(StartChecks, AnUnexpectedFailureBeforeTheFirstRunLeavesNoDeadEnd) {
   EXPECT_THROW(Press(), std::runtime_error);
   EXPECT_TRUE(Idle());
   EXPECT_FALSE(form->BenchmarkRunning());
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCouldNotStart);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
 
@@ -417,7 +419,7 @@ TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnc
   EXPECT_EQ(fake.files.Contents(kReportPath), savedReport);
   EXPECT_EQ(fake.files.Contents(kCsvPath), savedCsv);
   EXPECT_EQ(fake.shell.opened.size(), opened);
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCancelled);
   ExpectUserFilesBack();
 }
 
@@ -429,10 +431,10 @@ TEST_F(BenchmarkRun, CachedValuesWithoutVersionAndSoundReadNoInformation) {
   form->BenchButton.UserClick();
   ASSERT_EQ(fake.processes.children.size(), 1u);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->SystemInfo.VideoMemory, "256.0 MB");
-  EXPECT_EQ(form->SystemInfo.DriverVersion, "No information");
-  EXPECT_EQ(form->SystemInfo.SoundSystem, "No information");
-  const auto& head = form->ResultReport.Lines();
+  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "256.0 MB");
+  EXPECT_EQ(form->Benchmark().SystemInfo().DriverVersion, "No information");
+  EXPECT_EQ(form->Benchmark().SystemInfo().SoundSystem, "No information");
+  const auto& head = form->Benchmark().Report().Lines();
   EXPECT_NE(std::find(head.begin(), head.end(), "   <FONT size=2><b>Sound system:</b> No information</FONT><br>"),
             head.end());
 }
@@ -443,7 +445,7 @@ TEST_F(BenchmarkRun, AMissingToolStillStartsTheBenchmark) {
   form->BenchButton.UserClick();
   ASSERT_EQ(fake.processes.children.size(), 1u);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->SystemInfo.VideoMemory, "indeterminable");
+  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "indeterminable");
 }
 
 // ---- Carry-over, failures and decisions
@@ -453,16 +455,16 @@ TEST_F(BenchmarkRun, ASecondBenchmarkStartsItsCountersAtZeroAndKeepsTheScoreText
   form->BenchButton.UserClick();
   PlayAll({"70", "70", "80", "80"});
   ASSERT_TRUE(Idle());
-  EXPECT_EQ(form->BenchmarkRunState.FinishedResolutions, 2);
+  EXPECT_EQ(form->Benchmark().RunState().FinishedResolutions, 2);
 
   fake.clock.now.minute = 30;
   form->BenchButton.UserClick();
-  EXPECT_EQ(form->BenchmarkRunState.RepetitionsDone, 0);
-  EXPECT_EQ(form->BenchmarkRunState.FinishedResolutions, 0);
-  EXPECT_EQ(form->BenchmarkRunState.SelectedResolutions, 2);
-  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, 0);
-  EXPECT_EQ(form->BenchmarkRunState.ScoreText, "80");
-  EXPECT_EQ(form->BenchmarkRunState.CurrentTag, "640");
+  EXPECT_EQ(form->Benchmark().RunState().RepetitionsDone, 0);
+  EXPECT_EQ(form->Benchmark().RunState().FinishedResolutions, 0);
+  EXPECT_EQ(form->Benchmark().RunState().SelectedResolutions, 2);
+  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, 0);
+  EXPECT_EQ(form->Benchmark().RunState().ScoreText, "80");
+  EXPECT_EQ(form->Benchmark().RunState().CurrentTag, "640");
   PlayAll({"90", "90", "95", "95"});
   EXPECT_EQ(fake.processes.children.size(), 8u);
   EXPECT_EQ(fake.shell.opened.size(), 2u);
@@ -541,7 +543,7 @@ TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkWithWhatWasMeasured) {
   EXPECT_EQ(SplitLines(fake.files.Contents(kCsvPath)).size(), 2u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCouldNotStart);
   EXPECT_TRUE(fake.marks.held.empty());
 }
 
@@ -593,7 +595,7 @@ TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
   EXPECT_NE(json.find("\"no_score_reason\": \"The run was cancelled.\""), std::string::npos) << json;
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCancelled);
   EXPECT_EQ(host.RunningTimers(), 0);
   EXPECT_TRUE(fake.marks.held.empty());
 }
@@ -601,8 +603,9 @@ TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
 TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
   Prepare({0}, 1);
   Set("RunTimeLimit", "2");
-  std::vector<BenchmarkOutcome> ended;
-  form->OnBenchmarkEnded = [&](BenchmarkOutcome outcome) { ended.push_back(outcome); };
+  RecordingBenchmarkHost watch(&form->WindowBenchmarkHost());
+  form->Benchmark().SetHost(watch);
+  const auto& ended = watch.ended;
   form->BenchButton.UserClick();
   ASSERT_EQ(host.RunningTimers(), 1);
   EXPECT_EQ(host.timers.back()->milliseconds, 2u * 60u * 1000u);
@@ -638,8 +641,8 @@ TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
   EXPECT_TRUE(tool->terminated);
   EXPECT_NE(fake.processes.LastCommandLine().find("quake4.exe"), std::string::npos);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->SystemInfo.VideoMemory, "indeterminable");
-  EXPECT_EQ(form->SystemInfo.GraphicsCard, "indeterminable");
+  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "indeterminable");
+  EXPECT_EQ(form->Benchmark().SystemInfo().GraphicsCard, "indeterminable");
   EXPECT_EQ(Stored("Display Memory"), "");
   EXPECT_EQ(host.RunningTimers(), 1);  // the run's own
   PlayAll({"70"});
@@ -809,17 +812,17 @@ TEST_F(BenchmarkRun, ThePressOfTheRunButtonWhileTheGamePlaysChangesNothing) {
   form->BenchButton.UserClick();
   EndRun(Log("70"));
   ASSERT_TRUE(Running());
-  const auto before = form->BenchmarkRunState;
-  const auto reportLines = form->ResultReport.Count();
+  const auto before = form->Benchmark().RunState();
+  const auto reportLines = form->Benchmark().Report().Count();
   const auto calls = host.calls.size();
   // As after a run without score, when the window looks idle while a game may play.
   form->BenchButton.SetEnabled(true);
   form->BenchButton.UserClick();
   form->BenchButtonClick();
   EXPECT_EQ(fake.processes.children.size(), 2u);
-  EXPECT_EQ(form->BenchmarkRunState.RepetitionsDone, before.RepetitionsDone);
-  EXPECT_EQ(form->BenchmarkRunState.ScoreSum, before.ScoreSum);
-  EXPECT_EQ(form->ResultReport.Count(), reportLines);
+  EXPECT_EQ(form->Benchmark().RunState().RepetitionsDone, before.RepetitionsDone);
+  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, before.ScoreSum);
+  EXPECT_EQ(form->Benchmark().Report().Count(), reportLines);
   EXPECT_EQ(host.calls.size(), calls);
   EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
   EXPECT_TRUE(fake.shell.messages.empty());
@@ -829,14 +832,23 @@ TEST_F(BenchmarkRun, ThePressOfTheRunButtonWhileTheGamePlaysChangesNothing) {
   EXPECT_EQ(ScoreLines()[2], "<span class=\"style5\"><b>Average score = 71 FPS</b></span><br>");
 }
 
-TEST_F(BenchmarkRun, APresetUnselectedDuringTheRunEndsTheBenchmarkWithWhatWasMeasured) {
+// The benchmark runs the choices of the press: controls changed while it runs change nothing of it.
+TEST_F(BenchmarkRun, ControlsChangedDuringTheRunChangeNothingOfTheBenchmark) {
   Prepare({0, 1}, 1);
   form->BenchButton.UserClick();
   form->res.SetItemChecked(1, false);
+  form->QualityModeBox.UserSelect(0);
+  form->NoteEdit.SetText("changed");
   EndRun(Log("70"));
-  EXPECT_EQ(fake.processes.children.size(), 1u);
+  ASSERT_EQ(fake.processes.children.size(), 2u);
+  EXPECT_NE(commandLines[1].find("+set r_customWidth 800 +set r_customHeight 600 "), std::string::npos);
+  EndRun(Log("71"));
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
+  const auto& setup = form->Benchmark().Record().setup;
+  ASSERT_EQ(setup.resolutions.size(), 2u);
+  EXPECT_EQ(setup.quality, "High");
+  EXPECT_EQ(setup.note, "");
   ExpectUserFilesBack();
 }
 
@@ -964,7 +976,7 @@ TEST_F(FrameTimesRun, EveryRunGetsTheLibraryAndItsOwnSectionAndItsFramesGoIntoTh
   EXPECT_EQ(Added(0), "DEXTREL_FRAMES_SECTION=Local\\DextrelFrames-fake1");
   EXPECT_EQ(Added(1), "<0 variables>");
 
-  const auto& record = form->ResultRecord;
+  const auto& record = form->Benchmark().Record();
   EXPECT_TRUE(record.frameTimes.Recorded());
   ASSERT_EQ(record.runs.size(), 2u);
   ASSERT_TRUE(record.runs[0].frameTimes.has_value());
@@ -1005,8 +1017,8 @@ TEST_F(FrameTimesRun, WithoutTheLibraryTheRunsAreAsWithoutTheOptionAndTheReportS
   EXPECT_TRUE(capture.created.empty());
   EXPECT_EQ(Added(0), "<0 variables>");
   const std::string why = "the frame-capture library " + kCaptureLibrary + " is missing";
-  EXPECT_EQ(form->ResultRecord.frameTimes.unavailableReason, why);
-  for (const auto& run : form->ResultRecord.runs) EXPECT_FALSE(run.frameTimes.has_value());
+  EXPECT_EQ(form->Benchmark().Record().frameTimes.unavailableReason, why);
+  for (const auto& run : form->Benchmark().Record().runs) EXPECT_FALSE(run.frameTimes.has_value());
   EXPECT_NE(fake.files.Contents(kReportPath).find("<b>Frame times:</b> not recorded, because " + why + ".<br>"),
             std::string::npos);
   EXPECT_NE(fake.files.Contents(kJsonPath).find("\"recorded\": false"), std::string::npos);

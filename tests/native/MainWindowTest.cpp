@@ -14,7 +14,7 @@ class MainWindow : public FormFixture {
   // What a benchmark of this copy leaves in the game folder while it runs, its journal
   // naming all of it.
   void LeaveBenchmarkFiles() {
-    auto& journal = form->Housekeeping.Journal;
+    auto& journal = form->Benchmark().Housekeeping().Journal;
     journal.Begin(kBase);
     for (const char* name : {"Demos\\VKRdemo.demo", "VKRBnetdemo.cfg", "VKRnetdemo.txt", "qconsole.log"}) {
       journal.NoteWritten(name);
@@ -25,8 +25,8 @@ class MainWindow : public FormFixture {
     PutBase("qconsole.log", "log");
   }
   void PutAutoexecAside(const std::string& mine) {
-    form->Housekeeping.Journal.Begin(kBase);
-    form->Housekeeping.Journal.NoteAside("autoexec.cfg", "autoexec_old.cfg", false);
+    form->Benchmark().Housekeeping().Journal.Begin(kBase);
+    form->Benchmark().Housekeeping().Journal.NoteAside("autoexec.cfg", "autoexec_old.cfg", false);
     PutBase("autoexec_old.cfg", mine);
   }
   void FillDiagnosticCache() {
@@ -48,22 +48,27 @@ class MainWindow : public FormFixture {
   }
   // The benchmark's own steps around its runs, in the order of its start and finish.
   void Benchmark() {
-    form->RemoveBuiltinDemo();
-    form->BackupGameConfig();
-    form->PrepareDemo();
-    form->RemoveConsoleLog();
-    form->BuildSmpSummary();
-    form->BuildAmbientLightLine();
-    form->BuildFilteringLines();
-    form->BuildAspectArgument();
-    form->WriteAutoexec();
-    ASSERT_FALSE(form->Housekeeping.CustomDemoError);
+    auto& housekeeping = form->Benchmark().Housekeeping();
+    auto& config = form->Benchmark().Config();
+    const BenchmarkSetup setup = form->CurrentSetup();
+    housekeeping.RemoveBuiltinDemo();
+    housekeeping.BackupGameConfig(kBase);
+    housekeeping.PrepareDemo(setup.demo, Folders());
+    housekeeping.RemoveConsoleLog(kBase);
+    config.BuildSmpSummary(setup.smp);
+    config.BuildAmbientLightLine(setup.ambientLight, setup.ambientLightValue);
+    config.BuildFilteringLines(setup.antialiasing, setup.filtering);
+    config.BuildAspectArgument(setup.aspect);
+    LineList written;
+    config.WriteAutoexec(setup.quality, written, kBase);
+    ASSERT_FALSE(housekeeping.CustomDemoError);
     PlayOneRun();
-    form->RemoveNetDemoFiles();
-    form->RemoveConsoleLog();
-    form->RestoreGameConfig();
-    form->RemoveBuiltinDemo();
+    housekeeping.RemoveNetDemoFiles();
+    housekeeping.RemoveConsoleLog(kBase);
+    housekeeping.RestoreGameConfig();
+    housekeeping.RemoveBuiltinDemo();
   }
+  static GameFolders Folders() { return {kProgramFolder, kBase, kDemos}; }
 };
 
 TEST_F(MainWindow, TheNewsComesUpOnceWhenItIsExactlyZero) {
@@ -144,7 +149,7 @@ TEST_F(MainWindow, TheWindowCloseRemovesEverythingTheBenchmarkLeft) {
   FillDiagnosticCache();
   LeaveBenchmarkFiles();
   PutAutoexecAside("mine\r\n");
-  form->Housekeeping.Journal.NoteWritten("autoexec.cfg");
+  form->Benchmark().Housekeeping().Journal.NoteWritten("autoexec.cfg");
   PutBase("autoexec.cfg", "");  // written with no quality chosen
   bool canClose = false;
   form->FormCloseQuery(canClose);
@@ -254,7 +259,7 @@ TEST_P(UserFilesSurvive, TwoBenchmarksAndAnExit) {
   Benchmark();
   EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), config);
-  EXPECT_EQ(form->Config.AspectArgument, "+set r_aspectRatio 0");
+  EXPECT_EQ(form->Benchmark().Config().AspectArgument, "+set r_aspectRatio 0");
   form->QualityModeBox.UserSelect(0);
   form->AABox.UserSelect(5);
   Benchmark();
@@ -282,8 +287,8 @@ TEST_F(MainWindow, AUserDemoGoneBeforeTheStartIsReportedNotFatal) {
   Set("Demoname", "D:\\demos\\mine.demo");
   Start();
   fake.files.RemoveFile("D:\\demos\\mine.demo");
-  form->PrepareDemo();
-  EXPECT_TRUE(form->Housekeeping.CustomDemoError);
+  form->Benchmark().Housekeeping().PrepareDemo(form->CurrentSetup().demo, Folders());
+  EXPECT_TRUE(form->Benchmark().Housekeeping().CustomDemoError);
 }
 
 }  // namespace

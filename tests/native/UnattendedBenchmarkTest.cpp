@@ -213,7 +213,7 @@ TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrint
   EndRun("70");
   fake.processes.failWithCode = 0;
   ASSERT_TRUE(run->Over());
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCouldNotStart);
   EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
   EXPECT_TRUE(StartsWith(printed.front(), "Quake 4 could not be started.")) << printed.front();
   EXPECT_NE(std::find(printed.begin(), printed.end(), "640x480: average 70 FPS; runs: 70, no score"), printed.end());
@@ -226,7 +226,7 @@ TEST_F(Unattended, EachWayTheBenchmarkEndsGivesItsExitCodeAndTheMessagesArePrint
   ASSERT_FALSE(run->Over());
   run->Cancel();
   ASSERT_TRUE(run->Over());
-  EXPECT_EQ(form->LastBenchmarkOutcome, BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCancelled);
   EXPECT_EQ(run->Finish(), kExitRunWithoutScore);
   ASSERT_EQ(printed.size(), 2u);
   EXPECT_EQ(printed[0], "640x480: average 70 FPS; runs: 70, no score");
