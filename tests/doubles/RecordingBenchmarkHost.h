@@ -34,6 +34,12 @@ class RecordingBenchmarkHost : public IBenchmarkHost, public FakeTimers {
     for (const auto& e : events) n += e == event;
     return n;
   }
+  // Reports of one kind whatever their text ("progress ").
+  int CountStarting(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& e : events) n += e.rfind(prefix, 0) == 0;
+    return n;
+  }
 
   void ShowProgress(const std::string& text) override {
     progress = text;

@@ -1,13 +1,16 @@
-// Whole benchmarks through the main window on the doubles: the run button, the
-// diagnostic tool, every game run ended by the test with the log it leaves, the report
-// saved and opened, and the game folder afterwards.
+// Whole benchmarks on the doubles, driven through the benchmark session as the run
+// button starts it: the diagnostic tool, every game run ended by the test with the log it
+// leaves, the report saved and opened, and the game folder afterwards. The window's own
+// part (its controls, what it shows, its exits and start-up) has cases of its own here.
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "app/SettingsStore.h"
+#include "bench/BenchmarkSession.h"
 #include "bench/ResultParsing.h"
 #include "common/LineList.h"
+#include "common/SharedRegistry.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkJournal.h"
 #include "tests/doubles/FakeFrameCapture.h"
@@ -39,44 +42,81 @@ std::vector<std::string> GoldenLines(const std::string& name) {
   return SplitLines(text.str());
 }
 
+// What the run button hands over, in one line, to compare the window's with the tests'.
+std::string Describe(const BenchmarkSetup& s) {
+  std::ostringstream text;
+  for (bool preset : s.resolutions.presets) text << preset;
+  const auto put = [&text](const auto&... fields) { ((text << '|' << fields), ...); };
+  put(s.resolutions.customChecked, s.resolutions.customWidth, s.resolutions.customHeight, s.runCount, s.quality,
+      s.aspect, s.antialiasing, s.filtering, s.smp, s.ambientLight, s.ambientLightValue, s.frameTimes,
+      s.demo.builtinChecked, s.demo.userChecked, s.demo.userDemoPath, s.gamePath, s.resultsPath, s.note,
+      s.programVersion);
+  return text.str();
+}
+
+// The session as the run button starts it, what it reports kept by `watch`; a case about
+// the window opens one instead, which loads the same choices from the stored settings.
 class BenchmarkRun : public FormFixture {
  protected:
   std::string BaseFile(const std::string& name) const { return fake.files.Contents(std::string(kBase) + name); }
   void PutBase(const std::string& name, const std::string& data) { fake.files.AddFile(std::string(kBase) + name, data); }
-  void CacheDiagnostics() {
-    Set("Display Memory", "256.0 MB");
-    Set("Driver Version", "6.14.0010.9147");
-    Set("Sound", "Realtek HD Audio output");
-  }
-
   // An installed game with the user's own files, the built-in demo, High quality, 4:3,
-  // the given presets and repetitions, the diagnostic values cached.
-  TForm1& Prepare(std::initializer_list<std::size_t> presets, int runs) {
+  // the given presets and repetitions (stored, and as the setup), the diagnostic values cached.
+  void Prepare(std::initializer_list<std::size_t> presets, int runs) {
     InstallGame();
     fake.registry.AddKey(kSettingsPath);
     PutBase("autoexec.cfg", kUserAutoexec);
     PutBase("Quake4Config.cfg", kUserConfig);
     fake.files.AddFolder(kResults);
-    Set("Demo", "1");
-    Set("Quality", "2");
-    Set("AALevel", "2");
-    Set("AFLevel", "3");
-    Set("AspectRatio", "0");
-    Set("ResultPath", kResults);
+    // The diagnostic values cached, so the game starts at once.
+    for (auto [name, value] : {std::pair<const char*, const char*>{"Demo", "1"}, {"Quality", "2"}, {"AALevel", "2"},
+                               {"AFLevel", "3"}, {"AspectRatio", "0"}, {"ResultPath", kResults},
+                               {"Display Memory", "256.0 MB"}, {"Driver Version", "6.14.0010.9147"},
+                               {"Sound", "Realtek HD Audio output"}}) {
+      Set(name, value);
+    }
     if (runs > 0) Set("RunNumber", IntToStr(runs));
-    for (std::size_t i : presets) Set(settings::kResolutionValues[i], "1");
-    CacheDiagnostics();
+    setup = {.runCount = runs, .quality = 2, .aspect = 0, .antialiasing = 2, .filtering = 3, .demo = {true, false, ""},
+             .gamePath = kGameFolder, .resultsPath = kResults, .programVersion = DEXTREL_VERSION};
+    for (std::size_t i : presets) {
+      Set(settings::kResolutionValues[i], "1");
+      setup.resolutions.presets[i] = true;
+    }
     fake.processor.memory = 4ull << 30;
-    Start();
-    // Every start records what the window showed and the command line.
+    session = NewSession(registry, watch);
+    // Every start records the runs line shown and the command line.
     fake.processes.onStart = [this](std::size_t index) {
-      runsLines.push_back(form->RunsLabel.Caption());
+      runsLines.push_back(watch.runsLine);
       commandLines.push_back(fake.processes.children[index]->request.commandLine);
     };
-    return *form;
+  }
+  // A copy of the program in folder, showing what its session reports on shows.
+  std::unique_ptr<BenchmarkSession> NewSession(SharedRegistry& shared, RecordingBenchmarkHost& shows,
+                                               const std::string& folder = kProgramFolder) {
+    auto made = std::make_unique<BenchmarkSession>(view, shared, shows);
+    made->SetProgram(folder + "Dextrel.exe", folder);
+    return made;
+  }
+  // The window instead of the bare session, with a session of its own.
+  TForm1& OpenWindow() {
+    session.reset();
+    return Start();
+  }
+  BenchmarkSession& Session() { return form ? form->Benchmark() : *session; }
+  // A copy's close: the close query's tidying, then the exit's putting back.
+  static void CloseCopy(BenchmarkSession& copy) {
+    copy.TidyAtCloseQuery();
+    copy.CloseGameFolder();
   }
 
-  bool Running() const { return form->Benchmark().Game().State() == TJvProcessState::Waiting; }
+  void TearDown() override {
+    // The session tells the user through its host only, which the unattended mode relies on.
+    if (session) {
+      EXPECT_TRUE(fake.shell.messages.empty()) << fake.shell.messages[0].text;
+    }
+  }
+
+  bool Running() { return Session().Game().State() == TJvProcessState::Waiting; }
   // The game's part of the run now playing: its log, its configuration saved, its exit.
   void EndRun(const std::string& log) {
     ASSERT_TRUE(Running());
@@ -88,10 +128,10 @@ class BenchmarkRun : public FormFixture {
     for (const auto& rate : rates) EndRun(Log(rate));
   }
   std::vector<std::string> Report() const { return SplitLines(fake.files.Contents(kReportPath)); }
-  bool Idle() const { return !form->Panel1.Visible() && form->BenchButton.Enabled(); }
-  std::vector<std::string> ScoreLines() const {
+  bool Idle() { return form ? !form->Panel1.Visible() && form->BenchButton.Enabled() : watch.Idle(); }
+  std::vector<std::string> ScoreLines() {
     std::vector<std::string> lines;
-    for (const auto& line : form->Benchmark().Report().Lines()) {
+    for (const auto& line : Session().Report().Lines()) {
       if (line.find("core = ") != std::string::npos || line == "<br><HR>") lines.push_back(line);
     }
     return lines;
@@ -103,13 +143,17 @@ class BenchmarkRun : public FormFixture {
     EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "<missing>");
   }
 
+  RecordingBenchmarkHost watch;
+  SharedRegistry registry{fake.registry};
+  std::unique_ptr<BenchmarkSession> session;
+  BenchmarkSetup setup;
   std::vector<std::string> runsLines, commandLines;
 };
 
 TEST_F(BenchmarkRun, OnePresetOneRunGivesOneGameRunAndTheSavedOpenedReport) {
   Prepare({2}, 1);
-  form->RunsLabel.SetCaption("Runs: 2/2");  // left by an earlier benchmark
-  form->BenchButton.UserClick();
+  watch.runsLine = "Runs: 2/2";  // left by an earlier benchmark
+  session->Start(setup);
 
   ASSERT_EQ(fake.processes.children.size(), 1u);
   const auto& request = fake.processes.children[0]->request;
@@ -119,27 +163,28 @@ TEST_F(BenchmarkRun, OnePresetOneRunGivesOneGameRunAndTheSavedOpenedReport) {
                 "+set r_customWidth 1024 +set r_customHeight 768 +timedemoquit VKRdemo.demo");
   EXPECT_EQ(request.currentDirectory.value_or(""), kGameFolder);
   EXPECT_EQ(request.startup.showWindow, 0);  // hidden
-  EXPECT_TRUE(form->Panel1.Visible());
-  EXPECT_FALSE(form->BenchButton.Enabled());
-  EXPECT_EQ(form->Label2.Caption(), "Resolution: 1024 \xD7 768...");
+  EXPECT_TRUE(watch.busy);
+  EXPECT_FALSE(watch.runButtonEnabled);
+  EXPECT_EQ(watch.progress, "Resolution: 1024 \xD7 768...");
   EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
   EXPECT_EQ(BaseFile("Quake4Configold.cfg"), kUserConfig);
   EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
-  // The panel and its line are painted before the blocking work that follows.
-  EXPECT_GE(host.Count("repaint Panel1"), 2);
-  EXPECT_GE(host.Count("repaint Label2"), 3);
-  EXPECT_EQ(host.Count("repaint BenchButton"), 1);
+  // The panel and its line are painted before the blocking work that follows: the busy
+  // report paints both, a repaint the panel and the run button, a progress report its line.
+  EXPECT_GE(watch.Count("busy") + watch.Count("repaint"), 2);
+  EXPECT_GE(watch.Count("busy") + watch.CountStarting("progress "), 3);
+  EXPECT_EQ(watch.Count("repaint"), 1);
   EXPECT_EQ(fake.ui.TotalSlept(), 0u);
 
   EndRun(Log("61.5"));
   EXPECT_EQ(fake.processes.children.size(), 1u);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(form->RunsLabel.Caption(), "Runs: 2/2");
+  EXPECT_EQ(watch.runsLine, "Runs: 2/2");
   // One wait before recording, two inside it, one in the finish.
   EXPECT_EQ(fake.ui.sleeps, (std::vector<std::uint32_t>{1000, 1000, 1000, 1000}));
   ASSERT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
   EXPECT_EQ(fake.shell.openModes.front(), platform::ShowMode::Show);
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(watch.messages.empty());
 
   const auto report = Report();
   const auto golden = GoldenLines("one_resolution_one_run.htm");
@@ -167,7 +212,7 @@ TEST_F(BenchmarkRun, OnePresetOneRunGivesOneGameRunAndTheSavedOpenedReport) {
 
 TEST_F(BenchmarkRun, TwoPresetsWithThreeRunsPassOverThePresetsBetween) {
   Prepare({0, 7}, 3);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"60.0", "61.2", "62.5", "100", "101.5", "99.4"});
 
   ASSERT_EQ(commandLines.size(), 6u);
@@ -178,7 +223,7 @@ TEST_F(BenchmarkRun, TwoPresetsWithThreeRunsPassOverThePresetsBetween) {
   }
   EXPECT_EQ(runsLines, (std::vector<std::string>{"Runs: 3/1", "Runs: 3/2", "Runs: 3/3", "Runs: 3/1", "Runs: 3/2",
                                                  "Runs: 3/3"}));
-  EXPECT_EQ(form->Benchmark().RunState().CurrentTag, "hdw2");
+  EXPECT_EQ(session->RunState().CurrentTag, "hdw2");
   EXPECT_TRUE(Idle());
   EXPECT_EQ(ScoreLines(), (std::vector<std::string>{
                               "<b>Score = 60 FPS</b><br>",
@@ -203,13 +248,13 @@ TEST_F(BenchmarkRun, TwoPresetsWithThreeRunsPassOverThePresetsBetween) {
 
 TEST_F(BenchmarkRun, ThreeRunsOfSixtySixtyOneSixtyThreeAverageSixtyOne) {
   Prepare({0}, 3);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"60", "61", "63"});
   EXPECT_EQ(ScoreLines(), (std::vector<std::string>{"<b>Score = 60 FPS</b><br>", "<b>Score = 61 FPS</b><br>",
                                                     "<b>Score = 63 FPS</b><br>",
                                                     "<span class=\"style5\"><b>Average score = 61 FPS</b></span><br>",
                                                     "<br><HR>"}));
-  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, 0);
+  EXPECT_EQ(session->RunState().ScoreSum, 0);
 }
 
 struct Rounding {
@@ -223,12 +268,12 @@ class ScoreRounding : public BenchmarkRun, public ::testing::WithParamInterface<
 TEST_P(ScoreRounding, HalvesGoToTheEvenNeighbourWithEitherSeparator) {
   Prepare({0}, 1);
   fake.clock.separator = GetParam().separator;
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EndRun(Log(GetParam().rate));
-  EXPECT_EQ(form->Benchmark().RunState().ScoreText, GetParam().score);
+  EXPECT_EQ(session->RunState().ScoreText, GetParam().score);
   EXPECT_EQ(ScoreLines().front(),
             std::string("<span class=\"style5\"><b>Score = ") + GetParam().score + " FPS</b></span><br>");
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(watch.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scores, ScoreRounding,
@@ -238,11 +283,11 @@ INSTANTIATE_TEST_SUITE_P(Scores, ScoreRounding,
 
 TEST_F(BenchmarkRun, OnlyTheCustomResolutionRunsItsRepetitionsAndFinishes) {
   Prepare({}, 2);
-  form->cusresbox.SetChecked(true);
-  form->CusWidth.SetText("1440");
-  form->CusHeight.SetText("900");
-  form->BenchButton.UserClick();
-  EXPECT_EQ(form->Label2.Caption(), "Resolution: 1440 \xD7 900 (Custom)...");
+  setup.resolutions.customChecked = true;
+  setup.resolutions.customWidth = "1440";
+  setup.resolutions.customHeight = "900";
+  session->Start(setup);
+  EXPECT_EQ(watch.progress, "Resolution: 1440 \xD7 900 (Custom)...");
   PlayAll({"70", "72"});
   ASSERT_EQ(commandLines.size(), 2u);
   EXPECT_NE(commandLines[1].find("+set r_aspectRatio 0 +set r_customWidth 1440 +set r_customHeight 900 +timedemoquit"),
@@ -263,13 +308,11 @@ class StartChecks : public BenchmarkRun {
  protected:
   void Press() {
     fake.registry.RemoveKey(kSettingsPath);
-    fake.shell.messages.clear();
-    form->BenchButton.UserClick();
+    watch.messages.clear();
+    session->Start(setup);
   }
   void ExpectRefused(const std::string& message) {
-    ASSERT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{message});
-    EXPECT_EQ(fake.shell.messages[0].caption, "Dextrel");
-    EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::Ok);
+    ASSERT_EQ(watch.messages, std::vector<std::string>{message});
     EXPECT_TRUE(Idle());
     EXPECT_TRUE(fake.registry.HasKey(kSettingsPath));  // the refusal creates the key
     EXPECT_TRUE(fake.processes.children.empty());
@@ -279,7 +322,7 @@ class StartChecks : public BenchmarkRun {
 
 TEST_F(StartChecks, AMissingGameFolderIsTheOnlyMessageEvenWithoutAResolution) {
   Prepare({}, 1);
-  form->SetGameFolder("E:\\Gone\\Quake 4\\");
+  setup.gamePath = "E:\\Gone\\Quake 4\\";
   Press();
   ExpectRefused("ERROR. Please, install the retail version of Quake 4.");
   // The missing folder is not made by the demo copy.
@@ -288,15 +331,14 @@ TEST_F(StartChecks, AMissingGameFolderIsTheOnlyMessageEvenWithoutAResolution) {
 
 TEST_F(StartChecks, TheResolutionComesBeforeTheCustomDemoAndTheConfigurationIsWrittenFirst) {
   Prepare({}, 1);
-  Set("Demo", "2");
-  form->demo.UserSelect(1);  // a user demo without a file: unusable
+  setup.demo = {false, true, ""};  // a user demo without a file: unusable
   Press();
-  ASSERT_TRUE(form->Benchmark().Housekeeping().CustomDemoError);
+  ASSERT_TRUE(session->Housekeeping().CustomDemoError);
   ExpectRefused("ERROR. Please, choose a resolution of Quake 4.");
   EXPECT_EQ(BaseFile("autoexec.cfg").substr(0, 18), "seta r_shadows \"1\"");
   EXPECT_EQ(BaseFile("Quake4Configold.cfg"), kUserConfig);  // nothing else is undone
 
-  form->res.SetItemChecked(3, true);
+  setup.resolutions.presets[3] = true;
   Press();
   ExpectRefused("ERROR. Please, check your custom defined demo parameters.");
 }
@@ -305,16 +347,12 @@ TEST_F(StartChecks, ADemoNameThatAddsAConsoleCommandIsRefusedBeforeTheGameFolder
   Prepare({0}, 1);
   const std::string demo = "D:\\Demos\\duel +exec evil.cfg.demo";
   fake.files.AddFile(demo, "demo");
-  form->demo.UserSelect(1);
-  form->DemoEdit.SetText(demo);
-  RecordingBenchmarkHost watch(&form->WindowBenchmarkHost());
-  form->Benchmark().SetHost(watch);
-  const auto& ended = watch.ended;
+  setup.demo = {false, true, demo};
   const auto shellCalls = fake.files.shellCalls().size();
   Press();
   ExpectRefused("ERROR. The demo \"duel +exec evil.cfg.demo\" cannot be played: its file name holds a blank "
                 "followed by \"+\", which the game would read as a console command. Please, rename the demo file.");
-  EXPECT_EQ(ended, std::vector<BenchmarkOutcome>{BenchmarkOutcome::boCouldNotStart});
+  EXPECT_EQ(watch.ended, std::vector<BenchmarkOutcome>{BenchmarkOutcome::boCouldNotStart});
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
   EXPECT_EQ(BaseFile("Quake4Configold.cfg"), "<missing>");
@@ -323,18 +361,18 @@ TEST_F(StartChecks, ADemoNameThatAddsAConsoleCommandIsRefusedBeforeTheGameFolder
 
   // Renamed, the same demo plays.
   fake.files.AddFile("D:\\Demos\\duel.demo", "demo");
-  form->DemoEdit.SetText("D:\\Demos\\duel.demo");
-  fake.shell.messages.clear();
-  form->BenchButton.UserClick();
-  EXPECT_TRUE(fake.shell.messages.empty());
+  setup.demo.userDemoPath = "D:\\Demos\\duel.demo";
+  watch.messages.clear();
+  session->Start(setup);
+  EXPECT_TRUE(watch.messages.empty());
   ASSERT_EQ(commandLines.size(), 1u);
   EXPECT_NE(commandLines[0].find("+timedemoquit duel.demo"), std::string::npos) << commandLines[0];
 }
 
 TEST_F(StartChecks, ACustomResolutionWithAnEmptyWidthIsNotSelected) {
   Prepare({}, 1);
-  form->cusresbox.SetChecked(true);
-  form->CusHeight.SetText("900");
+  setup.resolutions.customChecked = true;
+  setup.resolutions.customHeight = "900";
   Press();
   ExpectRefused("ERROR. Please, choose a resolution of Quake 4.");
 }
@@ -343,8 +381,8 @@ TEST_F(StartChecks, AnAutoexecThatCannotBeWrittenIsReportedAndTheWindowIsIdle) {
   Prepare({0}, 1);
   fake.files.SetReadOnly(kBase);
   Press();
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
-  EXPECT_NE(fake.shell.messages[0].text.find("autoexec.cfg"), std::string::npos);
+  ASSERT_EQ(watch.messages.size(), 1u);
+  EXPECT_NE(watch.messages[0].find("autoexec.cfg"), std::string::npos);
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(fake.processes.children.empty());
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
@@ -355,8 +393,8 @@ TEST_F(StartChecks, AnUnexpectedFailureBeforeTheFirstRunLeavesNoDeadEnd) {
   fake.processes.onStart = [](std::size_t) { throw std::runtime_error("out of handles"); };
   EXPECT_THROW(Press(), std::runtime_error);
   EXPECT_TRUE(Idle());
-  EXPECT_FALSE(form->BenchmarkRunning());
-  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCouldNotStart);
+  EXPECT_FALSE(session->Running());
+  EXPECT_EQ(session->LastOutcome(), BenchmarkOutcome::boCouldNotStart);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
 
@@ -372,12 +410,12 @@ TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnc
   Prepare({0}, 1);
   Set("Display Memory", "");
   fake.files.AddFile(kTool, "MZ");
-  form->BenchButton.UserClick();
+  session->Start(setup);
 
   ASSERT_EQ(fake.processes.children.size(), 1u);
   EXPECT_NE(fake.processes.LastCommandLine().find("dxdiag.exe /whql:on /t"), std::string::npos);
-  EXPECT_EQ(form->Label2.Caption(), "Collecting system information...");
-  EXPECT_TRUE(form->Panel1.Visible());
+  EXPECT_EQ(watch.progress, "Collecting system information...");
+  EXPECT_TRUE(watch.busy);
   EXPECT_FALSE(Running());
 
   fake.files.AddFile(std::string(kProgramFolder) + "dxinfo.txt",
@@ -398,7 +436,7 @@ TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnc
             report.end());
 
   // The next benchmark takes the cached values and starts the game at once.
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EXPECT_EQ(fake.processes.children.size(), 3u);
   EXPECT_TRUE(Running());
   EndRun(Log("55"));
@@ -408,18 +446,18 @@ TEST_F(BenchmarkRun, WithoutCachedValuesTheToolRunsFirstAndTheBenchmarkStartsOnc
   const std::string savedReport = fake.files.Contents(kReportPath), savedCsv = fake.files.Contents(kCsvPath);
   const std::size_t opened = fake.shell.opened.size();
   Set("Display Memory", "");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   ASSERT_EQ(fake.processes.children.size(), 4u);
   EXPECT_NE(fake.processes.LastCommandLine().find("dxdiag.exe"), std::string::npos);
-  fake.shell.messages.clear();
-  form->CancelButton.UserClick();  // yes
-  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{"Stop the benchmark?"});
+  EXPECT_TRUE(session->ConfirmStop());  // yes
+  EXPECT_EQ(watch.questions, std::vector<std::string>{"Stop the benchmark?"});
+  EXPECT_TRUE(watch.messages.empty());
   EXPECT_TRUE(fake.processes.children.back()->terminated);
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.files.Contents(kReportPath), savedReport);
   EXPECT_EQ(fake.files.Contents(kCsvPath), savedCsv);
   EXPECT_EQ(fake.shell.opened.size(), opened);
-  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(session->LastOutcome(), BenchmarkOutcome::boCancelled);
   ExpectUserFilesBack();
 }
 
@@ -428,13 +466,13 @@ TEST_F(BenchmarkRun, CachedValuesWithoutVersionAndSoundReadNoInformation) {
   Set("Driver Version", "");
   fake.registry.SetString(kSettingsPath, "Sound", "");
   fake.files.AddFile(kTool, "MZ");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   ASSERT_EQ(fake.processes.children.size(), 1u);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "256.0 MB");
-  EXPECT_EQ(form->Benchmark().SystemInfo().DriverVersion, "No information");
-  EXPECT_EQ(form->Benchmark().SystemInfo().SoundSystem, "No information");
-  const auto& head = form->Benchmark().Report().Lines();
+  EXPECT_EQ(session->SystemInfo().VideoMemory, "256.0 MB");
+  EXPECT_EQ(session->SystemInfo().DriverVersion, "No information");
+  EXPECT_EQ(session->SystemInfo().SoundSystem, "No information");
+  const auto& head = session->Report().Lines();
   EXPECT_NE(std::find(head.begin(), head.end(), "   <FONT size=2><b>Sound system:</b> No information</FONT><br>"),
             head.end());
 }
@@ -442,29 +480,29 @@ TEST_F(BenchmarkRun, CachedValuesWithoutVersionAndSoundReadNoInformation) {
 TEST_F(BenchmarkRun, AMissingToolStillStartsTheBenchmark) {
   Prepare({0}, 1);
   Set("Display Memory", "");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   ASSERT_EQ(fake.processes.children.size(), 1u);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "indeterminable");
+  EXPECT_EQ(session->SystemInfo().VideoMemory, "indeterminable");
 }
 
 // ---- Carry-over, failures and decisions
 
 TEST_F(BenchmarkRun, ASecondBenchmarkStartsItsCountersAtZeroAndKeepsTheScoreText) {
   Prepare({0, 1}, 2);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"70", "70", "80", "80"});
   ASSERT_TRUE(Idle());
-  EXPECT_EQ(form->Benchmark().RunState().FinishedResolutions, 2);
+  EXPECT_EQ(session->RunState().FinishedResolutions, 2);
 
   fake.clock.now.minute = 30;
-  form->BenchButton.UserClick();
-  EXPECT_EQ(form->Benchmark().RunState().RepetitionsDone, 0);
-  EXPECT_EQ(form->Benchmark().RunState().FinishedResolutions, 0);
-  EXPECT_EQ(form->Benchmark().RunState().SelectedResolutions, 2);
-  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, 0);
-  EXPECT_EQ(form->Benchmark().RunState().ScoreText, "80");
-  EXPECT_EQ(form->Benchmark().RunState().CurrentTag, "640");
+  session->Start(setup);
+  EXPECT_EQ(session->RunState().RepetitionsDone, 0);
+  EXPECT_EQ(session->RunState().FinishedResolutions, 0);
+  EXPECT_EQ(session->RunState().SelectedResolutions, 2);
+  EXPECT_EQ(session->RunState().ScoreSum, 0);
+  EXPECT_EQ(session->RunState().ScoreText, "80");
+  EXPECT_EQ(session->RunState().CurrentTag, "640");
   PlayAll({"90", "90", "95", "95"});
   EXPECT_EQ(fake.processes.children.size(), 8u);
   EXPECT_EQ(fake.shell.opened.size(), 2u);
@@ -474,11 +512,11 @@ TEST_F(BenchmarkRun, ASecondBenchmarkStartsItsCountersAtZeroAndKeepsTheScoreText
 
 TEST_F(BenchmarkRun, ALogWithoutTheMarkerEndsTheBenchmarkWithTheUsersFilesBack) {
   Prepare({0, 1}, 2);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EndRun("Quake 4 1.4.2\r\ncouldn't open demos/VKRdemo.demo\r\n");
 
   EXPECT_EQ(fake.processes.children.size(), 1u);  // nothing more is launched
-  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{kNoScoreMessage});
+  EXPECT_EQ(watch.messages, std::vector<std::string>{kNoScoreMessage});
   EXPECT_TRUE(Idle());
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("autoexec_old.cfg"), "<missing>");
@@ -488,7 +526,7 @@ TEST_F(BenchmarkRun, ALogWithoutTheMarkerEndsTheBenchmarkWithTheUsersFilesBack) 
   EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
 
   // The next press starts afresh and runs the whole benchmark.
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"70", "70", "80", "80"});
   EXPECT_EQ(fake.processes.children.size(), 5u);
   EXPECT_EQ(fake.shell.opened.size(), 1u);
@@ -497,10 +535,9 @@ TEST_F(BenchmarkRun, ALogWithoutTheMarkerEndsTheBenchmarkWithTheUsersFilesBack) 
 TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUsersFilesBack) {
   Prepare({0}, 2);
   fake.processes.failWithCode = 2;
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(fake.shell.MessageTexts(),
-            std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."});
+  EXPECT_EQ(watch.messages, std::vector<std::string>{"ERROR. Please, install the retail version of Quake 4."});
   EXPECT_TRUE(fake.shell.opened.empty());
   EXPECT_EQ(fake.files.Contents(kReportPath), "<missing>");
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
@@ -510,15 +547,15 @@ TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUser
   // quake4.exe is there but the system refuses it (locked, blocked, no program): its reason.
   fake.files.AddFile(std::string(kGameFolder) + "quake4.exe", "not a program");
   fake.processes.failWithCode = 193;
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EXPECT_TRUE(Idle());
-  ASSERT_EQ(fake.shell.messages.size(), 2u);
-  EXPECT_EQ(fake.shell.messages[1].text.find("Quake 4 could not be started. System Error.  Code: 193."), 0u)
-      << fake.shell.messages[1].text;
+  ASSERT_EQ(watch.messages.size(), 2u);
+  EXPECT_EQ(watch.messages[1].find("Quake 4 could not be started. System Error.  Code: 193."), 0u)
+      << watch.messages[1];
   ExpectUserFilesBack();
 
   fake.processes.failWithCode = 0;
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"70", "71"});
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.shell.opened.size(), 1u);
@@ -526,13 +563,13 @@ TEST_F(BenchmarkRun, AGameThatCannotStartIsReportedAndTheWindowIsIdleWithTheUser
 
 TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkWithWhatWasMeasured) {
   Prepare({0, 1}, 2);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   fake.processes.failWithCode = 2;
   EndRun(Log("70"));
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.processes.children.size(), 1u);
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
-  const std::string& told = fake.shell.messages[0].text;
+  ASSERT_EQ(watch.messages.size(), 1u);
+  const std::string& told = watch.messages[0];
   EXPECT_EQ(told.find("Quake 4 could not be started. System Error.  Code: 2."), 0u) << told;
   EXPECT_NE(told.find("The runs measured until then are in the report."), std::string::npos) << told;
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
@@ -543,49 +580,48 @@ TEST_F(BenchmarkRun, AGameGoneBetweenRunsEndsTheBenchmarkWithWhatWasMeasured) {
   EXPECT_EQ(SplitLines(fake.files.Contents(kCsvPath)).size(), 2u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
-  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCouldNotStart);
+  EXPECT_EQ(session->LastOutcome(), BenchmarkOutcome::boCouldNotStart);
   EXPECT_TRUE(fake.marks.held.empty());
 }
 
 TEST_F(BenchmarkRun, ANetDemoScriptThatCannotBeWrittenEndsTheBenchmarkWithTheFilesBack) {
   Prepare({0}, 1);
   fake.files.AddFile("D:\\Demos\\duel.netdemo", "net demo");
-  form->demo.SetItemIndex(1);
-  form->DemoEdit.SetText("D:\\Demos\\duel.netdemo");
+  setup.demo = {false, true, "D:\\Demos\\duel.netdemo"};
   PutBase("VKRBnetdemo.cfg", "locked");
   fake.files.SetReadOnly(std::string(kBase) + "VKRBnetdemo.cfg");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EXPECT_TRUE(fake.processes.children.empty());
   EXPECT_TRUE(Idle());
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
-  EXPECT_NE(fake.shell.messages[0].text.find("VKRBnetdemo.cfg"), std::string::npos);
+  ASSERT_EQ(watch.messages.size(), 1u);
+  EXPECT_NE(watch.messages[0].find("VKRBnetdemo.cfg"), std::string::npos);
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
-  EXPECT_FALSE(form->BenchmarkRunning());
+  EXPECT_FALSE(session->Running());
 }
 
 TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
   Prepare({0, 1}, 2);
-  form->BenchButton.UserClick();
-  ASSERT_EQ(host.RunningTimers(), 1);
-  EXPECT_EQ(host.timers.back()->milliseconds, 30u * 60u * 1000u);
+  session->Start(setup);
+  ASSERT_EQ(watch.RunningTimers(), 1);
+  EXPECT_EQ(watch.timers.back()->milliseconds, 30u * 60u * 1000u);
   EndRun(Log("70"));
   ASSERT_TRUE(Running());
-  EXPECT_EQ(host.RunningTimers(), 1);  // one per run
+  EXPECT_EQ(watch.RunningTimers(), 1);  // one per run
 
-  fake.shell.answers.push_back(platform::MessageResult::No);
-  form->CancelButton.UserClick();
-  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{"Stop the benchmark? The game will be closed."});
-  EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::YesNo);
+  watch.answers.push_back(false);
+  EXPECT_FALSE(session->ConfirmStop());
+  EXPECT_EQ(watch.questions, std::vector<std::string>{"Stop the benchmark? The game will be closed."});
   EXPECT_TRUE(Running());
   EXPECT_FALSE(fake.processes.children.back()->terminated);
 
-  form->CancelButton.UserClick();  // yes
+  EXPECT_TRUE(session->ConfirmStop());  // yes
   EXPECT_TRUE(fake.processes.children.back()->terminated);
   EXPECT_FALSE(Running());
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.processes.children.size(), 2u);
-  EXPECT_EQ(fake.shell.messages.size(), 2u);  // only the two questions
+  EXPECT_EQ(watch.questions.size(), 2u);
+  EXPECT_TRUE(watch.messages.empty());  // only the two questions
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
   const std::string report = fake.files.Contents(kReportPath);
   EXPECT_NE(report.find("Score = 70 FPS"), std::string::npos);
@@ -595,34 +631,31 @@ TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
   EXPECT_NE(json.find("\"no_score_reason\": \"The run was cancelled.\""), std::string::npos) << json;
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
-  EXPECT_EQ(form->Benchmark().LastOutcome(), BenchmarkOutcome::boCancelled);
-  EXPECT_EQ(host.RunningTimers(), 0);
+  EXPECT_EQ(session->LastOutcome(), BenchmarkOutcome::boCancelled);
+  EXPECT_EQ(watch.RunningTimers(), 0);
   EXPECT_TRUE(fake.marks.held.empty());
 }
 
 TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
   Prepare({0}, 1);
   Set("RunTimeLimit", "2");
-  RecordingBenchmarkHost watch(&form->WindowBenchmarkHost());
-  form->Benchmark().SetHost(watch);
   const auto& ended = watch.ended;
-  form->BenchButton.UserClick();
-  ASSERT_EQ(host.RunningTimers(), 1);
-  EXPECT_EQ(host.timers.back()->milliseconds, 2u * 60u * 1000u);
-  host.ElapseTimers();
+  session->Start(setup);
+  ASSERT_EQ(watch.RunningTimers(), 1);
+  EXPECT_EQ(watch.timers.back()->milliseconds, 2u * 60u * 1000u);
+  watch.ElapseTimers();
   EXPECT_TRUE(fake.processes.children.back()->terminated);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{
-                                           "The game did not finish the run within the time limit of 2 minutes and "
-                                           "was closed."});
+  EXPECT_EQ(watch.messages, std::vector<std::string>{"The game did not finish the run within the time limit of 2 "
+                                                     "minutes and was closed."});
   EXPECT_TRUE(fake.shell.opened.empty());  // nothing was measured
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
   EXPECT_EQ(ended, std::vector<BenchmarkOutcome>{BenchmarkOutcome::boTimedOut});
 
   Set("RunTimeLimit", "0");
-  form->BenchButton.UserClick();
-  EXPECT_EQ(host.RunningTimers(), 0);
+  session->Start(setup);
+  EXPECT_EQ(watch.RunningTimers(), 0);
   PlayAll({"70"});
   EXPECT_TRUE(Idle());
   EXPECT_EQ(ended.back(), BenchmarkOutcome::boAllScored);
@@ -632,38 +665,63 @@ TEST_F(BenchmarkRun, ARunOverTheTimeLimitIsEndedAndALimitOfZeroSetsNone) {
   Set("RunTimeLimit", "2");
   Set("Display Memory", "");
   fake.files.AddFile(kTool, "MZ");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   ASSERT_NE(fake.processes.LastCommandLine().find("dxdiag.exe"), std::string::npos);
-  ASSERT_EQ(host.RunningTimers(), 1);
-  EXPECT_EQ(host.timers.back()->milliseconds, 2u * 60u * 1000u);
+  ASSERT_EQ(watch.RunningTimers(), 1);
+  EXPECT_EQ(watch.timers.back()->milliseconds, 2u * 60u * 1000u);
   const auto tool = fake.processes.children.back();
-  host.ElapseTimers();
+  watch.ElapseTimers();
   EXPECT_TRUE(tool->terminated);
   EXPECT_NE(fake.processes.LastCommandLine().find("quake4.exe"), std::string::npos);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(form->Benchmark().SystemInfo().VideoMemory, "indeterminable");
-  EXPECT_EQ(form->Benchmark().SystemInfo().GraphicsCard, "indeterminable");
+  EXPECT_EQ(session->SystemInfo().VideoMemory, "indeterminable");
+  EXPECT_EQ(session->SystemInfo().GraphicsCard, "indeterminable");
   EXPECT_EQ(Stored("Display Memory"), "");
-  EXPECT_EQ(host.RunningTimers(), 1);  // the run's own
+  EXPECT_EQ(watch.RunningTimers(), 1);  // the run's own
   PlayAll({"70"});
   EXPECT_EQ(ended.back(), BenchmarkOutcome::boAllScored);
 }
 
+// ---- The window's part
+
+// The run button hands the session the controls' choices and the window shows what it
+// reports; stopping, or leaving, asks first.
 TEST_F(BenchmarkRun, LeavingWhileTheGamePlaysAsksAndOnYesSavesAndPutsBackFirst) {
   Prepare({0}, 2);
+  OpenWindow();
+  EXPECT_EQ(Describe(form->CurrentSetup()), Describe(setup));
   form->BenchButton.UserClick();
+  EXPECT_TRUE(form->Panel1.Visible());
+  EXPECT_FALSE(form->BenchButton.Enabled());
+  EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
+  EXPECT_EQ(form->RunsLabel.Caption(), "Runs: 2/1");
+  // The panel and its line are painted before the blocking work that follows.
+  EXPECT_GE(host.Count("repaint Panel1"), 2);
+  EXPECT_GE(host.Count("repaint Label2"), 3);
+  EXPECT_EQ(host.Count("repaint BenchButton"), 1);
+  EXPECT_EQ(host.RunningTimers(), 1);  // the run's time limit
   EndRun(Log("70"));
-  fake.shell.answers = {platform::MessageResult::No, platform::MessageResult::No};
+  EXPECT_EQ(form->RunsLabel.Caption(), "Runs: 2/2");
+  fake.shell.answers = {platform::MessageResult::No, platform::MessageResult::No, platform::MessageResult::No};
+  form->CancelButton.UserClick();
   form->Image2Click();
   bool canClose = true;
   form->FormCloseQuery(canClose);
   EXPECT_FALSE(canClose);
   EXPECT_TRUE(Running());
+  ASSERT_EQ(fake.shell.messages.size(), 3u);
+  for (const auto& asked : fake.shell.messages) {
+    EXPECT_EQ(asked.text, "Stop the benchmark? The game will be closed.");
+    EXPECT_EQ(asked.caption, "Dextrel");
+    EXPECT_EQ(asked.buttons, platform::MessageButtons::YesNo);
+  }
   EXPECT_EQ(host.Count("end program"), 0);
   EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
 
   form->Image2Click();  // yes
   EXPECT_TRUE(fake.processes.children.back()->terminated);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(host.RunningTimers(), 0);
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
@@ -674,30 +732,29 @@ TEST_F(BenchmarkRun, LeavingWhileTheGamePlaysAsksAndOnYesSavesAndPutsBackFirst) 
 // Two copies from two folders on one machine share the game folder's mark.
 TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks) {
   Prepare({0}, 1);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   ASSERT_TRUE(Running());
   const std::string config = BaseFile("Quake4Configold.cfg");
   const std::string written = BaseFile("autoexec.cfg");
 
-  FakeMainFormHost otherHost;
-  otherHost.executablePath = "D:\\Portable\\Dextrel\\Dextrel.exe";
-  TForm1 other(view, otherHost);
-  other.FormCreate();
+  RecordingBenchmarkHost otherWatch;
+  SharedRegistry otherRegistry(fake.registry);
+  const std::string otherFolder = "D:\\Portable\\Dextrel\\";
+  auto other = NewSession(otherRegistry, otherWatch, otherFolder);
+  other->RecoverGameFolder(kGameFolder);  // its start-up
   EXPECT_EQ(BaseFile("Quake4Configold.cfg"), config);
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
   EXPECT_EQ(BaseFile("autoexec_old.cfg"), kUserAutoexec);
-  other.BenchButton.UserClick();
-  EXPECT_EQ(fake.shell.MessageTexts(),
+  other->Start(setup);
+  EXPECT_EQ(otherWatch.messages,
             std::vector<std::string>{"Another copy of Dextrel is benchmarking this game. Wait until it has finished."});
-  EXPECT_FALSE(other.Panel1.Visible());
-  EXPECT_TRUE(other.BenchButton.Enabled());
+  EXPECT_EQ(otherWatch.events, std::vector<std::string>{"message"});  // never busy
+  EXPECT_TRUE(watch.messages.empty());
   EXPECT_EQ(fake.processes.children.size(), 1u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
   // Nor does leaving it touch the running benchmark's files.
   PutBase("autoexec_old.cfg", "// older\r\n");
-  bool canClose = false;
-  other.FormCloseQuery(canClose);
-  other.FormClose();
+  CloseCopy(*other);
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
   EXPECT_EQ(BaseFile("autoexec_old.cfg"), "// older\r\n");
   EXPECT_EQ(fake.files.Contents(std::string(kDemos) + "VKRdemo.demo"), "built-in demo");
@@ -707,14 +764,14 @@ TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks)
   EXPECT_TRUE(Idle());
   // The first copy's autoexec.cfg stays out until it ends, and the mark with it: another
   // installation can neither start over it nor take its back-up for the user's file.
-  TForm1 third(view, otherHost);
-  third.FormCreate();
-  third.BenchButton.UserClick();
+  auto third = NewSession(otherRegistry, otherWatch, otherFolder);
+  third->RecoverGameFolder(kGameFolder);
+  third->Start(setup);
   EXPECT_EQ(fake.processes.children.size(), 1u);
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
-  CloseWindow();
+  CloseCopy(*session);
   EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
-  third.BenchButton.UserClick();  // the mark is free again
+  third->Start(setup);  // the mark is free again
   EXPECT_EQ(fake.processes.children.size(), 2u);
 }
 
@@ -722,6 +779,7 @@ TEST_F(BenchmarkRun, ASecondCopyNeitherRecoversNorStartsWhileTheFirstBenchmarks)
 // files, so the new copy says so, touches nothing and puts them back when the game ends.
 TEST_F(BenchmarkRun, AKilledCopysGameKeepsItsFilesUntilItEndsThenTheyComeBack) {
   Prepare({0}, 1);
+  OpenWindow();
   form->BenchButton.UserClick();
   ASSERT_TRUE(Running());
   const auto journal = ParseJournal(BaseFile("Dextrel-journal.txt"));
@@ -743,6 +801,8 @@ TEST_F(BenchmarkRun, AKilledCopysGameKeepsItsFilesUntilItEndsThenTheyComeBack) {
   again.BenchButton.UserClick();
   EXPECT_EQ(fake.shell.MessageTexts(),
             std::vector<std::string>{"A benchmark's game is still running. Its files will be put back when it ends."});
+  EXPECT_EQ(fake.shell.messages[0].caption, "Dextrel");
+  EXPECT_EQ(fake.shell.messages[0].buttons, platform::MessageButtons::Ok);
   EXPECT_EQ(fake.processes.children.size(), 1u);
   // A third copy can neither take the folder nor put anything back meanwhile.
   TForm1 third(view, otherHost);
@@ -766,27 +826,30 @@ TEST_F(BenchmarkRun, AKilledCopysGameKeepsItsFilesUntilItEndsThenTheyComeBack) {
 // the benchmark is refused with a word, and the start-up leaves a journal for later.
 TEST_F(BenchmarkRun, AMarkThatCannotBeMadeRefusesTheBenchmarkAndTheRecovery) {
   Prepare({0}, 1);
-  form->BenchButton.UserClick();
-  form.reset();  // killed with its files out
+  session->Start(setup);
+  session.reset();  // killed with its files out
   fake.processes.ExitLast(0);
   const auto before = fake.files.AllFiles();
   const std::string written = BaseFile("autoexec.cfg");
 
   fake.marks.failing = "Access is denied.";
-  Start();
+  RecordingBenchmarkHost again;
+  session = NewSession(registry, again);
+  session->RecoverGameFolder(kGameFolder);  // its start-up
   EXPECT_EQ(BaseFile("autoexec.cfg"), written);
   EXPECT_EQ(fake.files.AllFiles(), before);
-  form->BenchButton.UserClick();
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
-  EXPECT_EQ(fake.shell.messages[0].text.find("The game folder could not be reserved"), 0u);
-  EXPECT_NE(fake.shell.messages[0].text.find("Access is denied."), std::string::npos);
+  session->Start(setup);
+  ASSERT_EQ(again.messages.size(), 1u);
+  EXPECT_EQ(again.messages[0].find("The game folder could not be reserved"), 0u);
+  EXPECT_NE(again.messages[0].find("Access is denied."), std::string::npos);
   EXPECT_EQ(fake.processes.children.size(), 1u);
-  EXPECT_TRUE(Idle());
-  CloseWindow();
+  EXPECT_EQ(again.events, std::vector<std::string>{"message"});  // never busy
+  CloseCopy(*session);
   EXPECT_EQ(fake.files.AllFiles(), before);
 
   fake.marks.failing.clear();
-  Start();  // the journal's game has ended: everything back at once
+  session = NewSession(registry, again);
+  session->RecoverGameFolder(kGameFolder);  // the journal's game has ended: everything back at once
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
@@ -794,13 +857,12 @@ TEST_F(BenchmarkRun, AMarkThatCannotBeMadeRefusesTheBenchmarkAndTheRecovery) {
 
 TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {
   Prepare({0, 1}, 0);
-  ASSERT_EQ(form->RunCount, 0);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"70", "80"});
   EXPECT_FALSE(Running());
   EXPECT_EQ(fake.processes.children.size(), 2u);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(form->RunsLabel.Caption(), "");
+  EXPECT_EQ(watch.runsLine, "");
   EXPECT_EQ(ScoreLines(), (std::vector<std::string>{"<span class=\"style5\"><b>Score = 70 FPS</b></span><br>",
                                                     "<br><HR>",
                                                     "<span class=\"style5\"><b>Score = 80 FPS</b></span><br>",
@@ -809,23 +871,22 @@ TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {
 
 TEST_F(BenchmarkRun, ThePressOfTheRunButtonWhileTheGamePlaysChangesNothing) {
   Prepare({0}, 2);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EndRun(Log("70"));
   ASSERT_TRUE(Running());
-  const auto before = form->Benchmark().RunState();
-  const auto reportLines = form->Benchmark().Report().Count();
-  const auto calls = host.calls.size();
-  // As after a run without score, when the window looks idle while a game may play.
-  form->BenchButton.SetEnabled(true);
-  form->BenchButton.UserClick();
-  form->BenchButtonClick();
+  const auto before = session->RunState();
+  const auto reportLines = session->Report().Count();
+  const auto shown = watch.events.size();
+  // As after a run without score, when the run button is enabled while a game may play.
+  session->Start(setup);
+  session->Start(setup);
   EXPECT_EQ(fake.processes.children.size(), 2u);
-  EXPECT_EQ(form->Benchmark().RunState().RepetitionsDone, before.RepetitionsDone);
-  EXPECT_EQ(form->Benchmark().RunState().ScoreSum, before.ScoreSum);
-  EXPECT_EQ(form->Benchmark().Report().Count(), reportLines);
-  EXPECT_EQ(host.calls.size(), calls);
-  EXPECT_EQ(form->Label2.Caption(), "Resolution: 640 \xD7 480...");
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_EQ(session->RunState().RepetitionsDone, before.RepetitionsDone);
+  EXPECT_EQ(session->RunState().ScoreSum, before.ScoreSum);
+  EXPECT_EQ(session->Report().Count(), reportLines);
+  EXPECT_EQ(watch.events.size(), shown);
+  EXPECT_EQ(watch.progress, "Resolution: 640 \xD7 480...");
+  EXPECT_TRUE(watch.messages.empty());
 
   EndRun(Log("72"));
   EXPECT_FALSE(Running());
@@ -834,7 +895,10 @@ TEST_F(BenchmarkRun, ThePressOfTheRunButtonWhileTheGamePlaysChangesNothing) {
 
 // The benchmark runs the choices of the press: controls changed while it runs change nothing of it.
 TEST_F(BenchmarkRun, ControlsChangedDuringTheRunChangeNothingOfTheBenchmark) {
-  Prepare({0, 1}, 1);
+  Prepare({0, 1}, 0);
+  OpenWindow();
+  // Without a stored repetition count, too, the window builds the setup the other cases hand over.
+  EXPECT_EQ(Describe(form->CurrentSetup()), Describe(setup));
   form->BenchButton.UserClick();
   form->res.SetItemChecked(1, false);
   form->QualityModeBox.UserSelect(0);
@@ -845,10 +909,10 @@ TEST_F(BenchmarkRun, ControlsChangedDuringTheRunChangeNothingOfTheBenchmark) {
   EndRun(Log("71"));
   EXPECT_TRUE(Idle());
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
-  const auto& setup = form->Benchmark().Record().setup;
-  ASSERT_EQ(setup.resolutions.size(), 2u);
-  EXPECT_EQ(setup.quality, "High");
-  EXPECT_EQ(setup.note, "");
+  const auto& recorded = form->Benchmark().Record().setup;
+  ASSERT_EQ(recorded.resolutions.size(), 2u);
+  EXPECT_EQ(recorded.quality, "High");
+  EXPECT_EQ(recorded.note, "");
   ExpectUserFilesBack();
 }
 
@@ -857,16 +921,16 @@ TEST_F(BenchmarkRun, AReportTheResultsFolderRefusesGoesToTheTemporaryFolder) {
   fake.files.SetReadOnly(kResults);
   fake.files.SetReadOnly(kProgramFolder);
   fake.files.AddFolder("C:\\Windows\\Temp");
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EndRun(Log("70"));
   const std::string saved = "C:\\Windows\\Temp\\result_" + std::string(kStamp) + ".htm";
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{saved});
   EXPECT_NE(fake.files.Contents(saved).find("Score = 70 FPS"), std::string::npos);
-  ASSERT_EQ(fake.shell.messages.size(), 2u);
-  EXPECT_NE(fake.shell.messages[0].text.find(saved), std::string::npos);
+  ASSERT_EQ(watch.messages.size(), 2u);
+  EXPECT_NE(watch.messages[0].find(saved), std::string::npos);
   // The JSON follows the page; the summary and the log have no place and are named once.
   EXPECT_NE(fake.files.Contents("C:\\Windows\\Temp\\result_" + std::string(kStamp) + ".json"), "<missing>");
-  const std::string& extras = fake.shell.messages[1].text;
+  const std::string& extras = watch.messages[1];
   EXPECT_NE(extras.find("results.csv"), std::string::npos) << extras;
   EXPECT_NE(extras.find("640_1_qconsole.log"), std::string::npos) << extras;
 }
@@ -881,11 +945,11 @@ std::size_t Occurrences(const std::string& text, const std::string& part) {
 
 TEST_F(BenchmarkRun, TheReportGetsItsJsonItsSummaryLinesAndOneKeptLogPerRun) {
   Prepare({0, 1}, 2);
-  form->NoteEdit.SetText("caf\xE9 \"test\"");
-  form->BenchButton.UserClick();
+  setup.note = "caf\xE9 \"test\"";
+  session->Start(setup);
   PlayAll({"61.5", "62.5", "100", "101.5"});
   ASSERT_TRUE(Idle());
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(watch.messages.empty());
 
   const std::string json = fake.files.Contents(kJsonPath);
   ASSERT_NE(json, "<missing>");
@@ -941,8 +1005,8 @@ class FrameTimesRun : public BenchmarkRun {
   void PrepareFrameTimes() {
     Prepare({0}, 2);
     fake.files.AddFile(std::string(kGameFolder) + "quake4.exe", X64Head());
-    form->FrameTimesBox.SetChecked(true);
-    form->SetFrameCapture(&capture);
+    setup.frameTimes = true;
+    session->SetFrameCapture(&capture);
     // Six loading frames of 50 ms, then the log's 2133 frames at its 61.5 fps, 10 MHz.
     capture.next.stamps = {0};
     for (int i = 0; i < 6; ++i) capture.next.stamps.push_back(capture.next.stamps.back() + 500'000);
@@ -959,12 +1023,12 @@ class FrameTimesRun : public BenchmarkRun {
 TEST_F(FrameTimesRun, EveryRunGetsTheLibraryAndItsOwnSectionAndItsFramesGoIntoTheRecordAndReport) {
   PrepareFrameTimes();
   fake.files.AddFile(kCaptureLibrary, X64Head());
-  form->BenchButton.UserClick();
+  session->Start(setup);
   // The second run's section cannot be made: it runs still, and says why it has no frames.
   capture.failText = "Access is denied.";
   PlayAll({"61.5", "61.5"});
   ASSERT_TRUE(Idle());
-  EXPECT_TRUE(fake.shell.messages.empty());
+  EXPECT_TRUE(watch.messages.empty());
 
   const std::string tail = " +set r_glDriver \"" + kCaptureLibrary + "\"";
   ASSERT_EQ(commandLines.size(), 2u);
@@ -976,7 +1040,7 @@ TEST_F(FrameTimesRun, EveryRunGetsTheLibraryAndItsOwnSectionAndItsFramesGoIntoTh
   EXPECT_EQ(Added(0), "DEXTREL_FRAMES_SECTION=Local\\DextrelFrames-fake1");
   EXPECT_EQ(Added(1), "<0 variables>");
 
-  const auto& record = form->Benchmark().Record();
+  const auto& record = session->Record();
   EXPECT_TRUE(record.frameTimes.Recorded());
   ASSERT_EQ(record.runs.size(), 2u);
   ASSERT_TRUE(record.runs[0].frameTimes.has_value());
@@ -1005,7 +1069,7 @@ TEST_F(FrameTimesRun, EveryRunGetsTheLibraryAndItsOwnSectionAndItsFramesGoIntoTh
 
 TEST_F(FrameTimesRun, WithoutTheLibraryTheRunsAreAsWithoutTheOptionAndTheReportSaysWhy) {
   PrepareFrameTimes();
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"61.5", "61.5"});
   ASSERT_TRUE(Idle());
 
@@ -1017,8 +1081,8 @@ TEST_F(FrameTimesRun, WithoutTheLibraryTheRunsAreAsWithoutTheOptionAndTheReportS
   EXPECT_TRUE(capture.created.empty());
   EXPECT_EQ(Added(0), "<0 variables>");
   const std::string why = "the frame-capture library " + kCaptureLibrary + " is missing";
-  EXPECT_EQ(form->Benchmark().Record().frameTimes.unavailableReason, why);
-  for (const auto& run : form->Benchmark().Record().runs) EXPECT_FALSE(run.frameTimes.has_value());
+  EXPECT_EQ(session->Record().frameTimes.unavailableReason, why);
+  for (const auto& run : session->Record().runs) EXPECT_FALSE(run.frameTimes.has_value());
   EXPECT_NE(fake.files.Contents(kReportPath).find("<b>Frame times:</b> not recorded, because " + why + ".<br>"),
             std::string::npos);
   EXPECT_NE(fake.files.Contents(kJsonPath).find("\"recorded\": false"), std::string::npos);
@@ -1026,11 +1090,11 @@ TEST_F(FrameTimesRun, WithoutTheLibraryTheRunsAreAsWithoutTheOptionAndTheReportS
 
 TEST_F(BenchmarkRun, ARunWithoutScoreIsInTheJsonWithItsReasonAndLeftOutOfTheFigures) {
   Prepare({0}, 3);
-  form->BenchButton.UserClick();
+  session->Start(setup);
   EndRun(Log("61.5"));
   EndRun("Quake 4 1.4.2\r\ncouldn't open demos/VKRdemo.demo\r\n");
   ASSERT_TRUE(Idle());
-  EXPECT_EQ(fake.shell.MessageTexts(), std::vector<std::string>{kNoScoreMessage});
+  EXPECT_EQ(watch.messages, std::vector<std::string>{kNoScoreMessage});
 
   const std::string json = fake.files.Contents(kJsonPath);
   EXPECT_NE(json.find("\"no_score_reason\": \"The console log holds no frame rate.\""), std::string::npos) << json;
@@ -1051,15 +1115,15 @@ TEST_F(BenchmarkRun, ResultFilesThatCannotBeWrittenLeaveTheReportAndAreNamedInOn
   fake.files.SetReadOnly(kCsvPath);
   fake.files.AddFolder(kLogFolder);
   fake.files.SetReadOnly(kLogFolder.substr(0, kLogFolder.size() - 1));
-  form->BenchButton.UserClick();
+  session->Start(setup);
   PlayAll({"70", "72"});
   ASSERT_TRUE(Idle());
 
   EXPECT_EQ(fake.shell.opened, std::vector<std::string>{kOpenedPath});
   const std::string report = fake.files.Contents(kReportPath);
   EXPECT_NE(report.find("Average score = 71 FPS"), std::string::npos);
-  ASSERT_EQ(fake.shell.messages.size(), 1u);
-  const std::string& text = fake.shell.messages[0].text;
+  ASSERT_EQ(watch.messages.size(), 1u);
+  const std::string& text = watch.messages[0];
   EXPECT_EQ(text.find("The report and its scores are saved"), 0u) << text;
   for (const std::string& name : {kJsonPath, kCsvPath, kLogFolder + "640_1_qconsole.log",
                                   kLogFolder + "640_2_qconsole.log"}) {
@@ -1079,6 +1143,7 @@ TEST_P(UserFilesAfterBenchmark, AreByteIdenticalAfterTheExit) {
   Prepare({0, 8}, 2);
   // An earlier back-up of the user's own stays as it is.
   PutBase("autoexec_old.cfg", "// older\r\n");
+  OpenWindow();
   form->BenchButton.UserClick();
   PlayAll({"70", "71", "40", "41"});
   ASSERT_TRUE(Idle());
