@@ -13,6 +13,7 @@
 #include "common/SharedRegistry.h"
 #include "common/Text.h"
 #include "gameprep/BenchmarkJournal.h"
+#include "gameprep/BenchmarkMark.h"
 #include "tests/doubles/FakeFrameCapture.h"
 #include "tests/doubles/RecordingBenchmarkHost.h"
 #include "tests/native/FormFixture.h"
@@ -853,6 +854,27 @@ TEST_F(BenchmarkRun, AMarkThatCannotBeMadeRefusesTheBenchmarkAndTheRecovery) {
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
   EXPECT_EQ(BaseFile("Quake4Config.cfg"), kUserConfig);
+
+  // A journal the start-up left because another copy held the folder then is put back at
+  // the run button, and the benchmark that follows keeps the mark to its end.
+  session->Start(setup);
+  session.reset();
+  fake.processes.ExitLast(0);
+  auto elsewhere = fake.marks.TryTake(BenchmarkMarkName(kGameFolder)).mark;
+  session = NewSession(registry, again);
+  EXPECT_TRUE(session->RecoverGameFolder(kGameFolder));
+  EXPECT_NE(BaseFile("Dextrel-journal.txt"), "<missing>");
+  elsewhere.reset();
+  session->Start(setup);
+  ASSERT_TRUE(Running());
+  EXPECT_EQ(BaseFile("autoexec_old.cfg"), kUserAutoexec);
+  EXPECT_EQ(fake.marks.held.size(), 1u);
+  EXPECT_FALSE(fake.marks.TryTake(BenchmarkMarkName(kGameFolder)).mark);
+  EndRun(Log("70"));
+  CloseCopy(*session);
+  EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
+  EXPECT_EQ(BaseFile("Dextrel-journal.txt"), "<missing>");
+  EXPECT_TRUE(fake.marks.held.empty());
 }
 
 TEST_F(BenchmarkRun, WithoutARepetitionCountEveryResolutionRunsOnce) {
