@@ -1,7 +1,5 @@
 #include "app/MainForm.h"
 
-#include <exception>
-
 #include "common/Base64.h"
 #include "app/SettingsStore.h"
 #include "common/FirstError.h"
