@@ -144,6 +144,7 @@ BenchmarkJournal::Found BenchmarkJournal::Load(const std::string& gameBasePath) 
   if (!parsed) return Found::Unreadable;
   basePath_ = gameBasePath;
   entries_ = std::move(*parsed);
+  onDisk_ = entries_;
   open_ = true;
   return Found::Loaded;
 }
@@ -198,11 +199,16 @@ void BenchmarkJournal::NoteGame(const platform::ProcessIdentity& game) {
   Save();
 }
 
-void BenchmarkJournal::Forget(const std::string& name) {
-  if (!open_ || !Names(name)) return;
+bool BenchmarkJournal::Drop(const std::string& name) {
+  if (!open_ || !Names(name)) return false;
   const auto same = [&](const std::string& n) { return EqualsNoCase(n, name); };
   std::erase_if(entries_.written, same);
   std::erase_if(entries_.asides, [&](const JournalAside& aside) { return same(aside.name); });
+  return true;
+}
+
+void BenchmarkJournal::Forget(const std::string& name) {
+  if (!Drop(name)) return;
   if (entries_.Empty()) {
     CloseIfEmpty();
   } else {
@@ -210,25 +216,37 @@ void BenchmarkJournal::Forget(const std::string& name) {
   }
 }
 
+void BenchmarkJournal::ForgetRunFile(const std::string& name) {
+  if (Drop(name) && entries_.Empty()) CloseIfEmpty();
+}
+
 void BenchmarkJournal::CloseIfEmpty() {
-  if (!open_ || !entries_.Empty()) return;
+  if (!open_) return;
+  if (!entries_.Empty()) {
+    if (!(entries_ == onDisk_)) SaveIfPossible();
+    return;
+  }
   // The journal goes last, when everything is back.
   const std::string path = basePath_ + kJournalName;
   if (!files_.RemoveFile(path) && files_.FileExists(path)) SaveIfPossible();  // naming nothing, it puts nothing back
   open_ = false;
   entries_ = {};
+  onDisk_ = {};
 }
 
 // A file already back that the journal on disk still names is harmless: its back-up is
 // gone, so the step does nothing the next time.
 void BenchmarkJournal::SaveIfPossible() {
-  files_.WriteFile(basePath_ + kJournalName, FormatJournal(entries_));
+  if (files_.WriteFile(basePath_ + kJournalName, FormatJournal(entries_)).ok) onDisk_ = entries_;
 }
 
 void BenchmarkJournal::Save() {
+  // A run's file noted again while the journal on disk still names it.
+  if (open_ && entries_ == onDisk_) return;
   const std::string path = basePath_ + kJournalName;
   const auto written = files_.WriteFile(path, FormatJournal(entries_));
   if (!written.ok) throw Error(FormatMessageText("Cannot create file \"%s\". %s", path, written.errorText));
+  onDisk_ = entries_;
 }
 
 }  // namespace dx

@@ -63,8 +63,8 @@ struct RestoreStep {
 std::vector<RestoreStep> RestorePlan(const JournalEntries& entries, bool keepRewrites,
                                      const std::vector<std::string>& only = {});
 
-// The journal of one game folder as this copy of the program keeps it: in memory and on
-// disk, always the same.
+// The journal of one game folder as this copy of the program keeps it: on disk, what it
+// holds in memory, or between two runs also the console log just removed.
 class BenchmarkJournal {
  public:
   explicit BenchmarkJournal(platform::IFileSystem& files) : files_(files) {}
@@ -82,7 +82,12 @@ class BenchmarkJournal {
   // name is back (or gone): forgotten, and the journal removed once nothing is out. Never
   // throws: a restore goes on whether or not the journal can be rewritten.
   void Forget(const std::string& name);
-  // Removes a journal that names nothing any more.
+  // A file every run writes anew, removed after a run: forgotten on disk only with the next
+  // write, which the next run's note of the same file then makes needless, or on closing.
+  // Meanwhile the journal on disk names a file that is gone, whose removal is no step.
+  void ForgetRunFile(const std::string& name);
+  // Removes a journal that names nothing any more; one that still does gets any forgetting
+  // that waited.
   void CloseIfEmpty();
 
   // Written into every journal this copy begins.
@@ -95,6 +100,8 @@ class BenchmarkJournal {
   bool Names(const std::string& name) const;
 
  private:
+  // Forgotten in memory; true when name was there.
+  bool Drop(const std::string& name);
   void Save();
   void SaveIfPossible();
   // Save after a change that is undone when it cannot be written.
@@ -103,6 +110,7 @@ class BenchmarkJournal {
   platform::IFileSystem& files_;
   std::string basePath_;
   JournalEntries entries_;
+  JournalEntries onDisk_;  // as last written or read
   bool open_ = false;
 };
 

@@ -38,10 +38,6 @@ std::string UnsafeDemoNameMessage(const DemoChoice& choice) {
          ", which the game would read as a console command. Please, rename the demo file.";
 }
 
-void DemoHousekeeping::RemoveIfExists(const std::string& path) {
-  if (files_.FileExists(path)) files_.RemoveFile(path);
-}
-
 void DemoHousekeeping::PrepareDemo(const DemoChoice& choice, const GameFolders& folders) {
   if (choice.builtinChecked) {
     DemoArgument = game::kBuiltinDemo;
@@ -189,8 +185,9 @@ bool DemoHousekeeping::WrittenOrAbsent(const std::string& path) {
 }
 
 void DemoHousekeeping::RemoveConsoleLog(const std::string& gameBasePath) {
-  RemoveIfExists(gameBasePath + game::kConsoleLog);
-  if (!files_.FileExists(gameBasePath + game::kConsoleLog)) Journal.Forget(game::kConsoleLog);
+  // Between runs every call to the system counts: a look only when the deletion fails.
+  const std::string log = gameBasePath + game::kConsoleLog;
+  if (files_.RemoveFile(log) || !files_.FileExists(log)) Journal.ForgetRunFile(game::kConsoleLog);
 }
 
 }  // namespace dx

@@ -81,7 +81,6 @@ class DemoHousekeeping {
  private:
   // The journal's steps for the names in only (all when empty); true when all are done.
   bool PutBack(bool keepRewrites, const std::vector<std::string>& only);
-  void RemoveIfExists(const std::string& path);
   // Moves a file to the first free Quake4Configold<n>.cfg; false when it is still there.
   bool PutAside(const std::string& path, const std::string& gameBasePath);
   bool SameContents(const std::string& a, const std::string& b);

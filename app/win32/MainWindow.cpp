@@ -423,7 +423,9 @@ void MainWindow::StartWindowMove() {
 void MainWindow::RepaintNow(const controls::TControl& control) {
   HWND window = hwnd();
   if (auto it = windowsOf_.find(&control); it != windowsOf_.end()) window = it->second;
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // What changed is invalid already (every view invalidates itself): painting only that
+  // keeps a repaint between two runs from redrawing the whole unchanged panel.
+  ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 }  // namespace dx::win32

@@ -96,6 +96,22 @@ TEST(BenchmarkJournalFile, WrittenBeforeEachStepAndGoneWhenNothingIsOut) {
   EXPECT_TRUE(journal.Open());
   EXPECT_EQ(ParseJournal(files.Contents(kBase + "Dextrel-journal.txt"))->written,
             (std::vector<std::string>{"autoexec.cfg"}));
+  // A run's file forgotten between runs stays on disk until noted again, with no write for
+  // the pair; after the last run closing writes the forgetting that waited, once.
+  journal.NoteWritten("qconsole.log");
+  const std::size_t writes = files.writes().size();
+  journal.ForgetRunFile("qconsole.log");
+  EXPECT_FALSE(journal.Names("qconsole.log"));
+  journal.NoteWritten("qconsole.log");
+  EXPECT_EQ(files.writes().size(), writes);
+  EXPECT_EQ(ParseJournal(files.Contents(kBase + "Dextrel-journal.txt")), journal.Entries());
+  journal.ForgetRunFile("qconsole.log");
+  journal.CloseIfEmpty();
+  journal.CloseIfEmpty();
+  EXPECT_TRUE(journal.Open());
+  EXPECT_EQ(files.writes().size(), writes + 1);
+  EXPECT_EQ(ParseJournal(files.Contents(kBase + "Dextrel-journal.txt"))->written,
+            (std::vector<std::string>{"autoexec.cfg"}));
   journal.Forget("autoexec.cfg");  // the back-up and the file written over it
   EXPECT_FALSE(journal.Open());
   EXPECT_EQ(files.Contents(kBase + "Dextrel-journal.txt"), "<missing>");

@@ -386,6 +386,24 @@ TEST_F(Housekeeping, RestoringAutoexec) {
 TEST_F(Housekeeping, RemovingTheBenchmarksFiles) {
   files.AddFile(kFolders.gameDemoPath + "mine.demo", "user's");
   Prepare(true, false, "");
+  // Between two runs the log goes and the next run notes it again: the journal on disk
+  // names it throughout, so neither step writes it.
+  keeper.NoteRunFiles(kFolders.gameBasePath, false);
+  PutBase("qconsole.log", "log");
+  const std::size_t writes = files.writes().size();
+  keeper.RemoveConsoleLog(kFolders.gameBasePath);
+  EXPECT_EQ(Base("qconsole.log"), "<missing>");
+  EXPECT_FALSE(keeper.Journal.Names("qconsole.log"));
+  keeper.NoteRunFiles(kFolders.gameBasePath, false);
+  EXPECT_EQ(files.writes().size(), writes);
+  EXPECT_EQ(ParseJournal(Base("Dextrel-journal.txt")), keeper.Journal.Entries());
+  // A log that cannot be removed stays named.
+  PutBase("qconsole.log", "log");
+  files.SetReadOnly(kFolders.gameBasePath + "qconsole.log");
+  keeper.RemoveConsoleLog(kFolders.gameBasePath);
+  EXPECT_EQ(Base("qconsole.log"), "log");
+  EXPECT_TRUE(keeper.Journal.Names("qconsole.log"));
+  files.SetReadOnly(kFolders.gameBasePath + "qconsole.log", false);
   keeper.NoteRunFiles(kFolders.gameBasePath, true);
   PutBase("VKRBnetdemo.cfg", "script");
   PutBase("VKRnetdemo.txt", "dump");

@@ -277,6 +277,17 @@ TEST(Win32UiThread, OneSharedWindowRunsCallsFromOtherThreadsBeforeTheyReturn) {
     EXPECT_EQ(ranOn.load(), uiThread);
     EXPECT_TRUE(ranBeforeReturn);
 
+    // A fixed wait, finished against the performance counter, is never cut short, above
+    // and below the part left to the system's timer.
+    for (const std::uint32_t ms : {0u, 1u, 40u}) {
+      LARGE_INTEGER frequency{}, before{}, after{};
+      ::QueryPerformanceFrequency(&frequency);
+      ::QueryPerformanceCounter(&before);
+      ui.Sleep(ms);
+      ::QueryPerformanceCounter(&after);
+      EXPECT_GE((after.QuadPart - before.QuadPart) * 1000, static_cast<long long>(ms) * frequency.QuadPart) << ms;
+    }
+
     // On the thread itself the call runs at once and its error reaches the caller.
     bool direct = false;
     ui.Invoke([&] { direct = true; });
