@@ -16,6 +16,7 @@
 #include "common/Numbers.h"
 #include "common/SettingsNames.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 #include "gameprep/BenchmarkJournal.h"
 #include "gameprep/BenchmarkMark.h"
 #include "gameprep/GameInterface.h"
@@ -478,6 +479,7 @@ void BenchmarkSession::EndEarly(const std::string& message) {
 }
 
 void BenchmarkSession::EndBenchmark() {
+  WriteKeptLogs();
   busy_ = false;
   runTimer_.reset();
   LetGoOfGameFolder();
@@ -561,16 +563,29 @@ RecordedSetup BenchmarkSession::SetupForRecord() const {
 
 void BenchmarkSession::KeepRun(const RecordedRun& run) {
   record_.runs.push_back(run);
-  // Copied now, before the recorder removes them; a failure waits for the end of the
-  // benchmark to be told.
+  // Read now, before the recorder removes them, and written once the next game is on its
+  // way; a failure waits for the end of the benchmark to be told.
   const std::string folder = RunLogFolder(setup_.resultsPath, record_.fileStamp);
+  std::vector<KeptLogProblem> problems;
   try {
-    for (const auto& problem : KeepRunLogs(platform_.files, GameBasePath(), folder, run.tag, run.repetition)) {
-      troubles_.Add(problem.path, problem.why);
+    for (auto& log : ReadRunLogs(platform_.files, GameBasePath(), folder, run.tag, run.repetition, problems)) {
+      keptLogs_.push_back(std::move(log));
     }
   } catch (const std::exception& e) {
     // The run's score is recorded already and the benchmark must go on.
     troubles_.Add(folder, e.what());
+  }
+  for (const auto& problem : problems) troubles_.Add(problem.path, problem.why);
+}
+
+void BenchmarkSession::WriteKeptLogs() {
+  if (keptLogs_.empty()) return;
+  const std::vector<KeptLog> logs = std::move(keptLogs_);
+  keptLogs_.clear();
+  try {
+    for (const auto& problem : WriteRunLogs(platform_.files, logs)) troubles_.Add(problem.path, problem.why);
+  } catch (const std::exception& e) {
+    troubles_.Add(ExtractFilePath(logs.front().target), e.what());
   }
 }
 
@@ -611,6 +626,7 @@ void BenchmarkSession::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /
   // Should the runs not reach the count of selected resolutions, the benchmark ends with
   // what it has measured rather than waiting for ever.
   const bool started = next && Launch(*next);
+  WriteKeptLogs();
   if (!started && busy_) {
     FinishBenchmark();
     EndBenchmark();
@@ -618,6 +634,7 @@ void BenchmarkSession::cpTerminate(TJvCreateProcess& /*sender*/, std::uint32_t /
 }
 
 void BenchmarkSession::FinishBenchmark() {
+  WriteKeptLogs();
   host_->ShowIdle();
   housekeeping_.RestoreGameConfig();
 

@@ -18,6 +18,7 @@
 #include "bench/FrameRecorder.h"
 #include "bench/LaunchCommands.h"
 #include "bench/ResultFiles.h"
+#include "bench/RunLogKeeper.h"
 #include "bench/RunSteps.h"
 #include "bench/RunState.h"
 #include "common/LineList.h"
@@ -146,8 +147,10 @@ class BenchmarkSession : private IRunSteps {
   bool RecordRun();
   // The choices the benchmark started with, for the result files.
   RecordedSetup SetupForRecord() const;
-  // The run into the record, its logs into the results folder.
+  // The run into the record, its logs read for the results folder.
   void KeepRun(const RecordedRun& run);
+  // The logs read since the last write, copied into the results folder.
+  void WriteKeptLogs();
   void UpdateRunsLine();
   void RestoreAutoexec();
 
@@ -191,6 +194,7 @@ class BenchmarkSession : private IRunSteps {
   // What the result files beside the report are made of, and what of them failed.
   BenchmarkRecord record_;
   ResultFileProblems troubles_;
+  std::vector<KeptLog> keptLogs_;
 
   bool busy_ = false;
   // Held from the run button, or the start-up's recovery, until everything the journal

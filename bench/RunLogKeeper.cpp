@@ -17,9 +17,10 @@ std::string KeptLogName(const std::string& tag, int repetition, const std::strin
   return tag + "_" + IntToStr(repetition) + "_" + fileName;
 }
 
-std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
-                                        const std::string& logFolder, const std::string& tag, int repetition) {
-  std::vector<KeptLogProblem> problems;
+std::vector<KeptLog> ReadRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
+                                 const std::string& logFolder, const std::string& tag, int repetition,
+                                 std::vector<KeptLogProblem>& problems) {
+  std::vector<KeptLog> logs;
   for (const char* name : {game::kConsoleLog, game::kNetDemoDump}) {
     const std::string source = gameBasePath + name;
     if (!files.FileExists(source)) continue;
@@ -33,9 +34,28 @@ std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std:
       problems.push_back({target, read.errorText});
       continue;
     }
-    if (!files.FolderExists(logFolder)) CreateFolderPath(files, logFolder.substr(0, logFolder.size() - 1));
-    if (auto written = files.WriteFile(target, read.data); !written.ok) problems.push_back({target, written.errorText});
+    logs.push_back({target, std::move(read.data)});
   }
+  return logs;
+}
+
+std::vector<KeptLogProblem> WriteRunLogs(platform::IFileSystem& files, const std::vector<KeptLog>& logs) {
+  std::vector<KeptLogProblem> problems;
+  for (const auto& log : logs) {
+    const std::string folder = ExtractFilePath(log.target);
+    if (!files.FolderExists(folder)) CreateFolderPath(files, folder.substr(0, folder.size() - 1));
+    if (auto written = files.WriteFile(log.target, log.data); !written.ok) {
+      problems.push_back({log.target, written.errorText});
+    }
+  }
+  return problems;
+}
+
+std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
+                                        const std::string& logFolder, const std::string& tag, int repetition) {
+  std::vector<KeptLogProblem> problems;
+  const auto logs = ReadRunLogs(files, gameBasePath, logFolder, tag, repetition, problems);
+  for (auto& problem : WriteRunLogs(files, logs)) problems.push_back(std::move(problem));
   return problems;
 }
 

@@ -21,8 +21,20 @@ struct KeptLogProblem {
   std::string why;
 };
 
-// Copies whichever of qconsole.log and VKRnetdemo.txt the run left in gameBasePath.
-// The game's files are only read. Returns what could not be kept.
+// A run's log read, its copy not written yet.
+struct KeptLog {
+  std::string target;
+  std::string data;
+};
+
+// Reads whichever of qconsole.log and VKRnetdemo.txt the run left in gameBasePath, before
+// they are removed; what cannot be kept goes into problems. The game's files are only read.
+std::vector<KeptLog> ReadRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
+                                 const std::string& logFolder, const std::string& tag, int repetition,
+                                 std::vector<KeptLogProblem>& problems);
+// Writes the copies, the folder made when missing. Returns what could not be written.
+std::vector<KeptLogProblem> WriteRunLogs(platform::IFileSystem& files, const std::vector<KeptLog>& logs);
+// Both at once. Returns what could not be kept.
 std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
                                         const std::string& logFolder, const std::string& tag, int repetition);
 

@@ -27,6 +27,7 @@ constexpr const char* kStamp = "03_11_2006_14_05_09";
 const std::string kReportPath = std::string(kResults) + "result_" + kStamp + ".htm";
 const std::string kJsonPath = std::string(kResults) + "result_" + kStamp + ".json";
 const std::string kCsvPath = std::string(kResults) + "results.csv";
+const std::string kLogFolder = std::string(kResults) + "result_" + kStamp + "_logs\\";
 // The name the shell is given: the results folder, a backslash of its own, the file.
 const std::string kOpenedPath = std::string(kResults) + "\\result_" + kStamp + ".htm";
 const std::string kUserAutoexec = "bind F12 \"screenshot\"\r\nseta com_showFPS \"1\"\n";
@@ -630,6 +631,8 @@ TEST_F(BenchmarkRun, CancelAsksClosesTheGameAndKeepsWhatWasMeasured) {
   EXPECT_EQ(report.find("Average score"), std::string::npos);
   const std::string json = fake.files.Contents(kJsonPath);
   EXPECT_NE(json.find("\"no_score_reason\": \"The run was cancelled.\""), std::string::npos) << json;
+  // The first run's log is kept although its copy waited for the next game's start.
+  EXPECT_EQ(fake.files.Contents(kLogFolder + "640_1_qconsole.log"), Log("70"));
   EXPECT_EQ(BaseFile("autoexec.cfg"), kUserAutoexec);
   ExpectUserFilesBack();
   EXPECT_EQ(session->LastOutcome(), BenchmarkOutcome::boCancelled);
@@ -957,7 +960,6 @@ TEST_F(BenchmarkRun, AReportTheResultsFolderRefusesGoesToTheTemporaryFolder) {
   EXPECT_NE(extras.find("640_1_qconsole.log"), std::string::npos) << extras;
 }
 
-const std::string kLogFolder = std::string(kResults) + "result_" + kStamp + "_logs\\";
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
   std::size_t count = 0;
