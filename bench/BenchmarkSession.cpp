@@ -61,8 +61,7 @@ std::pair<std::uint32_t, std::string> RunTimeLimit(const platform::RegistryValue
   std::string text = IntToStr(kDefaultRunTimeLimitMinutes);
   if (value.type == platform::RegistryValueType::String) {
     const std::string typed = Trim(value.data);
-    auto read = TryReadDecimal(typed, '.');
-    if (!read) read = TryReadDecimal(typed, ',');
+    const auto read = TryReadDecimalPointOrComma(typed);
     if (read && *read >= 0) {
       minutes = *read;
       text = typed;

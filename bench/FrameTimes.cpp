@@ -12,12 +12,6 @@ namespace {
 
 std::string Fixed1(double value) { return FormatFixed(value, 1, '.'); }
 
-std::optional<double> PrintedNumber(const std::string& text) {
-  // The game prints with a point; a text that came back with the user's comma reads too.
-  if (auto value = TryReadDecimal(text, '.')) return value;
-  return TryReadDecimal(text, ',');
-}
-
 }  // namespace
 
 RunFrameTimes DemoFrames(const FrameCapture& capture, std::int64_t printedFrames, double printedFps) {
@@ -59,8 +53,8 @@ RunFrameTimes DemoFrames(const FrameCapture& capture, std::int64_t printedFrames
 
 std::optional<RunFrameTimes> DemoFramesOfPrinted(const FrameCapture& capture, const std::string& framesText,
                                                  const std::string& rateText) {
-  const auto frames = PrintedNumber(framesText);
-  const auto rate = PrintedNumber(rateText);
+  const auto frames = TryReadDecimalPointOrComma(framesText);
+  const auto rate = TryReadDecimalPointOrComma(rateText);
   if (!frames || !rate || *frames < 0 || *frames != std::floor(*frames)) return std::nullopt;
   return DemoFrames(capture, static_cast<std::int64_t>(*frames), *rate);
 }

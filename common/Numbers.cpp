@@ -8,6 +8,11 @@
 
 namespace dx {
 
+std::optional<double> TryReadDecimalPointOrComma(std::string_view text) {
+  if (auto value = TryReadDecimal(text, '.')) return value;
+  return TryReadDecimal(text, ',');
+}
+
 std::optional<double> TryReadDecimal(std::string_view text, char separator) {
   std::size_t i = 0;
   const std::size_t n = text.size();

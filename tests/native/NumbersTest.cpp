@@ -27,6 +27,10 @@ TEST(Numbers, ReadsWithTheUsersSeparatorOnly) {
   EXPECT_FALSE(TryReadDecimal("61.5 fps", '.'));
   EXPECT_FALSE(TryReadDecimal("1e", '.'));
   EXPECT_FALSE(TryReadDecimal("1e999", '.'));
+  // Either separator where the text may have come back with the user's.
+  EXPECT_DOUBLE_EQ(*TryReadDecimalPointOrComma("61.5"), 61.5);
+  EXPECT_DOUBLE_EQ(*TryReadDecimalPointOrComma("61,5"), 61.5);
+  EXPECT_FALSE(TryReadDecimalPointOrComma("1.234,5"));
 }
 
 TEST(Numbers, RoundsHalvesToTheEvenNeighbour) {
