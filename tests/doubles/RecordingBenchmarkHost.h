@@ -1,7 +1,7 @@
 #pragma once
 // A benchmark session's host in a test: what a window would show is kept as its state,
 // every report in order, questions answered as queued (yes by default), timers elapsed
-// when the test says. Given a window's host, it passes every report on to it as well.
+// when the test says.
 #include <deque>
 #include <string>
 #include <vector>
@@ -13,8 +13,6 @@ namespace dx::test {
 
 class RecordingBenchmarkHost : public IBenchmarkHost, public FakeTimers {
  public:
-  explicit RecordingBenchmarkHost(IBenchmarkHost* window = nullptr) : window_(window) {}
-
   // What the window shows.
   bool busy = false;
   bool runButtonEnabled = true;
@@ -44,48 +42,39 @@ class RecordingBenchmarkHost : public IBenchmarkHost, public FakeTimers {
   void ShowProgress(const std::string& text) override {
     progress = text;
     events.push_back("progress " + text);
-    if (window_) window_->ShowProgress(text);
   }
   void ShowRuns(const std::string& text) override {
     runsLine = text;
     events.push_back("runs " + text);
-    if (window_) window_->ShowRuns(text);
   }
   void ShowBusy() override {
     busy = true;
     runButtonEnabled = false;
     events.push_back("busy");
-    if (window_) window_->ShowBusy();
   }
   void RepaintBusyPanel() override {
     events.push_back("repaint");
-    if (window_) window_->RepaintBusyPanel();
   }
   void EnableRunButton() override {
     runButtonEnabled = true;
     events.push_back("enable");
-    if (window_) window_->EnableRunButton();
   }
   void ShowIdle() override {
     busy = false;
     runButtonEnabled = true;
     events.push_back("idle");
-    if (window_) window_->ShowIdle();
   }
   void ShowWaitingForGame(bool waiting) override {
     waitingForGame = waiting;
     events.push_back(waiting ? "waiting" : "not waiting");
-    if (window_) window_->ShowWaitingForGame(waiting);
   }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
     events.push_back("message");
-    if (window_) window_->ShowMessage(text);
   }
   bool Ask(const std::string& question) override {
     questions.push_back(question);
     events.push_back("ask");
-    if (window_) return window_->Ask(question);
     if (answers.empty()) return true;
     const bool answer = answers.front();
     answers.pop_front();
@@ -94,15 +83,10 @@ class RecordingBenchmarkHost : public IBenchmarkHost, public FakeTimers {
   void Ended(BenchmarkOutcome outcome) override {
     ended.push_back(outcome);
     events.push_back("ended");
-    if (window_) window_->Ended(outcome);
   }
   std::unique_ptr<IHostTimer> StartTimer(std::uint32_t milliseconds, std::function<void()> onElapsed) override {
-    if (window_) return window_->StartTimer(milliseconds, std::move(onElapsed));
     return Start(milliseconds, std::move(onElapsed));
   }
-
- private:
-  IBenchmarkHost* window_;
 };
 
 }  // namespace dx::test
