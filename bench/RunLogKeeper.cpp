@@ -51,12 +51,4 @@ std::vector<KeptLogProblem> WriteRunLogs(platform::IFileSystem& files, const std
   return problems;
 }
 
-std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
-                                        const std::string& logFolder, const std::string& tag, int repetition) {
-  std::vector<KeptLogProblem> problems;
-  const auto logs = ReadRunLogs(files, gameBasePath, logFolder, tag, repetition, problems);
-  for (auto& problem : WriteRunLogs(files, logs)) problems.push_back(std::move(problem));
-  return problems;
-}
-
 }  // namespace dx

@@ -34,8 +34,5 @@ std::vector<KeptLog> ReadRunLogs(platform::IFileSystem& files, const std::string
                                  std::vector<KeptLogProblem>& problems);
 // Writes the copies, the folder made when missing. Returns what could not be written.
 std::vector<KeptLogProblem> WriteRunLogs(platform::IFileSystem& files, const std::vector<KeptLog>& logs);
-// Both at once. Returns what could not be kept.
-std::vector<KeptLogProblem> KeepRunLogs(platform::IFileSystem& files, const std::string& gameBasePath,
-                                        const std::string& logFolder, const std::string& tag, int repetition);
 
 }  // namespace dx

@@ -325,19 +325,26 @@ TEST(ResultFiles, LogsAreCopiedByTagAndRepetitionAndTheGameFilesStay) {
   files.AddFile(base + "qconsole.log", "log\r\n");
   files.AddFile(base + "VKRnetdemo.txt", "dump\r\n");
   files.AddFolder("D:\\Results");
+  // Read before the run's files go, written later, as the benchmark does.
+  const auto keep = [&](const std::string& logFolder, const std::string& tag, int repetition) {
+    std::vector<KeptLogProblem> problems;
+    const auto logs = ReadRunLogs(files, base, logFolder, tag, repetition, problems);
+    for (auto& problem : WriteRunLogs(files, logs)) problems.push_back(std::move(problem));
+    return problems;
+  };
   const std::string folder = RunLogFolder("D:\\Results\\", "03_11_2006_14_05_09");
   EXPECT_EQ(folder, "D:\\Results\\result_03_11_2006_14_05_09_logs\\");
-  EXPECT_TRUE(KeepRunLogs(files, base, folder, "hdw2", 3).empty());
+  EXPECT_TRUE(keep(folder, "hdw2", 3).empty());
   EXPECT_EQ(files.Contents(folder + "hdw2_3_qconsole.log"), "log\r\n");
   EXPECT_EQ(files.Contents(folder + "hdw2_3_VKRnetdemo.txt"), "dump\r\n");
   EXPECT_EQ(files.Contents(base + "qconsole.log"), "log\r\n");
   EXPECT_EQ(files.Contents(base + "VKRnetdemo.txt"), "dump\r\n");
 
   files.SetReadOnly(folder.substr(0, folder.size() - 1));
-  const auto problems = KeepRunLogs(files, base, folder, "hdw2", 4);
+  const auto problems = keep(folder, "hdw2", 4);
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_EQ(problems[0].path, folder + "hdw2_4_qconsole.log");
-  EXPECT_EQ(KeepRunLogs(files, base, RunLogFolder("", "x"), "640", 1).size(), 2u);
+  EXPECT_EQ(keep(RunLogFolder("", "x"), "640", 1).size(), 2u);
 }
 
 TEST(ResultFiles, TheJsonGoesBesideTheSavedPageAndNothingIsWrittenForAnUnsavedOne) {
